@@ -1,0 +1,18 @@
+// Wildcard: file-name matching by the Windows rules, the same on every platform.
+//
+// "*" matches any run of characters and "?" exactly one character, where a character is one
+// UTF-8 code point (a byte that is not valid UTF-8 counts as one character of its own). Letters
+// match without regard to case. Two Windows habits are kept because users type them: a pattern
+// ending in ".*" also matches the name without that extension ("*.*" matches every name,
+// "zo01.*" matches "zo01"), and a pattern ending in "." matches a name that has no dot at all
+// against the pattern without that dot ("*." finds the names without an extension).
+#pragma once
+
+#include <string_view>
+
+namespace quillmere::Wildcard {
+
+bool HasWildcards(std::string_view text);
+bool Matches(std::string_view pattern, std::string_view name);
+
+}  // namespace quillmere::Wildcard

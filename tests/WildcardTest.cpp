@@ -1,0 +1,78 @@
+// The wildcard matcher: the Windows rules users know, on code points, without regard to case.
+#include <gtest/gtest.h>
+
+#include "platform/Wildcard.h"
+
+namespace quillmere::test {
+namespace {
+
+struct MatchCase {
+    std::string name;
+    std::string pattern;
+    std::string file;
+    bool matches;
+};
+
+const MatchCase kMatchCases[] = {
+    {"StarMatchesAnyRun", "*.jra", "ZO01.jra", true},
+    {"StarMatchesEmptyRun", "*.jra", ".jra", true},
+    {"ExtensionMustMatch", "*.jra", "ZO01.jrb", false},
+    {"ExtensionIsNotAPrefix", "*.jra", "ZO01.jra.bak", false},
+    {"CaseIsIgnored", "*.jra", "ZO01.JRA", true},
+    {"CaseIsIgnoredInThePattern", "ZO*.JRA", "zo01.jra", true},
+    {"StarInTheMiddle", "zo*.jra", "zo123.jra", true},
+    {"StarInTheMiddleNeedsThePrefix", "zo*.jra", "tn01.jra", false},
+    {"SeveralStars", "*o*1*", "zo01.jra", true},
+    {"StarsBacktrack", "*a*b*c", "aXbXbXc", true},
+    {"StarsBacktrackAndFail", "*a*b*c", "aXbXbX", false},
+    {"QuestionMatchesOneCharacter", "zo0?.jra", "zo01.jra", true},
+    {"QuestionNeedsACharacter", "zo0?.jra", "zo0.jra", false},
+    {"QuestionMatchesOnlyOne", "zo0?.jra", "zo012.jra", false},
+    {"QuestionMatchesOneJapaneseCharacter", "?.txt", "表.txt", true},
+    {"TwoQuestionsForTwoJapaneseCharacters", "??.txt", "日本.txt", true},
+    {"QuestionIsNotOneByteOfAJapaneseCharacter", "???.txt", "表.txt", false},
+    {"JapaneseLiteral", "オッズ*.jra", "オッズ2001.JRA", true},
+    {"FullWidthLettersIgnoreCase", "ＺＯ*", "ｚｏ01", true},
+    {"LatinAccentsIgnoreCase", "ÉTÉ.txt", "été.TXT", true},
+    {"CyrillicIgnoresCase", "ФАЙЛ.*", "файл.txt", true},
+    {"GreekIgnoresCase", "ΑΛΦΑ", "αλφα", true},
+    {"DifferentLettersDiffer", "a.txt", "b.txt", false},
+    {"StarDotStarMatchesNameWithoutDot", "*.*", "README", true},
+    {"StarDotStarMatchesEverything", "*.*", "a.b.c", true},
+    {"TrailingDotStarMatchesNameWithoutExtension", "zo01.*", "zo01", true},
+    {"TrailingDotStarMatchesAnyExtension", "zo01.*", "zo01.jra", true},
+    {"TrailingDotStarKeepsThePrefix", "zo01.*", "zo02", false},
+    {"StarDotFindsNamesWithoutExtension", "*.", "README", true},
+    {"StarDotSkipsNamesWithExtension", "*.", "a.txt", false},
+    {"NameWithSpaces", "my file*.txt", "My File 2.TXT", true},
+    {"ExactName", "zo01.jra", "ZO01.JRA", true},
+    {"ExactNameNeedsAllCharacters", "zo01.jra", "zo01.jr", false},
+    {"EmptyPatternMatchesOnlyEmpty", "", "a", false},
+    {"StrayByteIsOneCharacter", "?.jra", "\xFF.jra", true},
+    {"StrayByteMatchesOnlyItself", "\xFF*", "\xFE.jra", false},
+    {"StrayByteMatchesItself", "\xFF*", "\xFF.jra", true},
+    {"TruncatedSequenceIsOneCharacterPerByte", "??.jra", "\xE3\x81.jra", true},
+    {"OverlongSlashIsNotASlash", "?", "\xC0\xAF", false},
+    {"BracketsAreOrdinary", "[a].txt", "[a].txt", true},
+    {"BracketsAreNoCharacterClass", "[a].txt", "a.txt", false},
+};
+
+class WildcardTest : public testing::TestWithParam<MatchCase> {};
+
+TEST_P(WildcardTest, Matches) {
+    const MatchCase& c = GetParam();
+    EXPECT_EQ(Wildcard::Matches(c.pattern, c.file), c.matches) << c.pattern << " ~ " << c.file;
+}
+
+INSTANTIATE_TEST_SUITE_P(Wildcard, WildcardTest, testing::ValuesIn(kMatchCases),
+                         [](const testing::TestParamInfo<MatchCase>& info) { return info.param.name; });
+
+TEST(Wildcard, LongNamesAgainstManyStarsFinishQuickly) {
+    // A pattern of many stars against a long non-matching name must not explode in time.
+    const std::string pattern = "*a*a*a*a*a*a*a*a*a*a*b";
+    const std::string name(4000, 'a');
+    EXPECT_FALSE(Wildcard::Matches(pattern, name));
+}
+
+}  // namespace
+}  // namespace quillmere::test
