@@ -1,0 +1,31 @@
+// SystemFiles: the system's own file and clock operations behind PlatformOps (POSIX now, Win32 later).
+//
+// Patterns are a folder, the separator and a last component; only the last component may hold the
+// wildcards "*" and "?", matched by the Windows rules (see Wildcard.h). A last component without
+// wildcards is looked up exactly, by the file system's own rules. Matches are taken in name order.
+// Every failure throws PlatformError naming the path and the system's reason.
+#pragma once
+
+#include <string>
+
+#include "platform/PlatformOps.h"
+
+namespace quillmere::SystemFiles {
+
+// The first entry (name only) matching the pattern, or "" when nothing matches or the folder
+// does not exist. Attributes 0 find ordinary files that are not hidden; 16 find folders too. A
+// pattern ending in the separator lists that folder. Throws when the search itself fails.
+std::string FindFirstEntry(const std::string& pattern, int attributes);
+
+// Creates exactly the one folder the path names; its parent must exist.
+void CreateFolder(const std::string& path);
+
+// Copies every regular file matching the pattern (hidden ones too) into the existing destination
+// folder under its own name. Each copy is written under a temporary name and renamed into place
+// only when its data is durable, so a same-named file is either kept whole or replaced whole.
+// Stops at the first file that fails; the files copied before it stay.
+void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite);
+
+LocalTime CurrentLocalTime();
+
+}  // namespace quillmere::SystemFiles

@@ -1,0 +1,15 @@
+// PosixError: turns an errno value into the text the user sees: the path it concerns and the
+// system's reason in the user's language ("/mnt/backup/ZO01.JRA: No space left on device").
+#pragma once
+
+#include <string>
+
+#include "platform/PlatformOps.h"
+
+namespace quillmere::PosixError {
+
+std::string Reason(int error);
+PlatformError ForPath(const std::string& path, int error);
+PlatformError ForPath(const std::string& path, const std::string& reason);
+
+}  // namespace quillmere::PosixError

@@ -1,0 +1,335 @@
+// The system's file operations on real folders: what the search finds, what the copy copies and
+// passes over, what it leaves on disk when it fails, and the texts of its failures.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/SystemFiles.h"
+#include "tests/TempFolder.h"
+
+namespace quillmere::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs the call and answers the text of the PlatformError it throws ("" when it throws none).
+template <typename Call>
+std::string FailureOf(Call&& call) {
+    try {
+        call();
+    } catch (const PlatformError& e) {
+        return e.what();
+    }
+    return {};
+}
+
+timespec ModificationTime(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st.st_mtim;
+}
+
+// A folder holding every kind of entry a search or a copy must tell apart.
+class SearchFolder : public testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"a.jra", "B.JRA", "c.txt", ".hidden.jra", "zo01"}) WriteFile(dir / name, name);
+        fs::create_directory(dir.Path() / "sub.jra");
+        fs::create_directory(dir.Path() / "empty");
+        ASSERT_EQ(::mkfifo((dir / "fifo.jra").c_str(), 0644), 0);
+        fs::create_symlink("missing-target", dir.Path() / "dangling.jra");
+        fs::create_symlink("loop.jra", dir.Path() / "loop.jra");
+        fs::create_symlink("a.jra", dir.Path() / "link.txt");
+        fs::create_symlink("loopdir", dir.Path() / "loopdir");
+    }
+
+    TempFolder dir;
+};
+
+struct SearchCase {
+    std::string name;
+    std::string pattern;  // relative to the search folder
+    int attributes;
+    std::string expected;
+};
+
+const SearchCase kSearchCases[] = {
+    {"FirstMatchInNameOrder", "*.jra", 0, "B.JRA"},
+    {"PatternCaseIsIgnored", "*.JRA", 0, "B.JRA"},
+    {"OtherExtension", "*.txt", 0, "c.txt"},
+    {"LinkToAFileCountsAsAFile", "link*", 0, "link.txt"},
+    {"NothingMatches", "*.csv", 0, ""},
+    {"FolderIsNoFile", "sub*", 0, ""},
+    {"FolderIsFoundWithTheFolderAttribute", "sub*", 16, "sub.jra"},
+    {"HiddenFileIsNotListed", ".hid*", 0, ""},
+    {"HiddenFileIsNotListedWithFolders", ".hid*", 16, ""},
+    {"FifoIsPassedOver", "fifo*", 0, ""},
+    {"DanglingLinkIsPassedOver", "dangling*", 0, ""},
+    {"LinkLoopIsPassedOver", "loop.*", 0, ""},
+    {"NameWithoutExtensionMatchesDotStar", "zo01.*", 0, "zo01"},
+    {"ExactName", "a.jra", 0, "a.jra"},
+    {"ExactNameFollowsTheFileSystemsCase", "A.JRA", 0, ""},
+    {"ExactFolderNeedsTheFolderAttribute", "sub.jra", 0, ""},
+    {"ExactFolder", "sub.jra", 16, "sub.jra"},
+    {"ExactHiddenFileOnlyWithTheFolderAttribute", ".hidden.jra", 0, ""},
+    {"ExactHiddenFileWithTheFolderAttribute", ".hidden.jra", 16, ".hidden.jra"},
+    {"TrailingSeparatorListsTheFolder", "", 16, "B.JRA"},
+    {"TrailingSeparatorOfAnEmptyFolderListsNothing", "empty/", 16, ""},
+    {"DotNamesTheFolderItself", "empty/.", 16, "."},
+    {"MissingFolder", "missing/*.jra", 0, ""},
+    {"MissingExactName", "missing", 16, ""},
+    {"FileUsedAsAFolder", "a.jra/x", 16, ""},
+    {"FileUsedAsAFolderWithWildcard", "a.jra/*", 16, ""},
+};
+
+class FindFirstEntryTest : public SearchFolder, public testing::WithParamInterface<SearchCase> {};
+
+TEST_P(FindFirstEntryTest, Finds) {
+    const SearchCase& c = GetParam();
+    EXPECT_EQ(SystemFiles::FindFirstEntry(dir / c.pattern, c.attributes), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(SystemFiles, FindFirstEntryTest, testing::ValuesIn(kSearchCases),
+                         [](const testing::TestParamInfo<SearchCase>& info) { return info.param.name; });
+
+TEST_F(SearchFolder, SearchInALinkLoopFailsWithThePathAndReason) {
+    const std::string folder = dir / "loopdir";
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder + "/*.jra", 0); }),
+              folder + ": Too many levels of symbolic links");
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder, 16); }),
+              folder + ": Too many levels of symbolic links");
+}
+
+TEST_F(SearchFolder, OverlongNameFailsInsteadOfFindingNothing) {
+    const std::string pattern = dir / std::string(300, 'x');
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(pattern, 16); }), pattern + ": File name too long");
+}
+
+TEST(SystemFiles, RootFolderIsFound) {
+    EXPECT_EQ(SystemFiles::FindFirstEntry("/.", 16), ".");
+    EXPECT_FALSE(SystemFiles::FindFirstEntry("/", 16).empty());
+}
+
+TEST(SystemFiles, CreateFolderCreatesExactlyOne) {
+    TempFolder dir;
+    SystemFiles::CreateFolder(dir / "新しい フォルダ");
+    EXPECT_TRUE(fs::is_directory(dir.Path() / "新しい フォルダ"));
+
+    const std::string nested = dir / "missing/child";
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CreateFolder(nested); }), nested + ": No such file or directory");
+    EXPECT_FALSE(fs::exists(dir.Path() / "missing"));
+}
+
+TEST(SystemFiles, CreatingAnExistingFolderFails) {
+    TempFolder dir;
+    const std::string folder = dir / "x";
+    SystemFiles::CreateFolder(folder);
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CreateFolder(folder); }), folder + ": File exists");
+}
+
+TEST(SystemFiles, CurrentLocalTimeFollowsTheTimeZone) {
+    const char* saved = std::getenv("TZ");
+    const std::string previous = saved ? saved : "";
+    ::setenv("TZ", "UTC0", 1);
+    const LocalTime utc = SystemFiles::CurrentLocalTime();
+    ::setenv("TZ", "JST-9", 1);
+    const LocalTime tokyo = SystemFiles::CurrentLocalTime();
+    saved ? ::setenv("TZ", previous.c_str(), 1) : ::unsetenv("TZ");
+
+    // Nine hours apart on the clock face, unless a minute boundary fell between the two reads.
+    if (utc.minute == tokyo.minute) {
+        EXPECT_EQ((utc.hour + 9) % 24, tokyo.hour);
+    }
+    EXPECT_GE(utc.year, 2020);
+    EXPECT_GE(tokyo.month, 1);
+}
+
+class CopyTest : public testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directory(source);
+        fs::create_directory(target);
+    }
+
+    void Source(const std::string& name, const std::string& content, mode_t mode = 0644) {
+        WriteFile(source + "/" + name, content);
+        ASSERT_EQ(::chmod((source + "/" + name).c_str(), mode), 0);
+    }
+
+    TempFolder dir;
+    const std::string source = dir / "元 フォルダ";
+    const std::string target = dir / "コピー 先";
+};
+
+TEST_F(CopyTest, CopiesMatchingFilesWithTheirTimesAndModes) {
+    Source("ZO01.JRA", "odds one", 0640);
+    Source("zo02.jra", std::string(3 << 20, 'x'));  // large enough for several kernel copy steps
+    Source("note.txt", "not copied");
+    const timespec old = {1'000'000'000, 123'456'789};
+    const timespec times[2] = {old, old};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (source + "/ZO01.JRA").c_str(), times, 0), 0);
+
+    SystemFiles::CopyMatching(source + "/*.jra", target, true);
+
+    EXPECT_EQ(ListFolder(target), (std::vector<std::string>{"ZO01.JRA", "zo02.jra"}));
+    EXPECT_EQ(ReadFile(target + "/ZO01.JRA"), "odds one");
+    EXPECT_EQ(ReadFile(target + "/zo02.jra"), ReadFile(source + "/zo02.jra"));
+    const timespec copied = ModificationTime(target + "/ZO01.JRA");
+    EXPECT_EQ(copied.tv_sec, old.tv_sec);
+    EXPECT_EQ(copied.tv_nsec, old.tv_nsec);
+    EXPECT_EQ(fs::status(target + "/ZO01.JRA").permissions(), fs::perms(0640));
+}
+
+TEST_F(CopyTest, CopiesHiddenAndLinkedFilesAndPassesOverEverythingElse) {
+    Source("a.jra", "a");
+    Source(".hidden.jra", "hidden");
+    Source("empty.jra", "");
+    fs::create_directory(source + "/sub.jra");
+    ASSERT_EQ(::mkfifo((source + "/fifo.jra").c_str(), 0644), 0);
+    fs::create_symlink("a.jra", source + "/link.jra");
+    fs::create_symlink("nowhere", source + "/dangling.jra");
+    fs::create_symlink("loop.jra", source + "/loop.jra");
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = source + "/socket.jra";
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    // A FIFO opened for reading would wait for a writer forever; the suite's timeout catches it.
+    SystemFiles::CopyMatching(source + "/*.jra", target, true);
+    ::close(sock);
+
+    EXPECT_EQ(ListFolder(target), (std::vector<std::string>{".hidden.jra", "a.jra", "empty.jra", "link.jra"}));
+    EXPECT_EQ(ReadFile(target + "/link.jra"), "a");
+    EXPECT_FALSE(fs::is_symlink(target + "/link.jra"));
+    EXPECT_EQ(ReadFile(target + "/empty.jra"), "");
+}
+
+TEST_F(CopyTest, ReplacesASameNamedFileWithoutAsking) {
+    Source("a.jra", "new");
+    WriteFile(target + "/a.jra", "old and longer");
+    SystemFiles::CopyMatching(source + "/*.jra", target, true);
+    EXPECT_EQ(ReadFile(target + "/a.jra"), "new");
+}
+
+TEST_F(CopyTest, ReplacesALinkInTheDestinationNotTheFileItPointsTo) {
+    Source("a.jra", "new");
+    WriteFile(dir / "elsewhere", "keep me");
+    fs::create_symlink(dir / "elsewhere", target + "/a.jra");
+    SystemFiles::CopyMatching(source + "/*.jra", target, true);
+    EXPECT_EQ(ReadFile(dir / "elsewhere"), "keep me");
+    EXPECT_FALSE(fs::is_symlink(target + "/a.jra"));
+    EXPECT_EQ(ReadFile(target + "/a.jra"), "new");
+}
+
+TEST_F(CopyTest, WithoutOverwriteAnExistingFileIsKept) {
+    Source("a.jra", "new");
+    WriteFile(target + "/a.jra", "old");
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(source + "/*.jra", target, false); }),
+              target + "/a.jra: File exists");
+    EXPECT_EQ(ReadFile(target + "/a.jra"), "old");
+    EXPECT_EQ(ListFolder(target), std::vector<std::string>{"a.jra"});
+}
+
+TEST_F(CopyTest, ExactNameCopiesThatFileOnly) {
+    Source("a.jra", "a");
+    Source("b.jra", "b");
+    SystemFiles::CopyMatching(source + "/b.jra", target, true);
+    EXPECT_EQ(ListFolder(target), std::vector<std::string>{"b.jra"});
+}
+
+TEST_F(CopyTest, StopsAtTheFirstFailureAndKeepsWhatWasCopied) {
+    Source("a.jra", "a");
+    Source("b.jra", "b");
+    Source("c.jra", "c");
+    fs::create_directory(target + "/b.jra");  // no file can replace a folder
+
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(source + "/*.jra", target, true); }),
+              target + "/b.jra: Is a directory");
+    EXPECT_EQ(ListFolder(target), (std::vector<std::string>{"a.jra", "b.jra"}));
+    EXPECT_EQ(ReadFile(target + "/a.jra"), "a");
+    EXPECT_TRUE(fs::is_empty(target + "/b.jra"));
+}
+
+TEST_F(CopyTest, NothingMatchingFailsWithThePattern) {
+    Source("a.txt", "a");
+    fs::create_directory(source + "/only-a-folder.jra");
+    const std::string pattern = source + "/*.jra";
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(pattern, target, true); }),
+              pattern + ": No such file or directory");
+    EXPECT_TRUE(fs::is_empty(target));
+}
+
+TEST_F(CopyTest, MissingDestinationFailsWithItsPath) {
+    Source("a.jra", "a");
+    const std::string missing = dir / "missing";
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(source + "/*.jra", missing, true); }),
+              missing + ": No such file or directory");
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+TEST_F(CopyTest, DestinationThatIsAFileFails) {
+    Source("a.jra", "a");
+    const std::string file = dir / "file";
+    WriteFile(file, "x");
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(source + "/*.jra", file, true); }),
+              file + ": Not a directory");
+}
+
+TEST_F(CopyTest, MissingSourceFolderFailsWithItsPath) {
+    const std::string missing = dir / "missing";
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(missing + "/*.jra", target, true); }),
+              missing + ": No such file or directory");
+}
+
+TEST_F(CopyTest, HostileNamesAreCopiedByteForByte) {
+    const std::vector<std::string> names = {
+        "$(touch pwned).jra", "`touch pwned`.jra", "a;b.jra", "-rf.jra", "new\nline.jra", "space .jra",
+        "日本語 ファイル.jra", "bad\xFFutf8.jra", std::string(251, 'n') + ".jra"};
+    for (const std::string& name : names) Source(name, name);
+
+    SystemFiles::CopyMatching(source + "/*.jra", target, true);
+
+    std::vector<std::string> expected = names;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ListFolder(target), expected);
+    for (const std::string& name : names) EXPECT_EQ(ReadFile(target + "/" + name), name);
+    EXPECT_FALSE(fs::exists("pwned"));
+    EXPECT_FALSE(fs::exists(source + "/pwned"));
+}
+
+TEST_F(CopyTest, CopyIntoTheSourceFolderItselfKeepsTheContent) {
+    Source("a.jra", "same file");
+    SystemFiles::CopyMatching(source + "/a.jra", source, true);
+    EXPECT_EQ(ReadFile(source + "/a.jra"), "same file");
+    EXPECT_EQ(ListFolder(source), std::vector<std::string>{"a.jra"});
+}
+
+TEST_F(CopyTest, CopiesAcrossFileSystems) {
+    // The kernel's in-place copy does not cross file systems; the fallback must take over.
+    if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm on this machine";
+    struct stat shm {}, tmp {};
+    ASSERT_EQ(::stat("/dev/shm", &shm), 0);
+    ASSERT_EQ(::stat(target.c_str(), &tmp), 0);
+    if (shm.st_dev == tmp.st_dev) GTEST_SKIP() << "/dev/shm is on the same file system as " << target;
+
+    std::string folder = "/dev/shm/quillmere-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+    const std::string content(5 << 20, 'q');
+    WriteFile(folder + "/big.jra", content);
+    SystemFiles::CopyMatching(folder + "/*.jra", target, true);
+    fs::remove_all(folder);
+    EXPECT_EQ(ReadFile(target + "/big.jra"), content);
+}
+
+}  // namespace
+}  // namespace quillmere::test
