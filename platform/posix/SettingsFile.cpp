@@ -1,0 +1,332 @@
+// The INI settings file: parsing, the line-preserving edit of one key, and the atomic replacement
+// of the whole file under an advisory lock on its folder.
+#include "platform/SettingsFile.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "platform/PlatformOps.h"
+#include "platform/posix/FileDescriptor.h"
+#include "platform/posix/PosixError.h"
+
+namespace quillmere {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr const char* kBlanks = " \t";
+
+struct Document {
+    bool byteOrderMark = false;
+    std::vector<std::string> lines;  // without line ends
+};
+
+std::string_view TrimBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+std::optional<std::string_view> SectionName(std::string_view line) {
+    const std::string_view text = TrimBlanks(line);
+    if (text.size() < 2 || text.front() != '[' || text.back() != ']') return std::nullopt;
+    return TrimBlanks(text.substr(1, text.size() - 2));
+}
+
+struct KeyLine {
+    std::string_view key;
+    std::size_t valueStart;  // index just after the "="
+};
+
+std::optional<KeyLine> ParseKey(std::string_view line) {
+    const auto first = line.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos || line[first] == ';' || line[first] == '#' || line[first] == '[') {
+        return std::nullopt;
+    }
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) return std::nullopt;
+    const std::string_view key = TrimBlanks(line.substr(0, equals));
+    if (key.empty()) return std::nullopt;
+    return KeyLine{key, equals + 1};
+}
+
+bool IsBlank(std::string_view line) {
+    return TrimBlanks(line).empty();
+}
+
+// A quoted value is one this program wrote; anything else, including a hand-written value that
+// opens a quote it never closes, is taken exactly as it stands.
+std::string DecodeValue(std::string_view raw) {
+    if (raw.empty() || raw.front() != '"') return std::string(raw);
+    std::string out;
+    for (std::size_t i = 1; i < raw.size(); ++i) {
+        const char c = raw[i];
+        if (c == '"') {
+            if (i + 1 == raw.size()) return out;
+            break;
+        }
+        if (c == '\\' && i + 1 < raw.size()) {
+            switch (const char escaped = raw[++i]) {
+                case 'n': out += '\n'; break;
+                case 'r': out += '\r'; break;
+                case 't': out += '\t'; break;
+                case '\\':
+                case '"': out += escaped; break;
+                default: out += '\\', out += escaped; break;
+            }
+            continue;
+        }
+        out += c;
+    }
+    return std::string(raw);
+}
+
+std::string EncodeValue(const std::string& value) {
+    const bool plain = value.find_first_of("\n\r\t") == std::string::npos && (value.empty() || value.front() != '"');
+    if (plain) return value;
+    std::string out = "\"";
+    for (const char c : value) {
+        switch (c) {
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            case '\\': out += "\\\\"; break;
+            case '"': out += "\\\""; break;
+            default: out += c; break;
+        }
+    }
+    return out + '"';
+}
+
+// Reads the whole file. Answers the file's permission bits, or nothing when there is no file.
+std::optional<mode_t> Load(const fs::path& file, Document& document) {
+    // O_NONBLOCK: a FIFO put in the file's place must be reported, not waited on.
+    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.IsOpen()) {
+        if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+        throw PosixError::ForPath(file.string(), errno);
+    }
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0) throw PosixError::ForPath(file.string(), errno);
+    if (S_ISDIR(st.st_mode)) throw PosixError::ForPath(file.string(), EISDIR);
+    if (!S_ISREG(st.st_mode)) throw PosixError::ForPath(file.string(), "通常のファイルではありません");
+
+    std::string content;
+    char chunk[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd.Get(), chunk, sizeof chunk);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw PosixError::ForPath(file.string(), errno);
+        }
+        if (got == 0) break;
+        content.append(chunk, static_cast<std::size_t>(got));
+    }
+
+    std::string_view rest(content);
+    if (rest.starts_with(kByteOrderMark)) {
+        document.byteOrderMark = true;
+        rest.remove_prefix(kByteOrderMark.size());
+    }
+    while (!rest.empty()) {
+        const auto end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        // A file edited on Windows ends its lines with CR LF; the CR is not part of the value.
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        document.lines.emplace_back(line);
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+    }
+    return st.st_mode & 0777;
+}
+
+std::string Serialize(const Document& document) {
+    std::string out(document.byteOrderMark ? kByteOrderMark : std::string_view{});
+    for (const std::string& line : document.lines) {
+        out += line;
+        out += '\n';
+    }
+    return out;
+}
+
+struct Location {
+    std::optional<std::size_t> keyLine;     // the first line that holds the key
+    std::optional<std::size_t> sectionEnd;  // just after the header or last key of the section's first block
+};
+
+Location Find(const Document& document, std::string_view section, std::string_view key) {
+    Location location;
+    bool inSection = false;
+    bool inFirstBlock = false;
+    for (std::size_t i = 0; i < document.lines.size(); ++i) {
+        const std::string& line = document.lines[i];
+        if (const auto name = SectionName(line)) {
+            inSection = SameName(*name, section);
+            inFirstBlock = inSection && !location.sectionEnd;
+            if (inFirstBlock) location.sectionEnd = i + 1;
+            continue;
+        }
+        if (!inSection) continue;
+        const auto parsed = ParseKey(line);
+        if (!parsed) continue;
+        if (SameName(parsed->key, key)) {
+            location.keyLine = i;
+            return location;
+        }
+        if (inFirstBlock) location.sectionEnd = i + 1;
+    }
+    return location;
+}
+
+// Section and key names come from the program, never from the user; one that could not be read
+// back as written is a fault of the caller.
+void CheckNames(const fs::path& file, const std::string& section, const std::string& key) {
+    const bool sectionOk = !section.empty() && section.find_first_of("[]\r\n") == std::string::npos &&
+                           TrimBlanks(section) == section;
+    const bool keyOk = !key.empty() && key.find_first_of("=\r\n") == std::string::npos && TrimBlanks(key) == key &&
+                       key.find_first_of(";#[") != 0;
+    if (!sectionOk || !keyOk) {
+        throw PosixError::ForPath(file.string(), "設定の名前が正しくありません [" + section + "] " + key);
+    }
+}
+
+// Creates the folder and any missing parents, private to the user as the XDG rules ask.
+void MakeFolders(const fs::path& folder) {
+    if (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) return;
+    if (errno != ENOENT || folder.parent_path() == folder) throw PosixError::ForPath(folder.string(), errno);
+    MakeFolders(folder.parent_path());
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) throw PosixError::ForPath(folder.string(), errno);
+}
+
+// A settings file that is a symbolic link (kept in a dotfiles repository, say) stays a link: the
+// file it points at is the one replaced.
+fs::path Resolve(const fs::path& file) {
+    struct stat st {};
+    if (::lstat(file.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(file.c_str(), nullptr)) {
+            fs::path resolved(real);
+            std::free(real);
+            return resolved;
+        }
+    }
+    return file;
+}
+
+// Writes the text to a temporary file beside the target, makes it durable and renames it over the
+// target, then makes the rename durable. Either the old or the new file is there at every moment.
+void Replace(int folderFd, const fs::path& target, const std::string& text, mode_t mode) {
+    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (!fd.IsOpen()) throw PosixError::ForPath(target.string(), errno);
+
+    int error = 0;
+    if (::fchmod(fd.Get(), mode) != 0) error = errno;
+    for (std::size_t done = 0; error == 0 && done < text.size();) {
+        const ssize_t written = ::write(fd.Get(), text.data() + done, text.size() - done);
+        if (written > 0) {
+            done += static_cast<std::size_t>(written);
+        } else if (written == 0) {
+            error = ENOSPC;
+        } else if (errno != EINTR) {
+            error = errno;
+        }
+    }
+    if (error == 0 && ::fsync(fd.Get()) != 0) error = errno;
+    if (const int closeError = fd.Close(); error == 0) error = closeError;
+    if (error == 0 && ::rename(pattern.c_str(), target.c_str()) != 0) error = errno;
+    if (error != 0) {
+        ::unlink(pattern.c_str());
+        throw PosixError::ForPath(target.string(), error);
+    }
+    if (::fsync(folderFd) != 0 && errno != EINVAL) throw PosixError::ForPath(target.string(), errno);
+}
+
+fs::path ConfigHome() {
+    // A relative XDG_CONFIG_HOME is invalid and ignored, as the XDG rules say.
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') return xdg;
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) {
+        const passwd* entry = ::getpwuid(::getuid());
+        home = entry ? entry->pw_dir : nullptr;
+    }
+    if (!home || !*home) throw PlatformError("設定の保存先が分かりません: HOME が設定されていません");
+    return fs::path(home) / ".config";
+}
+
+}  // namespace
+
+SettingsFile::SettingsFile(std::filesystem::path file) : m_file(std::move(file)) {}
+
+std::filesystem::path SettingsFile::DefaultLocation() {
+    return LocationFor("Quillmere");
+}
+
+std::filesystem::path SettingsFile::LocationFor(const std::string& app) {
+    if (app.empty() || app == "." || app == ".." || app.find('/') != std::string::npos) {
+        throw PlatformError("設定のアプリケーション名が正しくありません: " + app);
+    }
+    return ConfigHome() / app / (app + ".conf");
+}
+
+std::string SettingsFile::Read(const std::string& section, const std::string& key,
+                               const std::string& defaultValue) const {
+    Document document;
+    if (!Load(m_file, document)) return defaultValue;
+    const Location location = Find(document, section, key);
+    if (!location.keyLine) return defaultValue;
+    const std::string& line = document.lines[*location.keyLine];
+    return DecodeValue(std::string_view(line).substr(ParseKey(line)->valueStart));
+}
+
+void SettingsFile::Write(const std::string& section, const std::string& key, const std::string& value) {
+    CheckNames(m_file, section, key);
+    const fs::path target = Resolve(m_file);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    MakeFolders(folder);
+    FileDescriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folderFd.IsOpen()) throw PosixError::ForPath(folder.string(), errno);
+    // The lock is on the folder, not on the file: the file is replaced by a rename, and a lock on
+    // the replaced file would not stop a second writer that opened the new one. Where the file
+    // system has no locks (some network homes) the write goes on unlocked rather than failing.
+    while (::flock(folderFd.Get(), LOCK_EX) != 0 && errno == EINTR) {
+    }
+
+    Document document;
+    const std::optional<mode_t> mode = Load(target, document);
+    const Location location = Find(document, section, key);
+    const std::string encoded = EncodeValue(value);
+    if (location.keyLine) {
+        std::string& line = document.lines[*location.keyLine];
+        const std::size_t valueStart = ParseKey(line)->valueStart;
+        if (DecodeValue(std::string_view(line).substr(valueStart)) == value) return;
+        line.replace(valueStart, std::string::npos, encoded);
+    } else if (location.sectionEnd) {
+        document.lines.insert(document.lines.begin() + static_cast<std::ptrdiff_t>(*location.sectionEnd),
+                              key + "=" + encoded);
+    } else {
+        if (!document.lines.empty() && !IsBlank(document.lines.back())) document.lines.emplace_back();
+        document.lines.push_back("[" + section + "]");
+        document.lines.push_back(key + "=" + encoded);
+    }
+    Replace(folderFd.Get(), target, Serialize(document), mode.value_or(0600));
+}
+
+}  // namespace quillmere

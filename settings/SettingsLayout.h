@@ -1,0 +1,40 @@
+// SettingsLayout: the names, defaults and value conversions of everything the program remembers.
+//
+//   Quillmere / MainWindow / Left, Top                      window position in twips, default 1000
+//   Quillmere / LastExec   / SrcFolder, DstFolder, FileType  inputs of the last backup that ran
+//
+// The main window reads all five at start-up and writes the position when it closes; the backup
+// run writes the three inputs after every run that got past its input checks.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace quillmere {
+
+namespace SettingsLayout {
+inline constexpr char kAppName[] = "Quillmere";
+
+inline constexpr char kSectionMainWindow[] = "MainWindow";
+inline constexpr char kKeyLeft[] = "Left";
+inline constexpr char kKeyTop[] = "Top";
+inline constexpr float kDefaultPosition = 1000.0F;
+inline constexpr char kDefaultPositionText[] = "1000";
+
+inline constexpr char kSectionLastExec[] = "LastExec";
+inline constexpr char kKeySrcFolder[] = "SrcFolder";
+inline constexpr char kKeyDstFolder[] = "DstFolder";
+inline constexpr char kKeyFileType[] = "FileType";
+inline constexpr char kDefaultFolder[] = "C:\\Program Files\\Pat98";
+inline constexpr char kDefaultFileType[] = "*.jra";
+}  // namespace SettingsLayout
+
+// A position as stored: a whole number as a plain integer ("1000", "-120"), otherwise at most
+// seven significant digits with "." as the decimal point, whatever the user's locale.
+std::string PositionToText(float twips);
+
+// A stored position back to a number: blanks around it ignored, an optional sign, "." or the user
+// locale's decimal separator, an optional exponent. nullopt when the text is not a finite number.
+std::optional<float> PositionFromText(const std::string& text);
+
+}  // namespace quillmere
