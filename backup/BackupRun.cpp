@@ -1,0 +1,140 @@
+#include "backup/BackupRun.h"
+
+#include <exception>
+
+#include "backup/FileModule.h"
+#include "settings/SettingsLayout.h"
+
+namespace quillmere {
+namespace {
+
+constexpr char kTitle[] = "バックアップ";
+constexpr char kNoSource[] = "コピー元フォルダが指定されていません。";
+constexpr char kNoDestination[] = "コピー先フォルダが指定されていません。";
+constexpr char kSourceMissing[] = "コピー元フォルダが存在しません。";
+constexpr char kCreateDestination[] = "コピー先フォルダが存在しません。作成しますか？";
+constexpr char kNoFileType[] = "ファイル種別が指定されていません。";
+constexpr char kNoMatchingFile[] = "コピー元フォルダに該当ファイルが存在しません。";
+constexpr char kNoStamp[] = "現在の日時からフォルダ名を作れません。時計の設定を確かめてください。";
+constexpr char kSettingsNotSaved[] = "入力内容を保存できませんでした。";
+
+// Only ASCII spaces are removed: a tab or an ideographic space may be part of a real name.
+std::string TrimSpaces(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+BackupRun::BackupRun(PlatformOps& ops, BackupWindow& window) : m_ops(ops), m_window(window) {}
+
+std::string BackupRun::GetSrcFolder() const {
+    return TrimSpaces(m_window.InputText(BackupInput::SourceFolder));
+}
+
+std::string BackupRun::GetDstFolder() const {
+    return TrimSpaces(m_window.InputText(BackupInput::DestinationFolder));
+}
+
+std::string BackupRun::GetFileType() const {
+    return TrimSpaces(m_window.InputText(BackupInput::FileType));
+}
+
+void BackupRun::ShowFailure(const std::string& description) {
+    m_ops.ShowPrompt(description, PromptStyle::OkOnly, std::nullopt);
+}
+
+// The checks run in this order so that the user is told about the first missing input in the
+// order of the window's rows, and so that the question about creating the destination comes up
+// only once the source is known to exist. Each check reads its inputs afresh.
+bool BackupRun::CheckInputs() {
+    auto refuse = [this](const char* message, BackupInput focus) {
+        m_ops.ShowPrompt(message, PromptStyle::OkExclamation, kTitle);
+        m_window.FocusInput(focus);
+        return false;
+    };
+    if (GetSrcFolder().empty()) return refuse(kNoSource, BackupInput::SourceFolder);
+    if (GetDstFolder().empty()) return refuse(kNoDestination, BackupInput::DestinationFolder);
+    if (!FileModule::FolderExists(m_ops, GetSrcFolder())) return refuse(kSourceMissing, BackupInput::SourceFolder);
+    if (!FileModule::FolderExists(m_ops, GetDstFolder())) {
+        if (m_ops.ShowPrompt(kCreateDestination, PromptStyle::YesNoQuestion, kTitle) != PromptAnswer::Yes) {
+            m_window.FocusInput(BackupInput::DestinationFolder);
+            return false;
+        }
+        // Whether the folder now exists is not checked again: a failure has been shown by
+        // MakeFolder, and the stamp folder's creation will show it once more.
+        FileModule::MakeFolder(m_ops, GetDstFolder());
+    }
+    if (GetFileType().empty()) return refuse(kNoFileType, BackupInput::FileType);
+
+    std::string firstMatch;
+    try {
+        firstMatch = m_ops.FindFirstEntry(FileModule::JoinPath(GetSrcFolder(), GetFileType()), EntryAttributes::Normal);
+    } catch (const PlatformError& e) {
+        // The search itself failed (an unreadable source folder, say): that is no missing file,
+        // so say what failed rather than claim there is nothing to copy.
+        ShowFailure(e.what());
+        m_window.FocusInput(BackupInput::FileType);
+        return false;
+    }
+    if (firstMatch.empty()) return refuse(kNoMatchingFile, BackupInput::FileType);
+    return true;
+}
+
+// The three inputs are written in this order, each read afresh. The first failure is shown once
+// and the remaining keys are not tried: they would fail the same way and repeat the message.
+void BackupRun::SaveLastExec() {
+    try {
+        m_ops.WriteSetting(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec, SettingsLayout::kKeySrcFolder,
+                           GetSrcFolder());
+        m_ops.WriteSetting(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec, SettingsLayout::kKeyDstFolder,
+                           GetDstFolder());
+        m_ops.WriteSetting(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec, SettingsLayout::kKeyFileType,
+                           GetFileType());
+    } catch (const PlatformError& e) {
+        ShowFailure(std::string(kSettingsNotSaved) + "\n" + e.what());
+    }
+}
+
+// Data flow of one run:
+//
+//   CheckInputs ──false──> end (nothing created, pointer untouched)
+//       │true
+//   hourglass ─> stamp = StampName(CurrentLocalTime) ─> MakeFolder(dst/stamp)
+//       ─> CopyMatchingFiles(src, dst/stamp, wildcard) ─> SaveLastExec ─> default pointer
+//
+// No step looks at the outcome of the one before: MakeFolder and CopyMatchingFiles report their
+// own failures, and the inputs are stored even when the copy failed.
+void BackupRun::Run() {
+    bool hourglass = false;
+    try {
+        if (!CheckInputs()) return;
+        m_window.SetMousePointer(MousePointer::Hourglass);
+        hourglass = true;
+
+        const std::string destination = GetDstFolder();
+        const std::string stamp = FileModule::StampName(m_ops.CurrentLocalTime());
+        if (stamp.empty()) {
+            // Without a stamp the "stamp folder" would be the destination itself, and the copy
+            // would overwrite same-named files there. Stop instead.
+            m_window.SetMousePointer(MousePointer::Default);
+            m_ops.ShowPrompt(kNoStamp, PromptStyle::OkExclamation, kTitle);
+            return;
+        }
+        const std::string stampFolder = FileModule::JoinPath(destination, stamp);
+        FileModule::MakeFolder(m_ops, stampFolder);
+        const std::string source = GetSrcFolder();
+        const std::string wildcard = GetFileType();
+        FileModule::CopyMatchingFiles(m_ops, source, stampFolder, wildcard);
+        SaveLastExec();
+        m_window.SetMousePointer(MousePointer::Default);
+    } catch (const std::exception& e) {
+        // Anything else that fails (the clock, a prompt) ends the run with its description; the
+        // hourglass never stays behind.
+        if (hourglass) m_window.SetMousePointer(MousePointer::Default);
+        ShowFailure(e.what());
+    }
+}
+
+}  // namespace quillmere

@@ -1,0 +1,43 @@
+// BackupRun: what the Execute button does.
+//
+// It reads the three inputs from its window (trimmed, afresh at every use), checks them in a fixed
+// order, then sets the hourglass, creates a stamp folder named after the local time inside the
+// destination, copies the matching files into it, stores the inputs and resets the pointer.
+#pragma once
+
+#include <string>
+
+#include "platform/PlatformOps.h"
+
+namespace quillmere {
+
+enum class BackupInput { SourceFolder, DestinationFolder, FileType };
+
+// What the run needs of its window; the main window implements it, tests implement it too.
+class BackupWindow {
+public:
+    virtual ~BackupWindow() = default;
+    virtual std::string InputText(BackupInput input) const = 0;
+    virtual void FocusInput(BackupInput input) = 0;
+    virtual void SetMousePointer(int pointer) = 0;  // MousePointer::Hourglass (11) or Default (0)
+};
+
+class BackupRun {
+public:
+    BackupRun(PlatformOps& ops, BackupWindow& window);
+    void Run();
+
+private:
+    bool CheckInputs();
+    void SaveLastExec();
+    std::string GetSrcFolder() const;
+    std::string GetDstFolder() const;
+    std::string GetFileType() const;
+    // Shows a failure nobody else reports in a box titled "Quillmere".
+    void ShowFailure(const std::string& description);
+
+    PlatformOps& m_ops;
+    BackupWindow& m_window;
+};
+
+}  // namespace quillmere

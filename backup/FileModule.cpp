@@ -1,0 +1,76 @@
+#include "backup/FileModule.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace quillmere::FileModule {
+namespace {
+
+constexpr char kMakeFolderTitle[] = "フォルダの作成";
+constexpr char kCopyTitle[] = "ファイルのコピー";
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+bool IsValidMoment(const LocalTime& m) {
+    return m.year >= 1 && m.year <= 9999 && m.month >= 1 && m.month <= 12 && m.day >= 1 &&
+           m.day <= DaysInMonth(m.year, m.month) && m.hour >= 0 && m.hour <= 23 && m.minute >= 0 &&
+           m.minute <= 59 && m.second >= 0 && m.second <= 59;
+}
+
+}  // namespace
+
+bool FolderExists(PlatformOps& ops, const std::string& path) {
+    try {
+        if (!ops.FindFirstEntry(path, EntryAttributes::Directory).empty()) return true;
+        // With its trailing separator a folder is listed rather than looked up, and a folder
+        // with nothing visible in it (an empty drive or volume root, a new folder) lists nothing.
+        // "." then names the folder itself.
+        if (!path.empty() && path.back() == kPathSeparator) {
+            return !ops.FindFirstEntry(path + ".", EntryAttributes::Directory).empty();
+        }
+    } catch (const std::exception& e) {
+        ops.ShowPrompt(e.what(), PromptStyle::OkOnly, std::nullopt);
+    }
+    return false;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    // The separator is ASCII, and no byte of a multi-byte UTF-8 character is ASCII, so the last
+    // byte is the separator only when the last character is.
+    if (folder.empty() || folder.back() != kPathSeparator) return folder + kPathSeparator + name;
+    return folder + name;
+}
+
+void MakeFolder(PlatformOps& ops, const std::string& path) {
+    try {
+        ops.CreateFolder(path);
+    } catch (const std::exception& e) {
+        ops.ShowPrompt(e.what(), PromptStyle::OkExclamation, kMakeFolderTitle);
+    }
+}
+
+void CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
+                       const std::string& wildcard) {
+    try {
+        ops.CopyFile(JoinPath(sourceFolder, wildcard), destinationFolder, true);
+    } catch (const std::exception& e) {
+        ops.ShowPrompt(e.what(), PromptStyle::OkExclamation, kCopyTitle);
+    }
+}
+
+std::string StampName(const LocalTime& moment) {
+    if (!IsValidMoment(moment)) return {};
+    char stamp[16];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d_%02d%02d%02d", moment.year, moment.month, moment.day,
+                  moment.hour, moment.minute, moment.second);
+    return stamp;
+}
+
+}  // namespace quillmere::FileModule

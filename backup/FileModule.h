@@ -1,0 +1,35 @@
+// FileModule: the operations on paths and on the file system from which the backup run is built.
+//
+// JoinPath and StampName only compute text. FolderExists, MakeFolder and CopyMatchingFiles call
+// one platform operation each and report its failure themselves, at once, in a message box with
+// the platform's description (path and reason); their callers are never told. That keeps the
+// run's own sequence free of error handling: every step runs and each failure speaks for itself.
+#pragma once
+
+#include <string>
+
+#include "platform/PlatformOps.h"
+
+namespace quillmere::FileModule {
+
+// True when the path names an existing folder (with or without a trailing separator, empty roots
+// included), an existing file, or, for a path with wildcards, anything that matches. A failing
+// search shows its reason in a box titled "Quillmere" and answers false.
+bool FolderExists(PlatformOps& ops, const std::string& path);
+
+// The folder, the separator unless the folder already ends in it, then the name. Only the
+// platform's own separator counts.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// Creates the one folder; a failure shows a "フォルダの作成" box.
+void MakeFolder(PlatformOps& ops, const std::string& path);
+
+// Copies every file of sourceFolder matching wildcard into destinationFolder, replacing same-named
+// files; a failure shows a "ファイルのコピー" box. Note the order: the wildcard comes last.
+void CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
+                       const std::string& wildcard);
+
+// "yyyymmdd_hhnnss" of the moment, or "" for a moment that is not a valid Gregorian date and time.
+std::string StampName(const LocalTime& moment);
+
+}  // namespace quillmere::FileModule

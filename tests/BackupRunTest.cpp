@@ -1,0 +1,273 @@
+// The backup run against the recording fake: which checks run, in which order, what each box
+// says, where the focus goes, when the pointer changes, and what is stored.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "backup/BackupRun.h"
+#include "tests/FakePlatform.h"
+#include "tests/FakeWindow.h"
+#include "tests/NativePath.h"
+
+namespace quillmere::test {
+namespace {
+
+using Log = std::vector<std::string>;
+
+const std::string kStamp = "20010605_210403";  // FakePlatform's clock
+
+struct RunCase {
+    std::string name;
+    std::array<std::string, 3> inputs;  // source, destination, file type as typed
+    std::function<void(FakePlatform&)> setUp;
+    Log expected;
+};
+
+void SourceAndDestinationExist(FakePlatform& ops) {
+    ops.Find("/src", 16, "src");
+    ops.Find("/dst", 16, "dst");
+}
+
+void EverythingThere(FakePlatform& ops) {
+    SourceAndDestinationExist(ops);
+    ops.Find("/src/*.jra", 0, "ZO01.JRA");
+}
+
+void DestinationMissing(FakePlatform& ops) {
+    ops.Find("/src", 16, "src");
+    ops.Find("/src/*.jra", 0, "ZO01.JRA");
+}
+
+// The calls of a run that got past its checks, from the hourglass to the default pointer.
+Log RunAfterChecks(const std::string& src = "/src", const std::string& dst = "/dst",
+                   const std::string& type = "*.jra") {
+    return {"pointer 11",
+            "clock",
+            "mkdir " + dst + "/" + kStamp,
+            "copy " + src + "/" + type + " -> " + dst + "/" + kStamp + " overwrite",
+            "write Quillmere:LastExec:SrcFolder=" + src,
+            "write Quillmere:LastExec:DstFolder=" + dst,
+            "write Quillmere:LastExec:FileType=" + type,
+            "pointer 0"};
+}
+
+Log Join(Log head, const Log& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+}
+
+const Log kChecksPass = {"find /src 16", "find /dst 16", "find /src/*.jra 0"};
+
+const RunCase kRunCases[] = {
+    {"BothFoldersEmptyReportsTheSourceOnly",
+     {"", "", "*.jra"},
+     nullptr,
+     {"prompt 48 [バックアップ] コピー元フォルダが指定されていません。", "focus SourceFolder"}},
+    {"SourceOfSpacesCountsAsEmpty",
+     {"   ", "/dst", "*.jra"},
+     nullptr,
+     {"prompt 48 [バックアップ] コピー元フォルダが指定されていません。", "focus SourceFolder"}},
+    {"EmptyDestinationIsReportedBeforeAnySearch",
+     {"/src", "  ", "*.jra"},
+     nullptr,
+     {"prompt 48 [バックアップ] コピー先フォルダが指定されていません。", "focus DestinationFolder"}},
+    {"MissingSourceIsReportedBeforeTheDestinationIsTested",
+     {"/src", "/dst", "*.jra"},
+     nullptr,
+     {"find /src 16", "prompt 48 [バックアップ] コピー元フォルダが存在しません。", "focus SourceFolder"}},
+    {"MissingDestinationAnsweredNoEndsWithoutMessage",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         DestinationMissing(ops);
+         ops.prompts.answers = {PromptAnswer::No};
+     },
+     {"find /src 16", "find /dst 16", "prompt 36 [バックアップ] コピー先フォルダが存在しません。作成しますか？",
+      "focus DestinationFolder"}},
+    {"MissingDestinationAnsweredYesIsCreatedAndTheRunGoesOn",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         DestinationMissing(ops);
+         ops.prompts.answers = {PromptAnswer::Yes};
+     },
+     Join({"find /src 16", "find /dst 16", "prompt 36 [バックアップ] コピー先フォルダが存在しません。作成しますか？",
+           "mkdir /dst", "find /src/*.jra 0"},
+          RunAfterChecks())},
+    {"CreatedDestinationStaysWhenTheFileTypeIsMissing",
+     {"/src", "/dst", " "},
+     [](FakePlatform& ops) {
+         DestinationMissing(ops);
+         ops.prompts.answers = {PromptAnswer::Yes};
+     },
+     {"find /src 16", "find /dst 16", "prompt 36 [バックアップ] コピー先フォルダが存在しません。作成しますか？",
+      "mkdir /dst", "prompt 48 [バックアップ] ファイル種別が指定されていません。", "focus FileType"}},
+    {"DestinationThatCannotBeCreatedIsReportedAtEachAttempt",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         DestinationMissing(ops);
+         ops.prompts.answers = {PromptAnswer::Yes};
+         ops.failures["mkdir /dst"] = "/dst: Permission denied";
+         ops.failures["mkdir /dst/" + kStamp] = "/dst/" + kStamp + ": No such file or directory";
+         ops.failures["copy /src/*.jra -> /dst/" + kStamp + " overwrite"] = "/dst/" + kStamp + ": No such file or directory";
+     },
+     {"find /src 16", "find /dst 16", "prompt 36 [バックアップ] コピー先フォルダが存在しません。作成しますか？",
+      "mkdir /dst", "prompt 48 [フォルダの作成] /dst: Permission denied", "find /src/*.jra 0", "pointer 11", "clock",
+      "mkdir /dst/" + kStamp, "prompt 48 [フォルダの作成] /dst/" + kStamp + ": No such file or directory",
+      "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+      "prompt 48 [ファイルのコピー] /dst/" + kStamp + ": No such file or directory",
+      "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
+      "write Quillmere:LastExec:FileType=*.jra", "pointer 0"}},
+    {"EmptyFileTypeIsReportedAfterTheFolders",
+     {"/src", "/dst", ""},
+     SourceAndDestinationExist,
+     {"find /src 16", "find /dst 16", "prompt 48 [バックアップ] ファイル種別が指定されていません。", "focus FileType"}},
+    {"NoMatchingFileStopsTheRun",
+     {"/src", "/dst", "*.jra"},
+     SourceAndDestinationExist,
+     {"find /src 16", "find /dst 16", "find /src/*.jra 0",
+      "prompt 48 [バックアップ] コピー元フォルダに該当ファイルが存在しません。", "focus FileType"}},
+    {"FailingFileSearchIsShownAsItsReasonNotAsNoMatch",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         SourceAndDestinationExist(ops);
+         ops.failures["find /src/*.jra 0"] = "/src: Permission denied";
+     },
+     {"find /src 16", "find /dst 16", "find /src/*.jra 0", "prompt 0 [-] /src: Permission denied", "focus FileType"}},
+    {"FailingSourceSearchIsShownThenTheSourceCountsAsMissing",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) { ops.failures["find /src 16"] = "/src: Input/output error"; },
+     {"find /src 16", "prompt 0 [-] /src: Input/output error", "prompt 48 [バックアップ] コピー元フォルダが存在しません。",
+      "focus SourceFolder"}},
+    {"CompleteRunShowsNoMessage", {"/src", "/dst", "*.jra"}, EverythingThere, Join(kChecksPass, RunAfterChecks())},
+    {"SpacesAroundInputsAreIgnoredEverywhere",
+     {"  /src ", " /dst  ", "  *.jra  "},
+     EverythingThere,
+     Join(kChecksPass, RunAfterChecks())},
+    {"DestinationWithTrailingSeparatorGetsOneSeparatorBeforeTheStamp",
+     {"/src", "/dst/", "*.jra"},
+     [](FakePlatform& ops) {
+         ops.Find("/src", 16, "src");
+         ops.Find("/dst/", 16, "old");
+         ops.Find("/src/*.jra", 0, "ZO01.JRA");
+     },
+     Join({"find /src 16", "find /dst/ 16", "find /src/*.jra 0"},
+          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+           "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst/",
+           "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
+    {"FailedCopyStillStoresTheInputs",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         EverythingThere(ops);
+         ops.failures["copy /src/*.jra -> /dst/" + kStamp + " overwrite"] =
+             "/dst/" + kStamp + "/ZO02.JRA: No space left on device";
+     },
+     Join(kChecksPass,
+          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+           "prompt 48 [ファイルのコピー] /dst/" + kStamp + "/ZO02.JRA: No space left on device",
+           "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
+           "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
+    {"StampFolderThatExistsIsReportedAndTheCopyGoesIntoIt",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         EverythingThere(ops);
+         ops.failures["mkdir /dst/" + kStamp] = "/dst/" + kStamp + ": File exists";
+     },
+     Join(kChecksPass,
+          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "prompt 48 [フォルダの作成] /dst/" + kStamp + ": File exists",
+           "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "write Quillmere:LastExec:SrcFolder=/src",
+           "write Quillmere:LastExec:DstFolder=/dst", "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
+    {"SettingsFailureIsShownOnceAndThePointerIsReset",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         EverythingThere(ops);
+         ops.failures["write Quillmere:LastExec:SrcFolder=/src"] = "/home/u/.config/Quillmere/Quillmere.conf: Read-only file system";
+     },
+     Join(kChecksPass,
+          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+           "write Quillmere:LastExec:SrcFolder=/src",
+           "prompt 0 [-] 入力内容を保存できませんでした。\n/home/u/.config/Quillmere/Quillmere.conf: Read-only file system",
+           "pointer 0"})},
+    {"ClockOutsideTheCalendarCreatesAndCopiesNothing",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         EverythingThere(ops);
+         ops.now.second = 60;
+     },
+     Join(kChecksPass, {"pointer 11", "clock", "pointer 0",
+                        "prompt 48 [バックアップ] 現在の日時からフォルダ名を作れません。時計の設定を確かめてください。"})},
+    {"FailingClockEndsTheRunWithThePointerReset",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         EverythingThere(ops);
+         ops.failures["clock"] = "clock unavailable";
+     },
+     Join(kChecksPass, {"pointer 11", "clock", "pointer 0", "prompt 0 [-] clock unavailable"})},
+};
+
+class BackupRunTest : public testing::TestWithParam<RunCase> {};
+
+TEST_P(BackupRunTest, CallsInOrder) {
+    // The table is written with "/"; on a system whose separator is "\\" every path turns native.
+    const RunCase& c = GetParam();
+    Log log;
+    FakePlatform ops(log);
+    FakeWindow window(log);
+    for (int i = 0; i < 3; ++i) window.inputs[i] = Native(c.inputs[i]);
+    if (c.setUp) c.setUp(ops);
+    ops.found = Native(ops.found);
+    ops.failures = Native(ops.failures);
+    Log expected;
+    for (const std::string& line : c.expected) expected.push_back(Native(line));
+
+    BackupRun(ops, window).Run();
+
+    EXPECT_EQ(log, expected);
+    EXPECT_TRUE(ops.prompts.answers.empty()) << "a scripted answer was not asked for";
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, BackupRunTest, testing::ValuesIn(kRunCases),
+                         [](const testing::TestParamInfo<RunCase>& info) { return info.param.name; });
+
+TEST(BackupRun, StoredInputsAreTheTrimmedTexts) {
+    Log log;
+    FakePlatform ops(log);
+    FakeWindow window(log);
+    EverythingThere(ops);
+    window.inputs = {" /src ", "/dst   ", " *.jra"};
+
+    BackupRun(ops, window).Run();
+
+    EXPECT_EQ(ops.settings["Quillmere:LastExec:SrcFolder"], "/src");
+    EXPECT_EQ(ops.settings["Quillmere:LastExec:DstFolder"], "/dst");
+    EXPECT_EQ(ops.settings["Quillmere:LastExec:FileType"], "*.jra");
+}
+
+TEST(BackupRun, OnlyAsciiSpacesAreTrimmed) {
+    Log log;
+    FakePlatform ops(log);
+    FakeWindow window(log);
+    // An ideographic space and a tab may belong to a real folder name; they are kept.
+    const std::string source = "\t/src\xE3\x80\x80";
+    ops.Find(source, 16, "src");
+    ops.Find("/dst", 16, "dst");
+    ops.Find(source + "/*.jra", 0, "a.jra");
+    window.inputs = {" " + source + " ", "/dst", "*.jra"};
+
+    BackupRun(ops, window).Run();
+
+    EXPECT_EQ(ops.settings["Quillmere:LastExec:SrcFolder"], source);
+}
+
+TEST(BackupRun, RunStoppedByACheckStoresNothing) {
+    Log log;
+    FakePlatform ops(log);
+    FakeWindow window(log);
+    SourceAndDestinationExist(ops);
+    window.inputs = {"/src", "/dst", "*.jra"};
+
+    BackupRun(ops, window).Run();
+
+    EXPECT_TRUE(ops.settings.empty());
+}
+
+}  // namespace
+}  // namespace quillmere::test

@@ -1,0 +1,53 @@
+#include "tests/FakePlatform.h"
+
+namespace quillmere::test {
+
+void FakePlatform::Log(const std::string& line) {
+    m_log.push_back(line);
+    if (const auto failure = failures.find(line); failure != failures.end()) throw PlatformError(failure->second);
+}
+
+int FakePlatform::ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) {
+    return prompts.Answer(text, style, title);
+}
+
+std::string FakePlatform::FindFirstEntry(const std::string& pattern, int attributes) {
+    const std::string key = pattern + " " + std::to_string(attributes);
+    Log("find " + key);
+    const auto it = found.find(key);
+    return it == found.end() ? std::string() : it->second;
+}
+
+void FakePlatform::CreateFolder(const std::string& path) {
+    Log("mkdir " + path);
+}
+
+void FakePlatform::CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
+    Log("copy " + sourcePattern + " -> " + destination + (overwrite ? " overwrite" : ""));
+}
+
+LocalTime FakePlatform::CurrentLocalTime() {
+    Log("clock");
+    return now;
+}
+
+std::string FakePlatform::ReadSetting(const std::string& app, const std::string& section, const std::string& key,
+                                      const std::string& defaultValue) {
+    const std::string name = app + ":" + section + ":" + key;
+    Log("read " + name);
+    const auto it = settings.find(name);
+    return it == settings.end() ? defaultValue : it->second;
+}
+
+void FakePlatform::WriteSetting(const std::string& app, const std::string& section, const std::string& key,
+                                const std::string& value) {
+    const std::string name = app + ":" + section + ":" + key;
+    Log("write " + name + "=" + value);
+    settings[name] = value;
+}
+
+void FakePlatform::LaunchCommand(const std::string& commandLine, int showMode) {
+    Log("launch " + commandLine + " " + std::to_string(showMode));
+}
+
+}  // namespace quillmere::test

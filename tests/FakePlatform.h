@@ -1,0 +1,48 @@
+// FakePlatform: a PlatformOps that touches nothing. Every call is appended to a shared call log
+// (the fake window logs into the same one, so the order of prompts, focus moves and pointer
+// changes can be asserted as one sequence); results and failures come from the test's script.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/PlatformOps.h"
+#include "tests/PromptScript.h"
+
+namespace quillmere::test {
+
+class FakePlatform final : public PlatformOps {
+public:
+    explicit FakePlatform(std::vector<std::string>& log) : prompts(log), m_log(log) {}
+
+    int ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) override;
+    std::string FindFirstEntry(const std::string& pattern, int attributes) override;
+    void CreateFolder(const std::string& path) override;
+    void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite) override;
+    LocalTime CurrentLocalTime() override;
+    std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key,
+                            const std::string& defaultValue) override;
+    void WriteSetting(const std::string& app, const std::string& section, const std::string& key,
+                      const std::string& value) override;
+    void LaunchCommand(const std::string& commandLine, int showMode) override;
+
+    // The search for pattern with these attributes finds name (by default it finds nothing).
+    void Find(const std::string& pattern, int attributes, const std::string& name) {
+        found[pattern + " " + std::to_string(attributes)] = name;
+    }
+
+    PromptScript prompts;
+    std::map<std::string, std::string> found;
+    // An operation whose log line is a key here throws PlatformError with the value as its text.
+    std::map<std::string, std::string> failures;
+    LocalTime now{2001, 6, 5, 21, 4, 3};
+    std::map<std::string, std::string> settings;  // "app:section:key" -> value
+
+private:
+    void Log(const std::string& line);
+
+    std::vector<std::string>& m_log;
+};
+
+}  // namespace quillmere::test

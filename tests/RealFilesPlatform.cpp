@@ -1,0 +1,46 @@
+#include "tests/RealFilesPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/SettingsFile.h"
+#include "platform/SystemFiles.h"
+
+namespace quillmere::test {
+
+int RealFilesPlatform::ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) {
+    return prompts.Answer(text, style, title);
+}
+
+std::string RealFilesPlatform::FindFirstEntry(const std::string& pattern, int attributes) {
+    return SystemFiles::FindFirstEntry(pattern, attributes);
+}
+
+void RealFilesPlatform::CreateFolder(const std::string& path) {
+    SystemFiles::CreateFolder(path);
+}
+
+void RealFilesPlatform::CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
+    SystemFiles::CopyMatching(sourcePattern, destination, overwrite);
+}
+
+LocalTime RealFilesPlatform::CurrentLocalTime() {
+    return fixedTime ? *fixedTime : SystemFiles::CurrentLocalTime();
+}
+
+std::string RealFilesPlatform::ReadSetting(const std::string& app, const std::string& section, const std::string& key,
+                                           const std::string& defaultValue) {
+    EXPECT_EQ(app, "Quillmere");
+    return SettingsFile(m_settingsFile).Read(section, key, defaultValue);
+}
+
+void RealFilesPlatform::WriteSetting(const std::string& app, const std::string& section, const std::string& key,
+                                     const std::string& value) {
+    EXPECT_EQ(app, "Quillmere");
+    SettingsFile(m_settingsFile).Write(section, key, value);
+}
+
+void RealFilesPlatform::LaunchCommand(const std::string& commandLine, int) {
+    ADD_FAILURE() << "a backup launched " << commandLine;
+}
+
+}  // namespace quillmere::test
