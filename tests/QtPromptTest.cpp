@@ -1,0 +1,121 @@
+// The message box: the icon and buttons of each style, the default title, the answer each way
+// of closing gives, and that nothing is left open afterwards.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+#include "platform/PlatformOps.h"
+#include "platform/qt/QtPrompt.h"
+
+namespace quillmere::test {
+namespace {
+
+struct SeenBox {
+    QString title;
+    QString text;
+    Qt::TextFormat format = Qt::AutoText;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    Qt::WindowModality modality = Qt::NonModal;
+};
+
+// Shows the prompt and, from inside its modal loop, records the box and acts on it as the user.
+int ShowAndAct(const std::string& text, int style, const std::optional<std::string>& title, SeenBox& seen,
+               const std::function<void(QMessageBox&)>& act) {
+    bool found = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        found = true;
+        seen = {box->windowTitle(), box->text(), box->textFormat(), box->icon(), box->standardButtons(),
+                box->windowModality()};
+        act(*box);
+    });
+    const int answer = QtPrompt::Show(text, style, title);
+    EXPECT_TRUE(found) << "no modal message box appeared";
+    return answer;
+}
+
+void Click(QMessageBox& box, QMessageBox::StandardButton which) {
+    QTest::mouseClick(box.button(which), Qt::LeftButton);
+}
+
+void PressEscape(QMessageBox& box) {
+    QTest::keyClick(&box, Qt::Key_Escape);
+}
+
+void PressEnter(QMessageBox& box) {
+    QTest::keyClick(&box, Qt::Key_Return);
+}
+
+struct PromptCase {
+    std::string name;
+    int style;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+    std::function<void(QMessageBox&)> act;
+    int answer;
+};
+
+const PromptCase kPromptCases[] = {
+    {"PlainOkClicked", 0, QMessageBox::NoIcon, QMessageBox::Ok,
+     [](QMessageBox& b) { Click(b, QMessageBox::Ok); }, PromptAnswer::Ok},
+    {"ExclamationOkClosedByEscape", 48, QMessageBox::Warning, QMessageBox::Ok, PressEscape, PromptAnswer::Ok},
+    {"QuestionYesClicked", 36, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+     [](QMessageBox& b) { Click(b, QMessageBox::Yes); }, PromptAnswer::Yes},
+    {"QuestionNoClicked", 36, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+     [](QMessageBox& b) { Click(b, QMessageBox::No); }, PromptAnswer::No},
+    {"QuestionEnterMeansYes", 36, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, PressEnter,
+     PromptAnswer::Yes},
+    {"QuestionEscapeMeansNo", 36, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, PressEscape,
+     PromptAnswer::No},
+    {"QuestionClosedByItsWindowMeansNo", 36, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+     [](QMessageBox& b) { b.close(); }, PromptAnswer::No},
+};
+
+class QtPromptTest : public testing::TestWithParam<PromptCase> {
+protected:
+    void TearDown() override {
+        QApplication::processEvents();
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            EXPECT_FALSE(widget->isVisible()) << "left open: " << widget->metaObject()->className();
+        }
+    }
+};
+
+TEST_P(QtPromptTest, ShowsAndAnswers) {
+    const PromptCase& c = GetParam();
+    SeenBox seen;
+    const int answer = ShowAndAct("コピー先フォルダが存在しません。作成しますか？", c.style, "バックアップ", seen, c.act);
+    EXPECT_EQ(answer, c.answer);
+    EXPECT_EQ(seen.icon, c.icon);
+    EXPECT_EQ(seen.buttons, c.buttons);
+    EXPECT_EQ(seen.title, QString::fromUtf8("バックアップ"));
+    EXPECT_EQ(seen.modality, Qt::ApplicationModal);
+}
+
+INSTANTIATE_TEST_SUITE_P(QtPrompt, QtPromptTest, testing::ValuesIn(kPromptCases),
+                         [](const testing::TestParamInfo<PromptCase>& info) { return info.param.name; });
+
+TEST(QtPrompt, WithoutTitleTheBoxCarriesTheApplicationTitle) {
+    SeenBox seen;
+    ShowAndAct("/mnt/cdrom: No medium found", 0, std::nullopt, seen, PressEnter);
+    EXPECT_EQ(seen.title, QStringLiteral("Quillmere"));
+    EXPECT_EQ(seen.text, QStringLiteral("/mnt/cdrom: No medium found"));
+}
+
+TEST(QtPrompt, PathsThatLookLikeMarkupAreShownAsTheyAre) {
+    SeenBox seen;
+    ShowAndAct("/home/me/<b>bold</b> & more: Permission denied", 48, "ファイルのコピー", seen, PressEnter);
+    EXPECT_EQ(seen.format, Qt::PlainText);
+    EXPECT_EQ(seen.text, QStringLiteral("/home/me/<b>bold</b> & more: Permission denied"));
+}
+
+}  // namespace
+}  // namespace quillmere::test
