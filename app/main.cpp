@@ -1,6 +1,9 @@
 // Start-up: the user's locale (for the system's error texts), the application, the real platform
 // and the window. The program ends when its window closes.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <csignal>
 
@@ -14,6 +17,13 @@ int main(int argc, char* argv[]) {
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(quillmere::SettingsLayout::kAppName));
+    // The standard buttons of the message boxes (Yes, No) in the user's language, where Qt's own
+    // translations are installed.
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslations);
+    }
 
     quillmere::RealPlatform platform;
     quillmere::StandInWindow window(platform);

@@ -67,7 +67,7 @@ void CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const 
 
 std::string StampName(const LocalTime& moment) {
     if (!IsValidMoment(moment)) return {};
-    char stamp[16];
+    char stamp[64];  // room for any int, though the fields are checked above
     std::snprintf(stamp, sizeof stamp, "%04d%02d%02d_%02d%02d%02d", moment.year, moment.month, moment.day,
                   moment.hour, moment.minute, moment.second);
     return stamp;

@@ -27,7 +27,9 @@ std::optional<float> PositionFromText(const std::string& text) {
 
     const std::string point = std::localeconv()->decimal_point;
     if (!point.empty() && point != ".") {
-        if (const auto at = number.find(point); at != std::string::npos) number.replace(at, point.size(), ".");
+        if (const auto at = number.find(point); at != std::string::npos) {
+            number = number.substr(0, at) + "." + number.substr(at + point.size());
+        }
     }
     std::size_t start = 0;
     if (number[0] == '+' && number.size() > 1 && number[1] != '-') start = 1;
