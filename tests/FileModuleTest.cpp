@@ -1,15 +1,12 @@
-// FileModule against the recording fake: the path and stamp texts, and how each file operation
-// reports a failure of its platform operation (text, style, title) and then carries on.
+// FileModule's texts: paths joined by the platform's separator and stamp names of valid moments.
+// (How its file operations report failures is pinned by the backup run's call tables.)
 #include <gtest/gtest.h>
 
 #include "backup/FileModule.h"
-#include "tests/FakePlatform.h"
 #include "tests/NativePath.h"
 
 namespace quillmere::test {
 namespace {
-
-using Log = std::vector<std::string>;
 
 // The separator that is not the platform's: an ordinary character of a name.
 constexpr char kOtherSeparator = kPathSeparator == '/' ? '\\' : '/';
@@ -87,67 +84,6 @@ TEST_P(StampNameTest, Formats) {
 
 INSTANTIATE_TEST_SUITE_P(FileModule, StampNameTest, testing::ValuesIn(kStampCases),
                          [](const testing::TestParamInfo<StampCase>& info) { return info.param.name; });
-
-class FileOperationsTest : public testing::Test {
-protected:
-    Log log;
-    FakePlatform ops{log};
-};
-
-TEST_F(FileOperationsTest, FolderFoundBySearchExistsWithoutMessage) {
-    ops.Find(Native("/data"), 16, "data");
-    EXPECT_TRUE(FileModule::FolderExists(ops, Native("/data")));
-    EXPECT_TRUE(ops.prompts.shown.empty());
-}
-
-TEST_F(FileOperationsTest, PathMatchingNothingDoesNotExistAndShowsNothing) {
-    EXPECT_FALSE(FileModule::FolderExists(ops, Native("/missing")));
-    EXPECT_EQ(log, Log{Native("find /missing 16")});
-}
-
-TEST_F(FileOperationsTest, FolderWithSeparatorThatListsNothingIsLookedUpItself) {
-    // An empty volume root lists no entry; the folder itself is still there.
-    ops.Find(Native("/mnt/usb/."), 16, ".");
-    EXPECT_TRUE(FileModule::FolderExists(ops, Native("/mnt/usb/")));
-    EXPECT_EQ(log, (Log{Native("find /mnt/usb/ 16"), Native("find /mnt/usb/. 16")}));
-}
-
-TEST_F(FileOperationsTest, MissingFolderWithSeparatorDoesNotExist) {
-    EXPECT_FALSE(FileModule::FolderExists(ops, Native("/missing/")));
-    EXPECT_TRUE(ops.prompts.shown.empty());
-}
-
-TEST_F(FileOperationsTest, FailingSearchIsShownWithoutIconUnderTheApplicationTitle) {
-    ops.failures[Native("find /mnt/cdrom 16")] = "/mnt/cdrom: No medium found";
-    EXPECT_FALSE(FileModule::FolderExists(ops, Native("/mnt/cdrom")));
-    ASSERT_EQ(ops.prompts.shown.size(), 1U);
-    EXPECT_EQ(ops.prompts.shown[0].text, "/mnt/cdrom: No medium found");
-    EXPECT_EQ(ops.prompts.shown[0].style, PromptStyle::OkOnly);
-    EXPECT_EQ(ops.prompts.shown[0].title, std::nullopt);
-}
-
-TEST_F(FileOperationsTest, MakeFolderFailureIsShownUnderItsOwnTitle) {
-    ops.failures[Native("mkdir /dst")] = "/dst: File exists";
-    FileModule::MakeFolder(ops, Native("/dst"));
-    EXPECT_EQ(log, (Log{Native("mkdir /dst"), "prompt 48 [フォルダの作成] /dst: File exists"}));
-}
-
-TEST_F(FileOperationsTest, MakeFolderSuccessShowsNothing) {
-    FileModule::MakeFolder(ops, Native("/dst"));
-    EXPECT_EQ(log, Log{Native("mkdir /dst")});
-}
-
-TEST_F(FileOperationsTest, CopyTakesTheWildcardLastAndAlwaysOverwrites) {
-    FileModule::CopyMatchingFiles(ops, Native("/src"), Native("/dst/20010605_210403"), "zo*.jra");
-    EXPECT_EQ(log, Log{Native("copy /src/zo*.jra -> /dst/20010605_210403 overwrite")});
-}
-
-TEST_F(FileOperationsTest, CopyFailureIsShownUnderItsOwnTitleOnce) {
-    const std::string line = Native("copy /src/*.jra -> /dst overwrite");
-    ops.failures[line] = "/dst/b.jra: Is a directory";
-    FileModule::CopyMatchingFiles(ops, Native("/src"), Native("/dst"), "*.jra");
-    EXPECT_EQ(log, (Log{line, "prompt 48 [ファイルのコピー] /dst/b.jra: Is a directory"}));
-}
 
 }  // namespace
 }  // namespace quillmere::test

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/SettingsFile.h"
-#include "platform/SystemFiles.h"
 
 namespace quillmere::test {
 
@@ -11,20 +10,8 @@ int RealFilesPlatform::ShowPrompt(const std::string& text, int style, const std:
     return prompts.Answer(text, style, title);
 }
 
-std::string RealFilesPlatform::FindFirstEntry(const std::string& pattern, int attributes) {
-    return SystemFiles::FindFirstEntry(pattern, attributes);
-}
-
-void RealFilesPlatform::CreateFolder(const std::string& path) {
-    SystemFiles::CreateFolder(path);
-}
-
-void RealFilesPlatform::CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
-    SystemFiles::CopyMatching(sourcePattern, destination, overwrite);
-}
-
 LocalTime RealFilesPlatform::CurrentLocalTime() {
-    return fixedTime ? *fixedTime : SystemFiles::CurrentLocalTime();
+    return fixedTime ? *fixedTime : SystemOps::CurrentLocalTime();
 }
 
 std::string RealFilesPlatform::ReadSetting(const std::string& app, const std::string& section, const std::string& key,

@@ -1,5 +1,6 @@
-// RealFilesPlatform: the real file and clock operations with scripted prompts and a settings file
-// of the test's choosing, for backups run end to end in temporary folders.
+// RealFilesPlatform: the real file operations with scripted prompts, a settings file of the
+// test's choosing and, where a test needs one, a fixed clock, for backups run end to end in
+// temporary folders.
 #pragma once
 
 #include <filesystem>
@@ -7,20 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "platform/PlatformOps.h"
+#include "platform/SystemOps.h"
 #include "tests/PromptScript.h"
 
 namespace quillmere::test {
 
-class RealFilesPlatform final : public PlatformOps {
+class RealFilesPlatform final : public SystemOps {
 public:
     RealFilesPlatform(std::vector<std::string>& log, std::filesystem::path settingsFile)
         : prompts(log), m_settingsFile(std::move(settingsFile)) {}
 
     int ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) override;
-    std::string FindFirstEntry(const std::string& pattern, int attributes) override;
-    void CreateFolder(const std::string& path) override;
-    void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite) override;
     LocalTime CurrentLocalTime() override;
     std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key,
                             const std::string& defaultValue) override;

@@ -1,0 +1,34 @@
+#include "platform/SystemOps.h"
+
+#include "platform/SystemFiles.h"
+#include "platform/SystemSettings.h"
+
+namespace quillmere {
+
+std::string SystemOps::FindFirstEntry(const std::string& pattern, int attributes) {
+    return SystemFiles::FindFirstEntry(pattern, attributes);
+}
+
+void SystemOps::CreateFolder(const std::string& path) {
+    SystemFiles::CreateFolder(path);
+}
+
+void SystemOps::CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
+    SystemFiles::CopyMatching(sourcePattern, destination, overwrite);
+}
+
+LocalTime SystemOps::CurrentLocalTime() {
+    return SystemFiles::CurrentLocalTime();
+}
+
+std::string SystemOps::ReadSetting(const std::string& app, const std::string& section, const std::string& key,
+                                   const std::string& defaultValue) {
+    return SystemSettings::Read(app, section, key, defaultValue);
+}
+
+void SystemOps::WriteSetting(const std::string& app, const std::string& section, const std::string& key,
+                             const std::string& value) {
+    SystemSettings::Write(app, section, key, value);
+}
+
+}  // namespace quillmere

@@ -1,0 +1,22 @@
+// SystemOps: the part of PlatformOps that the system itself provides (files, clock and the
+// settings store), shared by every PlatformOps that works on the real system. Message boxes and
+// command launch belong to whoever composes it: the Qt services in the program, a script in tests.
+#pragma once
+
+#include "platform/PlatformOps.h"
+
+namespace quillmere {
+
+class SystemOps : public PlatformOps {
+public:
+    std::string FindFirstEntry(const std::string& pattern, int attributes) override;
+    void CreateFolder(const std::string& path) override;
+    void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite) override;
+    LocalTime CurrentLocalTime() override;
+    std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key,
+                            const std::string& defaultValue) override;
+    void WriteSetting(const std::string& app, const std::string& section, const std::string& key,
+                      const std::string& value) override;
+};
+
+}  // namespace quillmere
