@@ -85,7 +85,8 @@ struct DirCloser {
 
 class FolderReader {
 public:
-    // Answers false when the folder does not exist; throws for every other failure.
+    // Answers false when the folder does not exist (errno then says how); throws for every
+    // other failure.
     bool Open(const std::string& path) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) {
@@ -352,7 +353,7 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
     if (!target.IsOpen()) throw PosixError::ForPath(destination, errno);
 
     FolderReader source;
-    if (!source.Open(parts.folder)) throw PosixError::ForPath(parts.folder, ENOENT);
+    if (!source.Open(parts.folder)) throw PosixError::ForPath(parts.folder, errno);
 
     std::vector<std::string> names;
     if (Wildcard::HasWildcards(parts.last)) {
