@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "platform/SystemFiles.h"
+#include "tests/FileSizeLimit.h"
 #include "tests/TempFolder.h"
 
 namespace quillmere::test {
@@ -110,6 +111,10 @@ TEST_F(SearchFolder, SearchInALinkLoopFailsWithThePathAndReason) {
 TEST_F(SearchFolder, OverlongNameFailsInsteadOfFindingNothing) {
     const std::string pattern = dir / std::string(300, 'x');
     EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(pattern, 16); }), pattern + ": File name too long");
+    // The same for a matching link that cannot be followed.
+    fs::create_symlink(std::string(300, 'x'), dir.Path() / "long.jra");
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(dir / "l*.jra", 0); }),
+              (dir / "long.jra") + ": File name too long");
 }
 
 TEST(SystemFiles, RootFolderIsFound) {
@@ -258,6 +263,46 @@ TEST_F(CopyTest, StopsAtTheFirstFailureAndKeepsWhatWasCopied) {
     EXPECT_EQ(ListFolder(target), (std::vector<std::string>{"a.jra", "b.jra"}));
     EXPECT_EQ(ReadFile(target + "/a.jra"), "a");
     EXPECT_TRUE(fs::is_empty(target + "/b.jra"));
+}
+
+// A write that fails half-way (here at a file-size limit, as on a full disk) must leave the
+// same-named old copy whole, no temporary file, and the copies made before it.
+void ExpectFailedWriteLeavesNoTornFile(const std::string& source, const std::string& target) {
+    WriteFile(source + "/a.jra", std::string(1024, 'a'));
+    WriteFile(source + "/b.jra", std::string(1 << 20, 'b'));
+    WriteFile(source + "/c.jra", "c");
+    WriteFile(target + "/b.jra", "previous backup");
+
+    std::string failure;
+    {
+        const FileSizeLimit limit(64 * 1024);
+        failure = FailureOf([&] { SystemFiles::CopyMatching(source + "/*.jra", target, true); });
+    }
+
+    EXPECT_EQ(failure, target + "/b.jra: File too large");
+    EXPECT_EQ(ListFolder(target), (std::vector<std::string>{"a.jra", "b.jra"}));
+    EXPECT_EQ(ReadFile(target + "/a.jra"), std::string(1024, 'a'));
+    EXPECT_EQ(ReadFile(target + "/b.jra"), "previous backup");
+}
+
+TEST_F(CopyTest, FailedKernelCopyLeavesNoTornFile) {
+    ExpectFailedWriteLeavesNoTornFile(source, target);
+}
+
+TEST_F(CopyTest, FailedReadWriteCopyLeavesNoTornFile) {
+    // From another file system the data goes through this process's own read/write loop.
+    if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm on this machine";
+    std::string folder = "/dev/shm/quillmere-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+    ExpectFailedWriteLeavesNoTornFile(folder, target);
+    fs::remove_all(folder);
+}
+
+TEST_F(CopyTest, MatchingLinkThatCannotBeFollowedIsReportedNotSkipped) {
+    Source("a.jra", "a");
+    fs::create_symlink(std::string(300, 'x'), source + "/long.jra");
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(source + "/*.jra", target, true); }),
+              source + "/long.jra: File name too long");
 }
 
 TEST_F(CopyTest, NothingMatchingFailsWithThePattern) {

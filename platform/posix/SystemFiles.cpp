@@ -56,28 +56,10 @@ Kind KindOfMode(mode_t mode) {
     return Kind::Other;
 }
 
-// What an entry is once links are followed. A dangling link or a link loop is Missing: it names
-// no file, so a search passes over it like any other entry that is not a file.
-Kind KindAt(int folderFd, const std::string& name) {
-    struct stat st {};
-    if (::fstatat(folderFd, name.c_str(), &st, 0) != 0) return Kind::Missing;
-    return KindOfMode(st.st_mode);
-}
-
 struct Entry {
     std::string name;
     unsigned char type;  // d_type; DT_LNK and DT_UNKNOWN need a stat to be told apart
 };
-
-Kind KindOf(int folderFd, const Entry& entry) {
-    switch (entry.type) {
-        case DT_REG: return Kind::Regular;
-        case DT_DIR: return Kind::Folder;
-        case DT_LNK:
-        case DT_UNKNOWN: return KindAt(folderFd, entry.name);
-        default: return Kind::Other;
-    }
-}
 
 struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
@@ -104,6 +86,27 @@ public:
     }
 
     int Fd() const { return ::dirfd(m_dir.get()); }
+
+    // What the named entry is once links are followed. A dangling link or a link loop names no
+    // file and is Missing, so a search passes over it like any other entry that is not a file.
+    // Any other failure (a link into a folder that may not be searched, an I/O error) throws:
+    // passing over such an entry would report a copy as complete without a file it should hold.
+    Kind KindAt(const std::string& name) const {
+        struct stat st {};
+        if (::fstatat(Fd(), name.c_str(), &st, 0) == 0) return KindOfMode(st.st_mode);
+        if (IsNotFound(errno) || errno == ELOOP) return Kind::Missing;
+        throw PosixError::ForPath(InFolder(m_path, name), errno);
+    }
+
+    Kind KindOf(const Entry& entry) const {
+        switch (entry.type) {
+            case DT_REG: return Kind::Regular;
+            case DT_DIR: return Kind::Folder;
+            case DT_LNK:
+            case DT_UNKNOWN: return KindAt(entry.name);
+            default: return Kind::Other;
+        }
+    }
 
     // The entries whose name passes the filter, in name order. "." and ".." are never listed.
     template <typename Filter>
@@ -264,6 +267,10 @@ void CopyOne(int sourceFolderFd, const std::string& sourceFolder, const std::str
     struct stat before {};
     if (::fstat(in.Get(), &before) != 0) throw PosixError::ForPath(sourcePath, errno);
     if (!S_ISREG(before.st_mode)) return;
+    // A regular file: reads may block as they should (some network file systems honour the flag).
+    if (const int flags = ::fcntl(in.Get(), F_GETFL); flags < 0 || ::fcntl(in.Get(), F_SETFL, flags & ~O_NONBLOCK) < 0) {
+        throw PosixError::ForPath(sourcePath, errno);
+    }
 
     if (!overwrite) {
         struct stat existing {};
@@ -332,7 +339,7 @@ std::string FindFirstEntry(const std::string& pattern, int attributes) {
     });
     // Only the matching names are stat-ed, and only until the first one that qualifies.
     for (const Entry& entry : entries) {
-        const Kind kind = KindOf(folder.Fd(), entry);
+        const Kind kind = folder.KindOf(entry);
         if (kind == Kind::Regular || (kind == Kind::Folder && withFolders)) return entry.name;
     }
     return {};
@@ -358,9 +365,9 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
     std::vector<std::string> names;
     if (Wildcard::HasWildcards(parts.last)) {
         for (const Entry& entry : source.Entries([&](std::string_view name) { return Wildcard::Matches(parts.last, name); })) {
-            if (KindOf(source.Fd(), entry) == Kind::Regular) names.push_back(entry.name);
+            if (source.KindOf(entry) == Kind::Regular) names.push_back(entry.name);
         }
-    } else if (!parts.last.empty() && KindAt(source.Fd(), parts.last) == Kind::Regular) {
+    } else if (!parts.last.empty() && source.KindAt(parts.last) == Kind::Regular) {
         names.push_back(parts.last);
     }
     if (names.empty()) throw PosixError::ForPath(sourcePattern, ENOENT);
