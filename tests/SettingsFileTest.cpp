@@ -1,14 +1,15 @@
 // The INI settings file: the exact text it writes, what it reads back, what it keeps of lines it
 // does not know, and what it leaves on disk when a write cannot be completed.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <cstdlib>
 
 #include "platform/PlatformOps.h"
 #include "platform/SettingsFile.h"
+#include "tests/FileSizeLimit.h"
 #include "tests/TempFolder.h"
 
 namespace quillmere::test {
@@ -176,6 +177,41 @@ TEST_F(SettingsFileTest, EveryWriteReadsTheFileAfresh) {
     EXPECT_EQ(Read("LastExec", "FileType"), "*.txt");
 }
 
+TEST_F(SettingsFileTest, WritersInSeveralProcessesLoseNoKey) {
+    // Without the lock two writers read the same old file and the second rename drops the
+    // first one's key.
+    constexpr int kWriters = 6;
+    constexpr int kKeysEach = 30;
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < kWriters; ++writer) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int failures = 0;
+            for (int key = 0; key < kKeysEach; ++key) {
+                try {
+                    SettingsFile(path).Write("Keys", "W" + std::to_string(writer) + "K" + std::to_string(key), "v");
+                } catch (...) {
+                    ++failures;
+                }
+            }
+            ::_exit(failures);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (int writer = 0; writer < kWriters; ++writer) {
+        for (int key = 0; key < kKeysEach; ++key) {
+            const std::string name = "W" + std::to_string(writer) + "K" + std::to_string(key);
+            EXPECT_EQ(Read("Keys", name), "v") << name;
+        }
+    }
+}
+
 TEST_F(SettingsFileTest, NewFileIsPrivateAndAnExistingFileKeepsItsMode) {
     file.Write("MainWindow", "Left", "1");
     EXPECT_EQ(fs::status(path).permissions(), fs::perms(0600));
@@ -223,21 +259,14 @@ TEST_F(SettingsFileTest, FailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
     const std::string before = Text();
 
     // A file-size limit below the new file's size makes the write fail half-way, as a full
-    // disk would. SIGXFSZ is ignored so that the limit shows as the error EFBIG.
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit previous{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
-    rlimit limited = previous;
-    limited.rlim_cur = 64;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    // disk would.
     std::string failure;
     try {
+        const FileSizeLimit limit(64);
         file.Write("LastExec", "SrcFolder", std::string(200, 'n'));
     } catch (const PlatformError& e) {
         failure = e.what();
     }
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
 
     EXPECT_EQ(failure, path + ": File too large");
     EXPECT_EQ(Text(), before);

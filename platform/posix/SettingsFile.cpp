@@ -129,6 +129,9 @@ std::optional<mode_t> Load(const fs::path& file, Document& document) {
     if (::fstat(fd.Get(), &st) != 0) throw PosixError::ForPath(file.string(), errno);
     if (S_ISDIR(st.st_mode)) throw PosixError::ForPath(file.string(), EISDIR);
     if (!S_ISREG(st.st_mode)) throw PosixError::ForPath(file.string(), "通常のファイルではありません");
+    if (const int flags = ::fcntl(fd.Get(), F_GETFL); flags < 0 || ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) < 0) {
+        throw PosixError::ForPath(file.string(), errno);
+    }
 
     std::string content;
     char chunk[65536];
