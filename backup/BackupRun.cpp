@@ -117,16 +117,16 @@ void BackupRun::Run() {
         const std::string stamp = FileModule::StampName(m_ops.CurrentLocalTime());
         if (stamp.empty()) {
             // Without a stamp the "stamp folder" would be the destination itself, and the copy
-            // would overwrite same-named files there. Stop instead.
-            m_window.SetMousePointer(MousePointer::Default);
+            // would overwrite same-named files there. Nothing is created or copied; the inputs
+            // passed their checks and are stored as after any other failed copy.
             m_ops.ShowPrompt(kNoStamp, PromptStyle::OkExclamation, kTitle);
-            return;
+        } else {
+            const std::string stampFolder = FileModule::JoinPath(destination, stamp);
+            FileModule::MakeFolder(m_ops, stampFolder);
+            const std::string source = GetSrcFolder();
+            const std::string wildcard = GetFileType();
+            FileModule::CopyMatchingFiles(m_ops, source, stampFolder, wildcard);
         }
-        const std::string stampFolder = FileModule::JoinPath(destination, stamp);
-        FileModule::MakeFolder(m_ops, stampFolder);
-        const std::string source = GetSrcFolder();
-        const std::string wildcard = GetFileType();
-        FileModule::CopyMatchingFiles(m_ops, source, stampFolder, wildcard);
         SaveLastExec();
         m_window.SetMousePointer(MousePointer::Default);
     } catch (const std::exception& e) {

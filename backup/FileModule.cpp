@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 
 namespace quillmere::FileModule {
 namespace {
@@ -27,17 +28,23 @@ bool IsValidMoment(const LocalTime& m) {
 }  // namespace
 
 bool FolderExists(PlatformOps& ops, const std::string& path) {
+    std::optional<std::string> failure;
     try {
         if (!ops.FindFirstEntry(path, EntryAttributes::Directory).empty()) return true;
-        // With its trailing separator a folder is listed rather than looked up, and a folder
-        // with nothing visible in it (an empty drive or volume root, a new folder) lists nothing.
-        // "." then names the folder itself.
-        if (!path.empty() && path.back() == kPathSeparator) {
-            return !ops.FindFirstEntry(path + ".", EntryAttributes::Directory).empty();
-        }
     } catch (const std::exception& e) {
-        ops.ShowPrompt(e.what(), PromptStyle::OkOnly, std::nullopt);
+        failure = e.what();
     }
+    // With its trailing separator a folder is listed rather than looked up, and a folder that
+    // lists nothing (an empty volume root, a new folder) or may be entered but not listed (a drop
+    // box) still exists. "." names the folder itself.
+    if (!path.empty() && path.back() == kPathSeparator) {
+        try {
+            if (!ops.FindFirstEntry(path + ".", EntryAttributes::Directory).empty()) return true;
+        } catch (const std::exception& e) {
+            if (!failure) failure = e.what();
+        }
+    }
+    if (failure) ops.ShowPrompt(*failure, PromptStyle::OkOnly, std::nullopt);
     return false;
 }
 

@@ -192,8 +192,10 @@ const RunCase kRunCases[] = {
          EverythingThere(ops);
          ops.now.second = 60;
      },
-     Join(kChecksPass, {"pointer 11", "clock", "pointer 0",
-                        "prompt 48 [バックアップ] 現在の日時からフォルダ名を作れません。時計の設定を確かめてください。"})},
+     Join(kChecksPass, {"pointer 11", "clock",
+                        "prompt 48 [バックアップ] 現在の日時からフォルダ名を作れません。時計の設定を確かめてください。",
+                        "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
+                        "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
     {"FailingClockEndsTheRunWithThePointerReset",
      {"/src", "/dst", "*.jra"},
      [](FakePlatform& ops) {

@@ -1,8 +1,10 @@
-// FileModule's texts: paths joined by the platform's separator and stamp names of valid moments.
-// (How its file operations report failures is pinned by the backup run's call tables.)
+// FileModule: paths joined by the platform's separator, stamp names of valid moments, and the
+// searches and messages of FolderExists. (How MakeFolder and CopyMatchingFiles report failures is
+// pinned by the backup run's call tables.)
 #include <gtest/gtest.h>
 
 #include "backup/FileModule.h"
+#include "tests/FakePlatform.h"
 #include "tests/NativePath.h"
 
 namespace quillmere::test {
@@ -84,6 +86,50 @@ TEST_P(StampNameTest, Formats) {
 
 INSTANTIATE_TEST_SUITE_P(FileModule, StampNameTest, testing::ValuesIn(kStampCases),
                          [](const testing::TestParamInfo<StampCase>& info) { return info.param.name; });
+
+struct ExistsCase {
+    std::string name;
+    std::string path;
+    std::map<std::string, std::string> found;     // "pattern attributes" -> first entry
+    std::map<std::string, std::string> failures;  // logged search -> failure text
+    bool exists;
+    std::vector<std::string> log;
+};
+
+const ExistsCase kExistsCases[] = {
+    {"FoundBySearch", "/data", {{"/data 16", "data"}}, {}, true, {"find /data 16"}},
+    {"NothingFoundIsNoFolderAndNoMessage", "/missing", {}, {}, false, {"find /missing 16"}},
+    {"ListedFolderWithSeparator", "/data/", {{"/data/ 16", "a.jra"}}, {}, true, {"find /data/ 16"}},
+    {"FolderWithSeparatorListingNothingIsLookedUpItself", "/mnt/usb/", {{"/mnt/usb/. 16", "."}}, {}, true,
+     {"find /mnt/usb/ 16", "find /mnt/usb/. 16"}},
+    {"FolderWithSeparatorThatCannotBeListedIsLookedUpItself", "/drop/", {{"/drop/. 16", "."}},
+     {{"find /drop/ 16", "/drop: Permission denied"}}, true, {"find /drop/ 16", "find /drop/. 16"}},
+    {"MissingFolderWithSeparator", "/missing/", {}, {}, false, {"find /missing/ 16", "find /missing/. 16"}},
+    {"FailingSearchIsShownWithoutIconUnderTheApplicationTitle", "/mnt/cdrom", {},
+     {{"find /mnt/cdrom 16", "/mnt/cdrom: No medium found"}}, false,
+     {"find /mnt/cdrom 16", "prompt 0 [-] /mnt/cdrom: No medium found"}},
+    {"TwoFailingSearchesShowTheFirstOnce", "/mnt/cdrom/", {},
+     {{"find /mnt/cdrom/ 16", "/mnt/cdrom: No medium found"}, {"find /mnt/cdrom/. 16", "/mnt/cdrom/.: No medium found"}},
+     false, {"find /mnt/cdrom/ 16", "find /mnt/cdrom/. 16", "prompt 0 [-] /mnt/cdrom: No medium found"}},
+};
+
+class FolderExistsTest : public testing::TestWithParam<ExistsCase> {};
+
+TEST_P(FolderExistsTest, SearchesAndReports) {
+    const ExistsCase& c = GetParam();
+    std::vector<std::string> log;
+    FakePlatform ops(log);
+    ops.found = Native(c.found);
+    ops.failures = Native(c.failures);
+    std::vector<std::string> expected;
+    for (const std::string& line : c.log) expected.push_back(Native(line));
+
+    EXPECT_EQ(FileModule::FolderExists(ops, Native(c.path)), c.exists);
+    EXPECT_EQ(log, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(FileModule, FolderExistsTest, testing::ValuesIn(kExistsCases),
+                         [](const testing::TestParamInfo<ExistsCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace quillmere::test
