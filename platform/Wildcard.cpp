@@ -55,7 +55,7 @@ Text Decode(std::string_view text) {
 }
 
 // Simple one-to-one case folding for the scripts file names are written in here: Latin (with the
-// Latin-1 and Extended-A letters), Greek, Cyrillic and the full-width Latin letters of Japanese
+// Latin-1 and Extended-A letters), Greek (with its accented capitals and final sigma), Cyrillic and the full-width Latin letters of Japanese
 // text. Characters outside these blocks compare as they are.
 char32_t Fold(char32_t c) {
     if (c >= U'A' && c <= U'Z') return c + 0x20;
@@ -70,7 +70,15 @@ char32_t Fold(char32_t c) {
         if (evenUpper && c % 2 == 0) return c + 1;
         return c;
     }
-    if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 0x20;
+    if (c >= 0x386 && c <= 0x38F) {
+        if (c == 0x386) return 0x3AC;
+        if (c >= 0x388 && c <= 0x38A) return c + 0x25;
+        if (c == 0x38C) return 0x3CC;
+        if (c >= 0x38E) return c + 0x3F;
+        return c;
+    }
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;
+    if (c == 0x3C2) return 0x3C3;  // final sigma is a small sigma
     if (c >= 0x400 && c <= 0x40F) return c + 0x50;
     if (c >= 0x410 && c <= 0x42F) return c + 0x20;
     if (c >= 0xFF21 && c <= 0xFF3A) return c + 0x20;

@@ -14,7 +14,8 @@ ensure_packages() {
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     echo "Installing ${missing[*]}" >&2
     "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # Through env: sudo would drop the variable from the environment it passes on.
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 # The packages every build needs: compiler, CMake with Ninja, Qt 6 Widgets, GoogleTest.

@@ -21,11 +21,15 @@ std::string PositionToText(float twips) {
 }
 
 std::optional<float> PositionFromText(const std::string& text) {
+    return PositionFromText(text, std::localeconv()->decimal_point);
+}
+
+std::optional<float> PositionFromText(const std::string& text, const std::string& decimalSeparator) {
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string::npos) return std::nullopt;
     std::string number = text.substr(first, text.find_last_not_of(" \t") - first + 1);
 
-    const std::string point = std::localeconv()->decimal_point;
+    const std::string& point = decimalSeparator;
     if (!point.empty() && point != ".") {
         if (const auto at = number.find(point); at != std::string::npos) {
             number = number.substr(0, at) + "." + number.substr(at + point.size());

@@ -36,5 +36,7 @@ std::string PositionToText(float twips);
 // A stored position back to a number: blanks around it ignored, an optional sign, "." or the user
 // locale's decimal separator, an optional exponent. nullopt when the text is not a finite number.
 std::optional<float> PositionFromText(const std::string& text);
+// The same with the decimal separator given, for callers that know the user's locale otherwise.
+std::optional<float> PositionFromText(const std::string& text, const std::string& decimalSeparator);
 
 }  // namespace quillmere

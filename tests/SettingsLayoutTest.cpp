@@ -82,6 +82,31 @@ TEST(SettingsLayout, WholePositionsSurviveTheRoundTrip) {
     }
 }
 
+struct SeparatorCase {
+    std::string name;
+    std::string text;
+    std::string separator;
+    std::optional<float> expected;
+};
+
+const SeparatorCase kSeparatorCases[] = {
+    {"CommaLocaleReadsComma", "1234,5", ",", 1234.5F},
+    {"CommaLocaleStillReadsPoint", "1234.5", ",", 1234.5F},
+    {"CommaLocaleReadsPlainInteger", "-120", ",", -120.0F},
+    {"ArabicSeparator", "12٫5", "٫", 12.5F},
+    {"PointLocaleRefusesComma", "1234,5", ".", std::nullopt},
+    {"TwoSeparatorsAreNoNumber", "1,2,3", ",", std::nullopt},
+};
+
+class PositionSeparatorTest : public testing::TestWithParam<SeparatorCase> {};
+
+TEST_P(PositionSeparatorTest, Reads) {
+    EXPECT_EQ(PositionFromText(GetParam().text, GetParam().separator), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(SettingsLayout, PositionSeparatorTest, testing::ValuesIn(kSeparatorCases),
+                         [](const testing::TestParamInfo<SeparatorCase>& info) { return info.param.name; });
+
 TEST(SettingsLayout, CommaLocaleWritesPointAndReadsBoth) {
     const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
     const char* found = nullptr;

@@ -36,6 +36,8 @@ const MatchCase kMatchCases[] = {
     {"LatinAccentsIgnoreCase", "ÉTÉ.txt", "été.TXT", true},
     {"CyrillicIgnoresCase", "ФАЙЛ.*", "файл.txt", true},
     {"GreekIgnoresCase", "ΑΛΦΑ", "αλφα", true},
+    {"GreekAccentedCapitals", "ΆΈΉΊΌΎΏΪΫ", "άέήίόύώϊϋ", true},
+    {"GreekFinalSigma", "ΟΔΟΣ.txt", "οδος.txt", true},
     {"DifferentLettersDiffer", "a.txt", "b.txt", false},
     {"StarDotStarMatchesNameWithoutDot", "*.*", "README", true},
     {"StarDotStarMatchesEverything", "*.*", "a.b.c", true},
