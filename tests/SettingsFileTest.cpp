@@ -9,6 +9,7 @@
 
 #include "platform/PlatformOps.h"
 #include "platform/SettingsFile.h"
+#include "tests/FailureOf.h"
 #include "tests/FileSizeLimit.h"
 #include "tests/TempFolder.h"
 
@@ -238,18 +239,8 @@ TEST_F(SettingsFileTest, LinkedFileStaysALinkAndItsTargetIsUpdated) {
 TEST_F(SettingsFileTest, FolderInPlaceOfTheFileIsReportedWithPathAndReason) {
     fs::create_directories(path);
     const std::string expected = path + ": Is a directory";
-    try {
-        Read("MainWindow", "Left");
-        ADD_FAILURE() << "read did not fail";
-    } catch (const PlatformError& e) {
-        EXPECT_EQ(std::string(e.what()), expected);
-    }
-    try {
-        file.Write("MainWindow", "Left", "1");
-        ADD_FAILURE() << "write did not fail";
-    } catch (const PlatformError& e) {
-        EXPECT_EQ(std::string(e.what()), expected);
-    }
+    EXPECT_EQ(FailureOf([&] { Read("MainWindow", "Left"); }), expected);
+    EXPECT_EQ(FailureOf([&] { file.Write("MainWindow", "Left", "1"); }), expected);
     EXPECT_TRUE(fs::is_directory(path));
     EXPECT_EQ(ListFolder(fs::path(path).parent_path()), std::vector<std::string>{"Quillmere.conf"});
 }
@@ -261,13 +252,10 @@ TEST_F(SettingsFileTest, FailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
     // A file-size limit below the new file's size makes the write fail half-way, as a full
     // disk would.
     std::string failure;
-    try {
+    {
         const FileSizeLimit limit(64);
-        file.Write("LastExec", "SrcFolder", std::string(200, 'n'));
-    } catch (const PlatformError& e) {
-        failure = e.what();
+        failure = FailureOf([&] { file.Write("LastExec", "SrcFolder", std::string(200, 'n')); });
     }
-
     EXPECT_EQ(failure, path + ": File too large");
     EXPECT_EQ(Text(), before);
     EXPECT_EQ(ListFolder(fs::path(path).parent_path()), std::vector<std::string>{"Quillmere.conf"});
@@ -276,12 +264,7 @@ TEST_F(SettingsFileTest, FailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
 TEST_F(SettingsFileTest, FolderThatCannotBeCreatedIsReported) {
     WriteFile(dir / "blocker", "a file where the folder should be");
     SettingsFile blocked(dir / "blocker/Quillmere.conf");
-    try {
-        blocked.Write("MainWindow", "Left", "1");
-        ADD_FAILURE() << "write did not fail";
-    } catch (const PlatformError& e) {
-        EXPECT_EQ(std::string(e.what()), (dir / "blocker") + ": Not a directory");
-    }
+    EXPECT_EQ(FailureOf([&] { blocked.Write("MainWindow", "Left", "1"); }), (dir / "blocker") + ": Not a directory");
 }
 
 TEST(SettingsFileLocation, FollowsXdgConfigHomeThenHome) {

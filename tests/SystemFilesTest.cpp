@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "platform/SystemFiles.h"
+#include "tests/FailureOf.h"
 #include "tests/FileSizeLimit.h"
 #include "tests/TempFolder.h"
 
@@ -19,17 +20,6 @@ namespace quillmere::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Runs the call and answers the text of the PlatformError it throws ("" when it throws none).
-template <typename Call>
-std::string FailureOf(Call&& call) {
-    try {
-        call();
-    } catch (const PlatformError& e) {
-        return e.what();
-    }
-    return {};
-}
 
 timespec ModificationTime(const std::string& path) {
     struct stat st {};
