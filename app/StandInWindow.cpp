@@ -67,8 +67,8 @@ void StandInWindow::LoadLastExec() {
         {kKeySrcFolder, kDefaultFolder}, {kKeyDstFolder, kDefaultFolder}, {kKeyFileType, kDefaultFileType}};
     try {
         for (int i = 0; i < 3; ++i) {
-            m_inputs[i]->setText(QString::fromStdString(
-                m_ops.ReadSetting(kAppName, kSectionLastExec, keys[i].first, keys[i].second)));
+            m_inputs[i]->setText(
+                QString::fromStdString(m_ops.ReadSetting(kAppName, kSectionLastExec, keys[i].first, keys[i].second)));
         }
     } catch (const std::exception& e) {
         m_ops.ShowPrompt(e.what(), PromptStyle::OkOnly, std::nullopt);

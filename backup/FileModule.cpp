@@ -21,8 +21,8 @@ int DaysInMonth(int year, int month) {
 
 bool IsValidMoment(const LocalTime& m) {
     return m.year >= 1 && m.year <= 9999 && m.month >= 1 && m.month <= 12 && m.day >= 1 &&
-           m.day <= DaysInMonth(m.year, m.month) && m.hour >= 0 && m.hour <= 23 && m.minute >= 0 &&
-           m.minute <= 59 && m.second >= 0 && m.second <= 59;
+           m.day <= DaysInMonth(m.year, m.month) && m.hour >= 0 && m.hour <= 23 && m.minute >= 0 && m.minute <= 59 &&
+           m.second >= 0 && m.second <= 59;
 }
 
 }  // namespace
@@ -75,8 +75,8 @@ void CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const 
 std::string StampName(const LocalTime& moment) {
     if (!IsValidMoment(moment)) return {};
     char stamp[64];  // room for any int, though the fields are checked above
-    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d_%02d%02d%02d", moment.year, moment.month, moment.day,
-                  moment.hour, moment.minute, moment.second);
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d_%02d%02d%02d", moment.year, moment.month, moment.day, moment.hour,
+                  moment.minute, moment.second);
     return stamp;
 }
 

@@ -55,8 +55,8 @@ Text Decode(std::string_view text) {
 }
 
 // Simple one-to-one case folding for the scripts file names are written in here: Latin (with the
-// Latin-1 and Extended-A letters), Greek (with its accented capitals and final sigma), Cyrillic and the full-width Latin letters of Japanese
-// text. Characters outside these blocks compare as they are.
+// Latin-1 and Extended-A letters), Greek (with its accented capitals and final sigma), Cyrillic and the full-width
+// Latin letters of Japanese text. Characters outside these blocks compare as they are.
 char32_t Fold(char32_t c) {
     if (c >= U'A' && c <= U'Z') return c + 0x20;
     if (c < 0xC0) return c;

@@ -14,9 +14,9 @@ std::string PositionToText(float twips) {
     if (twips == 0.0F) return "0";  // never "-0"
     char buffer[64];
     const bool whole = std::trunc(twips) == twips;
-    const auto result = whole ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(twips),
-                                              std::chars_format::fixed, 0)
-                              : std::to_chars(buffer, buffer + sizeof buffer, twips, std::chars_format::general, 7);
+    const auto result =
+        whole ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(twips), std::chars_format::fixed, 0)
+              : std::to_chars(buffer, buffer + sizeof buffer, twips, std::chars_format::general, 7);
     return std::string(buffer, result.ptr);
 }
 

@@ -1,7 +1,7 @@
 // Whole backups through the real file operations and a real settings file, with the user's
 // answers scripted: what ends up on disk and in the store, and what the user was shown.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -130,8 +130,8 @@ TEST_F(BackupEndToEnd, WildcardMatchingOnlyFoldersAndHiddenFilesStopsTheRun) {
 
     BackupRun(ops, window).Run();
 
-    EXPECT_EQ(log, (std::vector<std::string>{
-                       "prompt 48 [バックアップ] コピー元フォルダに該当ファイルが存在しません。", "focus FileType"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"prompt 48 [バックアップ] コピー元フォルダに該当ファイルが存在しません。",
+                                             "focus FileType"}));
     EXPECT_TRUE(fs::is_empty(destination));
     EXPECT_EQ(Stored("FileType"), "<absent>");
 }

@@ -107,7 +107,8 @@ const RunCase kRunCases[] = {
          ops.prompts.answers = {PromptAnswer::Yes};
          ops.failures["mkdir /dst"] = "/dst: Permission denied";
          ops.failures["mkdir /dst/" + kStamp] = "/dst/" + kStamp + ": No such file or directory";
-         ops.failures["copy /src/*.jra -> /dst/" + kStamp + " overwrite"] = "/dst/" + kStamp + ": No such file or directory";
+         ops.failures["copy /src/*.jra -> /dst/" + kStamp + " overwrite"] =
+             "/dst/" + kStamp + ": No such file or directory";
      },
      {"find /src 16", "find /dst 16", "prompt 36 [バックアップ] コピー先フォルダが存在しません。作成しますか？",
       "mkdir /dst", "prompt 48 [フォルダの作成] /dst: Permission denied", "find /src/*.jra 0", "pointer 11", "clock",
@@ -135,8 +136,8 @@ const RunCase kRunCases[] = {
     {"FailingSourceSearchIsShownThenTheSourceCountsAsMissing",
      {"/src", "/dst", "*.jra"},
      [](FakePlatform& ops) { ops.failures["find /src 16"] = "/src: Input/output error"; },
-     {"find /src 16", "prompt 0 [-] /src: Input/output error", "prompt 48 [バックアップ] コピー元フォルダが存在しません。",
-      "focus SourceFolder"}},
+     {"find /src 16", "prompt 0 [-] /src: Input/output error",
+      "prompt 48 [バックアップ] コピー元フォルダが存在しません。", "focus SourceFolder"}},
     {"CompleteRunShowsNoMessage", {"/src", "/dst", "*.jra"}, EverythingThere, Join(kChecksPass, RunAfterChecks())},
     {"SpacesAroundInputsAreIgnoredEverywhere",
      {"  /src ", " /dst  ", "  *.jra  "},
@@ -179,13 +180,14 @@ const RunCase kRunCases[] = {
      {"/src", "/dst", "*.jra"},
      [](FakePlatform& ops) {
          EverythingThere(ops);
-         ops.failures["write Quillmere:LastExec:SrcFolder=/src"] = "/home/u/.config/Quillmere/Quillmere.conf: Read-only file system";
+         ops.failures["write Quillmere:LastExec:SrcFolder=/src"] =
+             "/home/u/.config/Quillmere/Quillmere.conf: Read-only file system";
      },
-     Join(kChecksPass,
-          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
-           "write Quillmere:LastExec:SrcFolder=/src",
-           "prompt 0 [-] 入力内容を保存できませんでした。\n/home/u/.config/Quillmere/Quillmere.conf: Read-only file system",
-           "pointer 0"})},
+     Join(kChecksPass, {"pointer 11", "clock", "mkdir /dst/" + kStamp,
+                        "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "write Quillmere:LastExec:SrcFolder=/src",
+                        "prompt 0 [-] 入力内容を保存できませんでした。\n/home/u/.config/Quillmere/Quillmere.conf: "
+                        "Read-only file system",
+                        "pointer 0"})},
     {"ClockOutsideTheCalendarCreatesAndCopiesNothing",
      {"/src", "/dst", "*.jra"},
      [](FakePlatform& ops) {

@@ -33,8 +33,8 @@ int ShowAndAct(const std::string& text, int style, const std::optional<std::stri
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
         found = true;
-        seen = {box->windowTitle(), box->text(), box->textFormat(), box->icon(), box->standardButtons(),
-                box->windowModality()};
+        seen = {box->windowTitle(),     box->text(),          box->textFormat(), box->icon(),
+                box->standardButtons(), box->windowModality()};
         act(*box);
     });
     const int answer = QtPrompt::Show(text, style, title);
@@ -64,8 +64,8 @@ struct PromptCase {
 };
 
 const PromptCase kPromptCases[] = {
-    {"PlainOkClicked", 0, QMessageBox::NoIcon, QMessageBox::Ok,
-     [](QMessageBox& b) { Click(b, QMessageBox::Ok); }, PromptAnswer::Ok},
+    {"PlainOkClicked", 0, QMessageBox::NoIcon, QMessageBox::Ok, [](QMessageBox& b) { Click(b, QMessageBox::Ok); },
+     PromptAnswer::Ok},
     {"ExclamationOkClosedByEscape", 48, QMessageBox::Warning, QMessageBox::Ok, PressEscape, PromptAnswer::Ok},
     {"QuestionYesClicked", 36, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
      [](QMessageBox& b) { Click(b, QMessageBox::Yes); }, PromptAnswer::Yes},
@@ -92,7 +92,8 @@ protected:
 TEST_P(QtPromptTest, ShowsAndAnswers) {
     const PromptCase& c = GetParam();
     SeenBox seen;
-    const int answer = ShowAndAct("コピー先フォルダが存在しません。作成しますか？", c.style, "バックアップ", seen, c.act);
+    const int answer =
+        ShowAndAct("コピー先フォルダが存在しません。作成しますか？", c.style, "バックアップ", seen, c.act);
     EXPECT_EQ(answer, c.answer);
     EXPECT_EQ(seen.icon, c.icon);
     EXPECT_EQ(seen.buttons, c.buttons);

@@ -1,9 +1,9 @@
 // The INI settings file: the exact text it writes, what it reads back, what it keeps of lines it
 // does not know, and what it leaves on disk when a write cannot be completed.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 

@@ -90,12 +90,9 @@ struct SeparatorCase {
 };
 
 const SeparatorCase kSeparatorCases[] = {
-    {"CommaLocaleReadsComma", "1234,5", ",", 1234.5F},
-    {"CommaLocaleStillReadsPoint", "1234.5", ",", 1234.5F},
-    {"CommaLocaleReadsPlainInteger", "-120", ",", -120.0F},
-    {"ArabicSeparator", "12٫5", "٫", 12.5F},
-    {"PointLocaleRefusesComma", "1234,5", ".", std::nullopt},
-    {"TwoSeparatorsAreNoNumber", "1,2,3", ",", std::nullopt},
+    {"CommaLocaleReadsComma", "1234,5", ",", 1234.5F},        {"CommaLocaleStillReadsPoint", "1234.5", ",", 1234.5F},
+    {"CommaLocaleReadsPlainInteger", "-120", ",", -120.0F},   {"ArabicSeparator", "12٫5", "٫", 12.5F},
+    {"PointLocaleRefusesComma", "1234,5", ".", std::nullopt}, {"TwoSeparatorsAreNoNumber", "1,2,3", ",", std::nullopt},
 };
 
 class PositionSeparatorTest : public testing::TestWithParam<SeparatorCase> {};

@@ -1,8 +1,8 @@
 // The system's file operations on real folders: what the search finds, what the copy copies and
 // passes over, what it leaves on disk when it fails, and the texts of its failures.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -316,8 +316,7 @@ TEST_F(CopyTest, DestinationThatIsAFileFails) {
     Source("a.jra", "a");
     const std::string file = dir / "file";
     WriteFile(file, "x");
-    EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(source + "/*.jra", file, true); }),
-              file + ": Not a directory");
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(source + "/*.jra", file, true); }), file + ": Not a directory");
 }
 
 TEST_F(CopyTest, MissingSourceFolderFailsWithItsPath) {
@@ -327,9 +326,15 @@ TEST_F(CopyTest, MissingSourceFolderFailsWithItsPath) {
 }
 
 TEST_F(CopyTest, HostileNamesAreCopiedByteForByte) {
-    const std::vector<std::string> names = {
-        "$(touch pwned).jra", "`touch pwned`.jra", "a;b.jra", "-rf.jra", "new\nline.jra", "space .jra",
-        "日本語 ファイル.jra", "bad\xFFutf8.jra", std::string(251, 'n') + ".jra"};
+    const std::vector<std::string> names = {"$(touch pwned).jra",
+                                            "`touch pwned`.jra",
+                                            "a;b.jra",
+                                            "-rf.jra",
+                                            "new\nline.jra",
+                                            "space .jra",
+                                            "日本語 ファイル.jra",
+                                            "bad\xFFutf8.jra",
+                                            std::string(251, 'n') + ".jra"};
     for (const std::string& name : names) Source(name, name);
 
     SystemFiles::CopyMatching(source + "/*.jra", target, true);
@@ -352,7 +357,8 @@ TEST_F(CopyTest, CopyIntoTheSourceFolderItselfKeepsTheContent) {
 TEST_F(CopyTest, CopiesAcrossFileSystems) {
     // The kernel's in-place copy does not cross file systems; the fallback must take over.
     if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm on this machine";
-    struct stat shm {}, tmp {};
+    struct stat shm {
+    }, tmp{};
     ASSERT_EQ(::stat("/dev/shm", &shm), 0);
     ASSERT_EQ(::stat(target.c_str(), &tmp), 0);
     if (shm.st_dev == tmp.st_dev) GTEST_SKIP() << "/dev/shm is on the same file system as " << target;

@@ -129,7 +129,8 @@ std::optional<mode_t> Load(const fs::path& file, Document& document) {
     if (::fstat(fd.Get(), &st) != 0) throw PosixError::ForPath(file.string(), errno);
     if (S_ISDIR(st.st_mode)) throw PosixError::ForPath(file.string(), EISDIR);
     if (!S_ISREG(st.st_mode)) throw PosixError::ForPath(file.string(), "通常のファイルではありません");
-    if (const int flags = ::fcntl(fd.Get(), F_GETFL); flags < 0 || ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) < 0) {
+    if (const int flags = ::fcntl(fd.Get(), F_GETFL);
+        flags < 0 || ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) < 0) {
         throw PosixError::ForPath(file.string(), errno);
     }
 
@@ -202,8 +203,8 @@ Location Find(const Document& document, std::string_view section, std::string_vi
 // Section and key names come from the program, never from the user; one that could not be read
 // back as written is a fault of the caller.
 void CheckNames(const fs::path& file, const std::string& section, const std::string& key) {
-    const bool sectionOk = !section.empty() && section.find_first_of("[]\r\n") == std::string::npos &&
-                           TrimBlanks(section) == section;
+    const bool sectionOk =
+        !section.empty() && section.find_first_of("[]\r\n") == std::string::npos && TrimBlanks(section) == section;
     const bool keyOk = !key.empty() && key.find_first_of("=\r\n") == std::string::npos && TrimBlanks(key) == key &&
                        key.find_first_of(";#[") != 0;
     if (!sectionOk || !keyOk) {

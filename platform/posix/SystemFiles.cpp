@@ -268,7 +268,8 @@ void CopyOne(int sourceFolderFd, const std::string& sourceFolder, const std::str
     if (::fstat(in.Get(), &before) != 0) throw PosixError::ForPath(sourcePath, errno);
     if (!S_ISREG(before.st_mode)) return;
     // A regular file: reads may block as they should (some network file systems honour the flag).
-    if (const int flags = ::fcntl(in.Get(), F_GETFL); flags < 0 || ::fcntl(in.Get(), F_SETFL, flags & ~O_NONBLOCK) < 0) {
+    if (const int flags = ::fcntl(in.Get(), F_GETFL);
+        flags < 0 || ::fcntl(in.Get(), F_SETFL, flags & ~O_NONBLOCK) < 0) {
         throw PosixError::ForPath(sourcePath, errno);
     }
 
@@ -364,7 +365,8 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
 
     std::vector<std::string> names;
     if (Wildcard::HasWildcards(parts.last)) {
-        for (const Entry& entry : source.Entries([&](std::string_view name) { return Wildcard::Matches(parts.last, name); })) {
+        for (const Entry& entry :
+             source.Entries([&](std::string_view name) { return Wildcard::Matches(parts.last, name); })) {
             if (source.KindOf(entry) == Kind::Regular) names.push_back(entry.name);
         }
     } else if (!parts.last.empty() && source.KindAt(parts.last) == Kind::Regular) {
@@ -388,7 +390,7 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
 LocalTime CurrentLocalTime() {
     const std::time_t now = std::time(nullptr);
     ::tzset();
-    std::tm local {};
+    std::tm local{};
     if (now == static_cast<std::time_t>(-1) || !::localtime_r(&now, &local)) {
         throw PlatformError("現在の日時を取得できません");
     }
