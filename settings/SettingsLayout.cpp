@@ -45,4 +45,8 @@ std::optional<float> PositionFromText(const std::string& text, const std::string
     return value;
 }
 
+float StoredPosition(const std::string& text) {
+    return PositionFromText(text).value_or(SettingsLayout::kDefaultPosition);
+}
+
 }  // namespace quillmere

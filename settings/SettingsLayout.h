@@ -39,4 +39,8 @@ std::optional<float> PositionFromText(const std::string& text);
 // The same with the decimal separator given, for callers that know the user's locale otherwise.
 std::optional<float> PositionFromText(const std::string& text, const std::string& decimalSeparator);
 
+// The position a stored "Left" or "Top" text stands for. A text that is not a number (a file
+// edited by hand) reads as the default 1000, so a damaged value never keeps the window from opening.
+float StoredPosition(const std::string& text);
+
 }  // namespace quillmere

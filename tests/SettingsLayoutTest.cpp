@@ -76,6 +76,12 @@ TEST_P(PositionFromTextTest, Reads) {
 INSTANTIATE_TEST_SUITE_P(SettingsLayout, PositionFromTextTest, testing::ValuesIn(kFromTextCases),
                          [](const testing::TestParamInfo<FromTextCase>& info) { return info.param.name; });
 
+TEST(SettingsLayout, StoredTextThatIsNoNumberReadsAsTheDefault) {
+    EXPECT_EQ(StoredPosition("-120"), -120.0F);
+    EXPECT_EQ(StoredPosition("left edge"), 1000.0F);
+    EXPECT_EQ(StoredPosition(""), 1000.0F);
+}
+
 TEST(SettingsLayout, WholePositionsSurviveTheRoundTrip) {
     for (float twips = -30000.0F; twips <= 30000.0F; twips += 15.0F) {
         ASSERT_EQ(PositionFromText(PositionToText(twips)), twips) << PositionToText(twips);
