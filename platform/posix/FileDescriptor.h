@@ -2,6 +2,7 @@
 // close(2), which for a written file can be the first sign of lost data.
 #pragma once
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,6 +28,15 @@ public:
 
     int Get() const { return m_fd; }
     bool IsOpen() const { return m_fd >= 0; }
+
+    // Files are opened with O_NONBLOCK so that a FIFO in a file's place is never waited on; once
+    // the file is known to be regular its reads should block as usual (some network file systems
+    // honour the flag). Answers 0 or the errno of fcntl(2).
+    int MakeBlocking() const {
+        const int flags = ::fcntl(m_fd, F_GETFL);
+        if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) < 0) return errno;
+        return 0;
+    }
 
     // Closes the descriptor and answers 0, or the errno of close(2). The descriptor is released
     // either way: Linux frees it even when close(2) fails, and a retry could close a descriptor

@@ -7,12 +7,12 @@
 
 namespace quillmere::PosixError {
 
-std::string Reason(int error) {
-    return std::strerror(error);
+bool IsNotFound(int error) {
+    return error == ENOENT || error == ENOTDIR;
 }
 
 PlatformError ForPath(const std::string& path, int error) {
-    return ForPath(path, Reason(error));
+    return ForPath(path, std::strerror(error));
 }
 
 PlatformError ForPath(const std::string& path, const std::string& reason) {

@@ -8,7 +8,9 @@
 
 namespace quillmere::PosixError {
 
-std::string Reason(int error);
+// ENOENT and ENOTDIR: the path names nothing, which a search answers with "not found" rather
+// than with an error.
+bool IsNotFound(int error);
 PlatformError ForPath(const std::string& path, int error);
 PlatformError ForPath(const std::string& path, const std::string& reason);
 

@@ -122,17 +122,14 @@ std::optional<mode_t> Load(const fs::path& file, Document& document) {
     // O_NONBLOCK: a FIFO put in the file's place must be reported, not waited on.
     FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!fd.IsOpen()) {
-        if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+        if (PosixError::IsNotFound(errno)) return std::nullopt;
         throw PosixError::ForPath(file.string(), errno);
     }
     struct stat st {};
     if (::fstat(fd.Get(), &st) != 0) throw PosixError::ForPath(file.string(), errno);
     if (S_ISDIR(st.st_mode)) throw PosixError::ForPath(file.string(), EISDIR);
     if (!S_ISREG(st.st_mode)) throw PosixError::ForPath(file.string(), "通常のファイルではありません");
-    if (const int flags = ::fcntl(fd.Get(), F_GETFL);
-        flags < 0 || ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) < 0) {
-        throw PosixError::ForPath(file.string(), errno);
-    }
+    if (const int error = fd.MakeBlocking()) throw PosixError::ForPath(file.string(), error);
 
     std::string content;
     char chunk[65536];

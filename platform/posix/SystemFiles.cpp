@@ -44,10 +44,6 @@ bool IsHidden(const std::string& name) {
     return !name.empty() && name.front() == '.';
 }
 
-bool IsNotFound(int error) {
-    return error == ENOENT || error == ENOTDIR;
-}
-
 enum class Kind { Missing, Regular, Folder, Other };
 
 Kind KindOfMode(mode_t mode) {
@@ -72,7 +68,7 @@ public:
     bool Open(const std::string& path) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) {
-            if (IsNotFound(errno)) return false;
+            if (PosixError::IsNotFound(errno)) return false;
             throw PosixError::ForPath(path, errno);
         }
         m_dir.reset(::fdopendir(fd));
@@ -94,7 +90,7 @@ public:
     Kind KindAt(const std::string& name) const {
         struct stat st {};
         if (::fstatat(Fd(), name.c_str(), &st, 0) == 0) return KindOfMode(st.st_mode);
-        if (IsNotFound(errno) || errno == ELOOP) return Kind::Missing;
+        if (PosixError::IsNotFound(errno) || errno == ELOOP) return Kind::Missing;
         throw PosixError::ForPath(InFolder(m_path, name), errno);
     }
 
@@ -267,11 +263,7 @@ void CopyOne(int sourceFolderFd, const std::string& sourceFolder, const std::str
     struct stat before {};
     if (::fstat(in.Get(), &before) != 0) throw PosixError::ForPath(sourcePath, errno);
     if (!S_ISREG(before.st_mode)) return;
-    // A regular file: reads may block as they should (some network file systems honour the flag).
-    if (const int flags = ::fcntl(in.Get(), F_GETFL);
-        flags < 0 || ::fcntl(in.Get(), F_SETFL, flags & ~O_NONBLOCK) < 0) {
-        throw PosixError::ForPath(sourcePath, errno);
-    }
+    if (const int error = in.MakeBlocking()) throw PosixError::ForPath(sourcePath, error);
 
     if (!overwrite) {
         struct stat existing {};
@@ -322,7 +314,7 @@ std::string FindFirstEntry(const std::string& pattern, int attributes) {
     if (!parts.last.empty() && !Wildcard::HasWildcards(parts.last)) {
         struct stat st {};
         if (::stat(pattern.c_str(), &st) != 0) {
-            if (IsNotFound(errno)) return {};
+            if (PosixError::IsNotFound(errno)) return {};
             throw PosixError::ForPath(pattern, errno);
         }
         // An exact name with the folder attribute is found even when hidden, so a destination
