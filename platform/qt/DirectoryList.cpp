@@ -1,0 +1,139 @@
+#include "platform/qt/DirectoryList.h"
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+#include <exception>
+
+#include "platform/PlatformOps.h"
+
+#ifndef Q_OS_WIN
+#include <dirent.h>
+
+#include <cerrno>
+
+#include "platform/posix/PosixError.h"
+#endif
+
+namespace quillmere {
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kDepthRole = Qt::UserRole + 1;
+constexpr int kIndentPixels = 8;
+
+// Shifts each row right by its depth, so the root-to-folder chain reads as a tree.
+class IndentDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem shifted(option);
+        shifted.rect.setLeft(option.rect.left() + kIndentPixels * index.data(kDepthRole).toInt());
+        QStyledItemDelegate::paint(painter, shifted, index);
+    }
+};
+
+// The folder as the list keeps it: absolute, cleaned, the system's separators.
+QString CleanFolder(const QString& folder) {
+    return QDir::toNativeSeparators(QDir::cleanPath(QDir::fromNativeSeparators(folder)));
+}
+
+// Throws when the folder cannot be listed, with the system's reason where it gives one.
+void CheckOpenable(const QString& folder) {
+    if (folder.isEmpty() || QDir::isRelativePath(QDir::fromNativeSeparators(folder))) {
+        throw PlatformError((folder + QStringLiteral(": フォルダの場所が完全ではありません。")).toStdString());
+    }
+#ifdef Q_OS_WIN
+    const QFileInfo info(folder);
+    if (!info.isDir() || !info.isReadable()) {
+        throw PlatformError((folder + QStringLiteral(": フォルダを開けません。")).toStdString());
+    }
+#else
+    const QByteArray path = QFile::encodeName(folder);
+    DIR* dir = ::opendir(path.constData());
+    if (!dir) throw PosixError::ForPath(path.toStdString(), errno);
+    ::closedir(dir);
+#endif
+}
+
+}  // namespace
+
+DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent) {
+    setItemDelegate(new IndentDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QListWidget::itemDoubleClicked, this, &DirectoryList::OpenItem);
+    try {
+        SetPath(QDir::currentPath());
+    } catch (const std::exception&) {
+        // A working folder that has gone leaves the list empty until a folder is set.
+    }
+}
+
+void DirectoryList::SetPath(const QString& folder) {
+    const QString path = CleanFolder(folder);
+    CheckOpenable(path);
+
+    // The chain of folders from the root down to the open one.
+    QStringList chain;
+    for (QString folderInChain = QDir::fromNativeSeparators(path);;) {
+        chain.prepend(QDir::toNativeSeparators(folderInChain));
+        const qsizetype slash = folderInChain.lastIndexOf(QLatin1Char('/'));
+        if (slash < 0 || slash == folderInChain.size() - 1) break;  // "/" or "C:/": the root
+        const bool parentIsRoot = slash == 0 || folderInChain.at(slash - 1) == QLatin1Char(':');
+        folderInChain.truncate(parentIsRoot ? slash + 1 : slash);
+    }
+    const QFileInfoList subFolders =
+        QDir(path).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+
+    clear();
+    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    int depth = 0;
+    QListWidgetItem* open = nullptr;
+    for (const QString& folderInChain : chain) {
+        const QString name =
+            depth == 0 ? folderInChain : QFileInfo(QDir::fromNativeSeparators(folderInChain)).fileName();
+        open = new QListWidgetItem(openIcon, name, this);
+        open->setData(kPathRole, folderInChain);
+        open->setData(kDepthRole, depth++);
+    }
+    for (const QFileInfo& sub : subFolders) {
+        auto* item = new QListWidgetItem(closedIcon, sub.fileName(), this);
+        item->setData(kPathRole, QDir::toNativeSeparators(sub.absoluteFilePath()));
+        item->setData(kDepthRole, depth);
+    }
+    setCurrentItem(open);
+    m_path = path;
+    emit Changed();
+}
+
+void DirectoryList::OpenItem(QListWidgetItem* item) {
+    if (!item) return;
+    try {
+        SetPath(item->data(kPathRole).toString());
+    } catch (const std::exception& e) {
+        emit OpenFailed(QString::fromStdString(e.what()));
+    }
+}
+
+void DirectoryList::keyPressEvent(QKeyEvent* event) {
+    // Enter opens the highlighted folder. On the open folder itself it is left to the window, where
+    // it presses the default button.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && currentItem() && currentItem()->data(kPathRole).toString() != m_path) {
+        OpenItem(currentItem());
+        event->accept();
+        return;
+    }
+    if (enter) {
+        event->ignore();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+}  // namespace quillmere

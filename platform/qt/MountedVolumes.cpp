@@ -1,0 +1,60 @@
+#include "platform/qt/MountedVolumes.h"
+
+#include <QDir>
+#include <QStorageInfo>
+
+#include <algorithm>
+
+namespace quillmere {
+
+namespace {
+
+#ifndef Q_OS_WIN
+// Mount points where desktops and users put media they plug in or attach by hand.
+bool IsMediaMount(const QString& root) {
+    for (const char* prefix : {"/media/", "/run/media/", "/mnt/"}) {
+        if (root.startsWith(QLatin1String(prefix))) return true;
+    }
+    return false;
+}
+
+bool IsPseudoFileSystem(const QByteArray& type) {
+    static const char* const kPseudo[] = {"proc",     "sysfs",      "devtmpfs",  "devpts",    "tmpfs",   "cgroup",
+                                          "cgroup2",  "securityfs", "pstore",    "debugfs",   "tracefs", "configfs",
+                                          "fusectl",  "mqueue",     "hugetlbfs", "bpf",       "autofs",  "binfmt_misc",
+                                          "efivarfs", "nsfs",       "ramfs",     "rpc_pipefs"};
+    return std::any_of(std::begin(kPseudo), std::end(kPseudo), [&](const char* p) { return type == p; });
+}
+#endif
+
+}  // namespace
+
+std::vector<Volume> MountedVolumes::Volumes() const {
+    std::vector<Volume> volumes;
+#ifdef Q_OS_WIN
+    for (const QFileInfo& drive : QDir::drives()) {
+        const QStorageInfo info(drive.absoluteFilePath());
+        volumes.push_back(
+            {QDir::toNativeSeparators(drive.absoluteFilePath()), info.isValid() ? info.name() : QString()});
+    }
+#else
+    const QString home = QStorageInfo(QDir::homePath()).rootPath();
+    for (const QStorageInfo& info : QStorageInfo::mountedVolumes()) {
+        const QString root = info.rootPath();
+        const bool wanted = root == QLatin1String("/") || root == home ||
+                            (IsMediaMount(root) && !IsPseudoFileSystem(info.fileSystemType()));
+        if (wanted) volumes.push_back({root, root == QLatin1String("/") ? QString() : info.name()});
+    }
+    if (std::none_of(volumes.begin(), volumes.end(), [](const Volume& v) { return v.root == QLatin1String("/"); })) {
+        volumes.push_back({QStringLiteral("/"), QString()});
+    }
+    std::sort(volumes.begin(), volumes.end(), [](const Volume& a, const Volume& b) { return a.root < b.root; });
+#endif
+    return volumes;
+}
+
+QString MountedVolumes::WorkingFolder() const {
+    return QDir::toNativeSeparators(QDir::currentPath());
+}
+
+}  // namespace quillmere
