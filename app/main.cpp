@@ -1,5 +1,5 @@
-// Start-up: the user's locale (for the system's error texts), the application, the real platform
-// and the window. The program ends when its window closes.
+// Start-up: the user's locale (for the system's error texts), the application and its font, the
+// real platform and the main window. The program ends when the main window closes.
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -7,16 +7,22 @@
 
 #include <csignal>
 
-#include "app/StandInWindow.h"
+#include "app/UiFont.h"
+#include "app/frmMain.h"
+#include "platform/qt/MountedVolumes.h"
 #include "platform/qt/RealPlatform.h"
 #include "settings/SettingsLayout.h"
 
 int main(int argc, char* argv[]) {
+#ifdef SIGXFSZ
     // A file-size limit (ulimit -f) must end a copy with an error the user can read, not kill
     // the program half-way through a backup.
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(quillmere::SettingsLayout::kAppName));
+    QApplication::setDesktopFileName(QStringLiteral("quillmere"));
+    QApplication::setFont(quillmere::JapaneseUiFont());
     // The standard buttons of the message boxes (Yes, No) in the user's language, where Qt's own
     // translations are installed.
     QTranslator qtTranslations;
@@ -26,7 +32,9 @@ int main(int argc, char* argv[]) {
     }
 
     quillmere::RealPlatform platform;
-    quillmere::StandInWindow window(platform);
+    quillmere::MountedVolumes volumes;
+    quillmere::frmMain window(platform, volumes);
+    QApplication::setWindowIcon(window.windowIcon());
     window.show();
     return QApplication::exec();
 }
