@@ -93,13 +93,20 @@ TEST_P(DamagedSettings, ReadsDefaultsWhereAKeyCannotBeReadAndStaysWritable) {
 INSTANTIATE_TEST_SUITE_P(SettingsFault, DamagedSettings, testing::ValuesIn(kDamagedCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SettingsFault, FifoInPlaceOfTheFileIsReportedNotWaitedOn) {
+// What stands in the file's place cannot be read as settings: both the read at start-up and a
+// write say so with the path, and nothing waits on a FIFO.
+TEST(SettingsFault, NoFileInPlaceOfTheFileIsReportedNotWaitedOn) {
     TempFolder dir;
-    const std::string path = dir / "Quillmere.conf";
-    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-    const std::string expected = path + ": 通常のファイルではありません";
-    EXPECT_EQ(FailureOf([&] { SettingsFile(path).Read("LastExec", "SrcFolder", ""); }), expected);
-    EXPECT_EQ(FailureOf([&] { SettingsFile(path).Write("LastExec", "SrcFolder", "/x"); }), expected);
+    const std::string fifo = dir / "fifo.conf";
+    const std::string folder = dir / "folder.conf";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directory(folder);
+    for (const auto& [path, reason] :
+         {std::pair{fifo, "通常のファイルではありません"}, std::pair{folder, "Is a directory"}}) {
+        const std::string expected = path + ": " + reason;
+        EXPECT_EQ(FailureOf([&] { SettingsFile(path).Read("LastExec", "SrcFolder", ""); }), expected);
+        EXPECT_EQ(FailureOf([&] { SettingsFile(path).Write("LastExec", "SrcFolder", "/x"); }), expected);
+    }
 }
 
 // A backup whose settings cannot be stored: the copy is made, the user is told which file could
