@@ -2,6 +2,7 @@
 // of the whole file under an advisory lock on its folder.
 #include "platform/SettingsFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -260,6 +261,30 @@ void Replace(int folderFd, const fs::path& target, const std::string& text, mode
     if (::fsync(folderFd) != 0 && errno != EINVAL) throw PosixError::ForPath(target.string(), errno);
 }
 
+// A writer killed between creating its temporary file and the rename leaves that file behind, and
+// every such kill would add one to the user's config folder. Temporary files are made only under
+// the lock, so one found while holding it belongs to no live writer. Removing them is tidying,
+// never part of the write: a failure here is passed over.
+void RemoveRemnants(int folderFd, const fs::path& target) {
+    const std::string prefix = "." + target.filename().string() + ".";
+    constexpr std::size_t kRandomPart = 6;  // the XXXXXX of mkostemp
+    const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listFd < 0) return;
+    DIR* dir = ::fdopendir(listFd);
+    if (!dir) {
+        ::close(listFd);
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name.size() == prefix.size() + kRandomPart && name.starts_with(prefix) &&
+            (entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN)) {
+            ::unlinkat(folderFd, entry->d_name, 0);
+        }
+    }
+    ::closedir(dir);
+}
+
 fs::path ConfigHome() {
     // A relative XDG_CONFIG_HOME is invalid and ignored, as the XDG rules say.
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') return xdg;
@@ -307,8 +332,10 @@ void SettingsFile::Write(const std::string& section, const std::string& key, con
     // The lock is on the folder, not on the file: the file is replaced by a rename, and a lock on
     // the replaced file would not stop a second writer that opened the new one. Where the file
     // system has no locks (some network homes) the write goes on unlocked rather than failing.
-    while (::flock(folderFd.Get(), LOCK_EX) != 0 && errno == EINTR) {
+    int locked = 0;
+    while ((locked = ::flock(folderFd.Get(), LOCK_EX)) != 0 && errno == EINTR) {
     }
+    if (locked == 0) RemoveRemnants(folderFd.Get(), target);
 
     Document document;
     const std::optional<mode_t> mode = Load(target, document);

@@ -1,0 +1,385 @@
+// Backups under real faults: a destination that fills up or may not be written, a file-size
+// limit, sources that cannot be read, are not files, change while they are copied or carry
+// hostile names. Each case pins the messages the user sees and what is on disk afterwards: no
+// file under its final name that differs from its source, no temporary file, nothing outside
+// the stamp folder.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "backup/BackupRun.h"
+#include "backup/FileModule.h"
+#include "platform/SettingsFile.h"
+#include "tests/FakeWindow.h"
+#include "tests/RealFilesPlatform.h"
+#include "tests/TempFolder.h"
+#include "tests/faults/ChildRun.h"
+
+namespace quillmere::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kStamp[] = "20261207_101500";  // fault_child's clock
+constexpr char kCopyTitle[] = "ファイルのコピー";
+constexpr char kMakeFolderTitle[] = "フォルダの作成";
+
+std::string Describe(const std::vector<Prompt>& prompts) {
+    std::string out;
+    for (const Prompt& p : prompts) out += "\n  [" + p.title.value_or("-") + "] " + p.text;
+    return out.empty() ? " none" : out;
+}
+
+// Every name in the copy folder is a copy of the same-named source file, byte for byte; the
+// names are answered for the caller to compare.
+std::vector<std::string> WholeCopies(const std::string& copies, const std::string& source) {
+    std::vector<std::string> names;
+    if (!fs::exists(copies)) return names;
+    for (const std::string& name : ListFolder(copies)) {
+        EXPECT_FALSE(name.starts_with(".quillmere-")) << "temporary file left: " << name;
+        EXPECT_EQ(ReadFile(copies + "/" + name), ReadFile(source + "/" + name)) << "torn copy: " << name;
+        names.push_back(name);
+    }
+    return names;
+}
+
+class CopyFault : public testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directory(source);
+        fs::create_directory(destination);
+    }
+
+    ChildResult Backup(const Mechanism& mechanism, const std::string& wildcard = "*.jra") {
+        return RunChild(mechanism, {"backup", source, destination, wildcard, settings});
+    }
+
+    std::string Stored(const std::string& key) const {
+        return SettingsFile(settings).Read("LastExec", key, "<absent>");
+    }
+
+    TempFolder dir;
+    const std::string source = dir / "source";
+    const std::string destination = dir / "destination";
+    const std::string stamp = destination + "/" + kStamp;
+    const std::string settings = dir / "config/Quillmere.conf";
+};
+
+// A copy that runs out of room half-way: the files before it stay whole, the failing one leaves
+// nothing behind, the ones after it are not tried, and the inputs are still stored.
+struct OutOfRoomCase {
+    const char* name;
+    bool onTmpfs;  // a full 1 MB tmpfs, otherwise a 1 MB file-size limit
+    const char* reason;
+};
+
+class OutOfRoom : public CopyFault, public testing::WithParamInterface<OutOfRoomCase> {};
+
+TEST_P(OutOfRoom, StopsAtTheFileThatDoesNotFitAndLeavesNoTornCopy) {
+    WriteFile(source + "/a.jra", std::string(300'000, 'a'));
+    WriteFile(source + "/b.jra", std::string(3'000'000, 'b'));
+    WriteFile(source + "/c.jra", std::string(1000, 'c'));
+    // A same-named copy of the failing file from an earlier run must survive whole.
+    fs::create_directory(stamp);
+    WriteFile(stamp + "/b.jra", "earlier copy");
+
+    const std::string snapshot = dir / "snapshot";
+    fs::create_directory(snapshot);
+    const Mechanism mechanism =
+        GetParam().onTmpfs ? Mechanism{"tmpfs", destination, "1m", snapshot} : Mechanism{"filesize", "1024"};
+    const std::string copies = (GetParam().onTmpfs ? snapshot : destination) + "/" + kStamp;
+    if (GetParam().onTmpfs) fs::remove_all(stamp);
+
+    const ChildResult run = Backup(mechanism);
+    if (run.skipReason) GTEST_SKIP() << *run.skipReason;
+
+    ASSERT_EQ(run.exitCode, 0) << run.errorOutput;
+    const std::vector<Prompt>& prompts = run.prompts;
+    // On the tmpfs the stamp folder is new; under the limit it exists from the earlier run.
+    ASSERT_EQ(prompts.size(), GetParam().onTmpfs ? 1U : 2U) << Describe(prompts);
+    EXPECT_EQ(prompts.back().title, kCopyTitle);
+    EXPECT_EQ(prompts.back().style, PromptStyle::OkExclamation);
+    EXPECT_EQ(prompts.back().text, stamp + "/b.jra: " + GetParam().reason);
+    if (GetParam().onTmpfs) {
+        EXPECT_EQ(WholeCopies(copies, source), std::vector<std::string>{"a.jra"});
+    } else {
+        EXPECT_EQ(ListFolder(copies), (std::vector<std::string>{"a.jra", "b.jra"}));
+        EXPECT_EQ(ReadFile(copies + "/a.jra"), ReadFile(source + "/a.jra"));
+        EXPECT_EQ(ReadFile(copies + "/b.jra"), "earlier copy");
+    }
+    EXPECT_EQ(Stored("SrcFolder"), source);
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, OutOfRoom,
+                         testing::Values(OutOfRoomCase{"DiskFull", true, "No space left on device"},
+                                         OutOfRoomCase{"FileSizeLimit", false, "File too large"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A destination that may not be written: the stamp folder cannot be made, the copy then has no
+// folder to go to, both say so with the path and the reason, and the inputs are still stored.
+struct ForbiddenCase {
+    const char* name;
+    const char* mechanism;  // "readonly": read-only bind mount; "nocaps": mode 0555 without root's override
+    const char* reason;
+};
+
+class ForbiddenDestination : public CopyFault, public testing::WithParamInterface<ForbiddenCase> {};
+
+TEST_P(ForbiddenDestination, ReportsTheStampFolderThenTheCopyAndCreatesNothing) {
+    WriteFile(source + "/a.jra", "odds");
+    const bool readOnly = std::string(GetParam().mechanism) == "readonly";
+    if (!readOnly) {
+        ASSERT_EQ(::chmod(destination.c_str(), 0555), 0);
+    }
+
+    const ChildResult run = Backup(readOnly ? Mechanism{"readonly", destination} : Mechanism{"nocaps"});
+    if (run.skipReason) GTEST_SKIP() << *run.skipReason;
+
+    ASSERT_EQ(run.exitCode, 0) << run.errorOutput;
+    ASSERT_EQ(run.prompts.size(), 2U) << Describe(run.prompts);
+    EXPECT_EQ(run.prompts[0].title, kMakeFolderTitle);
+    EXPECT_EQ(run.prompts[0].text, stamp + ": " + GetParam().reason);
+    EXPECT_EQ(run.prompts[1].title, kCopyTitle);
+    EXPECT_EQ(run.prompts[1].text, stamp + ": No such file or directory");
+    EXPECT_TRUE(ListFolder(destination).empty());
+    EXPECT_EQ(Stored("DstFolder"), destination);
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, ForbiddenDestination,
+                         testing::Values(ForbiddenCase{"ReadOnlyMount", "readonly", "Read-only file system"},
+                                         ForbiddenCase{"PermissionDenied", "nocaps", "Permission denied"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CopyFault, StampFolderThatMayNotBeWrittenReportsTheFirstFileAndCreatesNothing) {
+    WriteFile(source + "/a.jra", "odds");
+    fs::create_directory(stamp);
+    ASSERT_EQ(::chmod(stamp.c_str(), 0555), 0);
+
+    const ChildResult run = Backup({"nocaps"});
+    if (run.skipReason) GTEST_SKIP() << *run.skipReason;
+
+    ASSERT_EQ(run.prompts.size(), 2U) << Describe(run.prompts);
+    EXPECT_EQ(run.prompts[0].text, stamp + ": File exists");
+    EXPECT_EQ(run.prompts[1].title, kCopyTitle);
+    EXPECT_EQ(run.prompts[1].text, stamp + "/a.jra: Permission denied");
+    EXPECT_TRUE(ListFolder(stamp).empty());
+}
+
+TEST_F(CopyFault, UnreadableSourceFileIsNamedAndTheFilesBeforeItStayWhole) {
+    WriteFile(source + "/a.jra", "first");
+    WriteFile(source + "/b.jra", "locked");
+    WriteFile(source + "/c.jra", "after");
+    ASSERT_EQ(::chmod((source + "/b.jra").c_str(), 0), 0);
+
+    const ChildResult run = Backup({"nocaps"});
+    if (run.skipReason) GTEST_SKIP() << *run.skipReason;
+
+    ASSERT_EQ(run.prompts.size(), 1U) << Describe(run.prompts);
+    EXPECT_EQ(run.prompts[0].title, kCopyTitle);
+    EXPECT_EQ(run.prompts[0].text, source + "/b.jra: Permission denied");
+    ASSERT_EQ(::chmod((source + "/b.jra").c_str(), 0600), 0);
+    EXPECT_EQ(WholeCopies(stamp, source), std::vector<std::string>{"a.jra"});
+}
+
+// Entries that match the wildcard but are not files are passed over, the files around them are
+// copied, and nothing waits on the FIFO (the child is killed, and the case fails, after 20 s).
+TEST_F(CopyFault, EntriesThatAreNotFilesArePassedOverWithoutHanging) {
+    WriteFile(source + "/a.jra", "first");
+    WriteFile(source + "/z.jra", "last");
+    ASSERT_EQ(::mkfifo((source + "/fifo.jra").c_str(), 0644), 0);
+    fs::create_symlink(dir / "nowhere", source + "/dangling.jra");
+    fs::create_symlink("loop.jra", source + "/loop.jra");
+    fs::create_directory(source + "/folder.jra");
+    WriteFile(source + "/folder.jra/inner.jra", "not copied");
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(sock, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = source + "/socket.jra";
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    const ChildResult run = RunChild({}, {"backup", source, destination, "*.jra", settings}, std::chrono::seconds(20));
+    ::close(sock);
+
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(run.prompts.empty()) << Describe(run.prompts);
+    EXPECT_EQ(WholeCopies(stamp, source), (std::vector<std::string>{"a.jra", "z.jra"}));
+}
+
+// Hostile names go to the system as they are, never through a shell: each file is copied under
+// its own name byte for byte, nothing runs, and nothing is created outside the stamp folder.
+TEST_F(CopyFault, HostileNamesInFoldersAndFilesAreCopiedExactlyAndNothingRuns) {
+    const std::string hostileSource = dir / "src $(touch x);`touch x` -rf";
+    const std::string hostileDestination = dir / "-dst ; 日本語\nフォルダ";
+    fs::create_directory(hostileSource);
+    fs::create_directory(hostileDestination);
+    const std::vector<std::string> names = {"with space.jra", "オッズ 単複.jra",     "a;b.jra",
+                                            "$(touch x).jra", "`touch x`.jra",       "new\nline.jra",
+                                            "-rf .jra",       "bad\xFF\xFEutf8.jra", std::string(251, 'n') + ".jra",
+                                            "'quote\".jra",   "back\\slash*?.jra"};
+    for (const std::string& name : names) WriteFile(hostileSource + "/" + name, "content of " + name);
+    std::set<fs::path> before;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.Path())) before.insert(entry.path());
+
+    std::vector<std::string> log;
+    RealFilesPlatform ops(log, settings);
+    ops.fixedTime = LocalTime{2026, 12, 7, 10, 15, 0};
+    FakeWindow window(log);
+    window.inputs = {hostileSource, hostileDestination, "*.jra"};
+    BackupRun(ops, window).Run();
+
+    EXPECT_TRUE(ops.prompts.shown.empty()) << Describe(ops.prompts.shown);
+    const std::string copies = hostileDestination + "/" + kStamp;
+    std::vector<std::string> expected = names;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(WholeCopies(copies, hostileSource), expected);
+    // Everything new is the stamp folder, its copies, or the settings file and its folder.
+    for (const auto& entry : fs::recursive_directory_iterator(dir.Path())) {
+        if (before.contains(entry.path())) continue;
+        const std::string path = entry.path().string();
+        EXPECT_TRUE(path == copies || path.starts_with(copies + "/") || path.starts_with(dir / "config"))
+            << "created outside the stamp folder: " << path;
+    }
+    EXPECT_FALSE(fs::exists("x"));
+    EXPECT_EQ(SettingsFile(settings).Read("LastExec", "DstFolder", ""), hostileDestination);
+}
+
+// A source file that changes while it is copied: the copy that is reported as done holds the
+// file as it stood at one moment; otherwise the copy is reported as failed and leaves no file
+// under its name. Every block of a version holds that version's letter, so a mix shows.
+enum class Change { RewrittenInPlace, Grows, ReplacedByRename };
+
+struct ChangeCase {
+    const char* name;
+    Change change;
+};
+
+class ChangingSource : public CopyFault, public testing::WithParamInterface<ChangeCase> {};
+
+constexpr std::size_t kBlock = 4096;
+constexpr std::size_t kBlocks = 2048;  // 8 MB: long enough to copy that the writer always meets it
+
+std::string Version(unsigned number, std::size_t blocks = kBlocks) {
+    std::string block(kBlock, static_cast<char>('A' + number % 26));
+    std::string out;
+    out.reserve(blocks * kBlock);
+    for (std::size_t i = 0; i < blocks; ++i) out += block;
+    return out;
+}
+
+// The file as it stood at one moment while the writer was rewriting it front to back: the
+// blocks it had reached hold version v, the rest still v - 1.
+bool IsOneMoment(const std::string& content) {
+    if (content.size() != kBlocks * kBlock) return false;
+    const char newer = content.front();
+    const char older = static_cast<char>('A' + (newer - 'A' + 25) % 26);
+    std::size_t at = 0;
+    while (at < content.size() && content[at] == newer) ++at;
+    if (at % kBlock != 0) return false;
+    return content.find_first_not_of(older, at) == std::string::npos;
+}
+
+TEST_P(ChangingSource, CopyIsOneWholeVersionOrAReportedFailure) {
+    const std::string file = source + "/big.jra";
+    WriteFile(file, Version(0));
+    std::atomic<bool> stop{false};
+    std::atomic<unsigned> changes{0};
+    std::thread writer([&] {
+        for (unsigned v = 1; !stop; ++v) {
+            switch (GetParam().change) {
+                case Change::RewrittenInPlace: {
+                    // Block by block, so a reader meets the old and the new version side by side.
+                    const std::string block = Version(v, 1);
+                    const int fd = ::open(file.c_str(), O_WRONLY);
+                    for (std::size_t i = 0; i < kBlocks && !stop; ++i, ++changes) {
+                        (void)::pwrite(fd, block.data(), kBlock, static_cast<off_t>(i * kBlock));
+                    }
+                    ::close(fd);
+                    break;
+                }
+                case Change::Grows: {
+                    // Each appended block holds its own letter, so a copy that is not the file as
+                    // it stood at one moment shows as a wrong letter or a length between blocks.
+                    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND);
+                    (void)::write(fd, Version(v, 1).data(), kBlock);
+                    ::close(fd);
+                    ++changes;
+                    std::this_thread::sleep_for(std::chrono::microseconds(200));
+                    break;
+                }
+                case Change::ReplacedByRename:
+                    WriteFile(source + "/.next", Version(v));
+                    fs::rename(source + "/.next", file);
+                    ++changes;
+                    break;
+            }
+        }
+    });
+
+    std::vector<std::string> log;
+    RealFilesPlatform ops(log, settings);
+    int failures = 0;
+    int changedRounds = 0;
+    std::vector<std::string> reportedCopies;
+    // On a busy machine the writer may not get a turn during a copy; such a round proves less,
+    // so the rounds go on until a few of them met a change.
+    for (int round = 0; round < 40 && changedRounds < 4; ++round) {
+        const std::string target = dir / ("copy" + std::to_string(round));
+        fs::create_directory(target);
+        const unsigned changesBefore = changes;
+        ops.prompts.shown.clear();
+        FileModule::CopyMatchingFiles(ops, source, target, "*.jra");
+        if (changes != changesBefore) ++changedRounds;
+
+        const std::vector<std::string> names = ListFolder(target);
+        if (ops.prompts.shown.empty()) {
+            ASSERT_EQ(names, std::vector<std::string>{"big.jra"});
+            reportedCopies.push_back(ReadFile(target + "/big.jra"));
+        } else {
+            ++failures;
+            ASSERT_EQ(ops.prompts.shown.size(), 1U);
+            EXPECT_EQ(ops.prompts.shown[0].title, kCopyTitle);
+            EXPECT_EQ(ops.prompts.shown[0].text, file + ": コピー中にファイルが変更されました");
+            EXPECT_TRUE(names.empty()) << "a failed copy left " << names.front();
+        }
+    }
+    stop = true;
+    writer.join();
+
+    const std::string grown = ReadFile(file);
+    for (const std::string& copy : reportedCopies) {
+        if (GetParam().change == Change::Grows) {
+            EXPECT_TRUE(copy.size() % kBlock == 0 && grown.starts_with(copy))
+                << "a copy of " << copy.size() << " bytes that the file never was was reported as done";
+        } else {
+            EXPECT_TRUE(IsOneMoment(copy)) << "a mix of versions was reported as copied";
+        }
+    }
+    // A file replaced by a rename never changes under its open reader, but the rename changes
+    // its status (ctime), so such a copy may be refused; one that is kept is a whole version.
+    EXPECT_GT(changedRounds, 0) << "the file never changed during a copy";
+    if (GetParam().change != Change::ReplacedByRename && changedRounds > 0) {
+        EXPECT_GT(failures, 0) << "no copy saw the change";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, ChangingSource,
+                         testing::Values(ChangeCase{"RewrittenInPlace", Change::RewrittenInPlace},
+                                         ChangeCase{"Grows", Change::Grows},
+                                         ChangeCase{"ReplacedByRename", Change::ReplacedByRename}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace quillmere::test

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The fault mechanisms that need root, a mount namespace or process limits, for the fault tests.
+# Each form runs COMMAND... with one fault in place and exits with its status:
+#
+#   fault-helper.sh tmpfs FOLDER SIZE SNAPSHOT -- COMMAND...
+#       FOLDER becomes a tmpfs of SIZE (a full disk once SIZE is used) in a private mount
+#       namespace, holding the files FOLDER held; afterwards everything in it is copied to
+#       SNAPSHOT, since the tmpfs goes away with the namespace.
+#   fault-helper.sh readonly FOLDER -- COMMAND...
+#       FOLDER is bind-mounted read-only onto itself in a private mount namespace.
+#   fault-helper.sh nocaps -- COMMAND...
+#       As root: without CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH, so file modes hold for root
+#       as for anyone. Other users have no such capabilities and run COMMAND as they are.
+#   fault-helper.sh filesize BLOCKS -- COMMAND...
+#       Under a file-size limit of BLOCKS kilobytes, with SIGXFSZ ignored.
+#
+# Exit status 77 with "skip: REASON" on stderr means the mechanism is missing on this machine;
+# the tests then report the case as skipped with that reason.
+set -uo pipefail
+
+skip() {
+    echo "skip: $*" >&2
+    exit 77
+}
+
+# A mount namespace: as root a plain one; otherwise inside a user namespace where the caller is
+# root, which many kernels allow.
+namespace_runner() {
+    command -v unshare >/dev/null || skip "unshare is not installed"
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "unshare --mount --propagation private"
+    else
+        echo "unshare --map-root-user --mount --propagation private"
+    fi
+}
+
+probe_namespace() {
+    # shellcheck disable=SC2046
+    $(namespace_runner) true 2>/dev/null || skip "no mount namespace for $(id -un) ($(namespace_runner) fails)"
+}
+
+form="${1:-}"
+shift || true
+case "$form" in
+    tmpfs)
+        [ $# -ge 5 ] && [ "$4" = "--" ] || { echo "usage: $0 tmpfs FOLDER SIZE SNAPSHOT -- COMMAND..." >&2; exit 2; }
+        folder="$1" size="$2" snapshot="$3"
+        shift 4
+        probe_namespace
+        # shellcheck disable=SC2016,SC2046
+        exec $(namespace_runner) bash -c '
+            folder="$1" size="$2" snapshot="$3"
+            shift 3
+            staging="$(mktemp -d)" && cp -a "$folder/." "$staging/" || exit 3
+            mount -t tmpfs -o "size=$size,mode=0755" quillmere-fault "$folder" ||
+                { echo "skip: cannot mount a tmpfs on $folder" >&2; exit 77; }
+            cp -a "$staging/." "$folder/" && rm -rf "$staging" || exit 3
+            "$@"
+            status=$?
+            cp -a "$folder/." "$snapshot/" || exit 3
+            exit "$status"' fault-tmpfs "$folder" "$size" "$snapshot" "$@"
+        ;;
+    readonly)
+        [ $# -ge 3 ] && [ "$2" = "--" ] || { echo "usage: $0 readonly FOLDER -- COMMAND..." >&2; exit 2; }
+        folder="$1"
+        shift 2
+        probe_namespace
+        # shellcheck disable=SC2016,SC2046
+        exec $(namespace_runner) bash -c '
+            folder="$1"
+            shift
+            { mount --bind "$folder" "$folder" && mount -o remount,bind,ro "$folder"; } ||
+                { echo "skip: cannot bind-mount $folder read-only" >&2; exit 77; }
+            exec "$@"' fault-readonly "$folder" "$@"
+        ;;
+    nocaps)
+        [ $# -ge 2 ] && [ "$1" = "--" ] || { echo "usage: $0 nocaps -- COMMAND..." >&2; exit 2; }
+        shift
+        [ "$(id -u)" -eq 0 ] || exec "$@"
+        command -v setpriv >/dev/null || skip "setpriv is not installed"
+        drop="-dac_override,-dac_read_search"
+        setpriv --inh-caps="$drop" --bounding-set="$drop" true 2>/dev/null || skip "setpriv cannot drop capabilities here"
+        exec setpriv --inh-caps="$drop" --bounding-set="$drop" "$@"
+        ;;
+    filesize)
+        [ $# -ge 3 ] && [ "$2" = "--" ] || { echo "usage: $0 filesize BLOCKS -- COMMAND..." >&2; exit 2; }
+        blocks="$1"
+        shift 2
+        trap '' XFSZ
+        ulimit -f "$blocks" || skip "cannot lower the file-size limit"
+        exec "$@"
+        ;;
+    *)
+        echo "usage: $0 tmpfs|readonly|nocaps|filesize ..." >&2
+        exit 2
+        ;;
+esac
