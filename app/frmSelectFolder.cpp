@@ -35,7 +35,7 @@ qint16 frmSelectFolder::ShowDialog(QString& folder) {
         auto* drvList = new DriveList(m_volumes, &window);
         drvList->setObjectName(QStringLiteral("drvList"));
         drvList->setGeometry(Twips::Rect(240, 180, 2235, 300));
-        auto* dirList = new DirectoryList(&window);
+        auto* dirList = new DirectoryList(m_volumes.WorkingFolder(), &window);
         dirList->setObjectName(QStringLiteral("dirList"));
         dirList->setGeometry(Twips::Rect(240, 540, 2235, 2400));
         auto* btnOK = new QPushButton(QStringLiteral("OK"), &window);

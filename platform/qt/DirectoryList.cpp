@@ -62,14 +62,14 @@ void CheckOpenable(const QString& folder) {
 
 }  // namespace
 
-DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent) {
+DirectoryList::DirectoryList(const QString& startFolder, QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemDoubleClicked, this, &DirectoryList::OpenItem);
     try {
-        SetPath(QDir::currentPath());
+        SetPath(startFolder);
     } catch (const std::exception&) {
-        // A working folder that has gone leaves the list empty until a folder is set.
+        // A start folder that has gone leaves the list empty until a folder is set.
     }
 }
 

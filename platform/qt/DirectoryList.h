@@ -15,8 +15,8 @@ class DirectoryList final : public QListWidget {
     Q_OBJECT
 
 public:
-    // Opens the working folder when it can be read; the list stays empty otherwise.
-    explicit DirectoryList(QWidget* parent = nullptr);
+    // Opens startFolder when it can be read; the list stays empty otherwise.
+    explicit DirectoryList(const QString& startFolder, QWidget* parent = nullptr);
 
     QString Path() const { return m_path; }
     void SetPath(const QString& folder);

@@ -1,0 +1,298 @@
+// The main window: what it opens with for each state of the settings store, how it closes and what
+// that stores, Enter and Esc, the browse buttons, failures inside its handlers, and a whole backup
+// typed and run as a user would.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+#include "app/frmMain.h"
+#include "platform/qt/DirectoryList.h"
+#include "tests/RealFilesPlatform.h"
+#include "tests/TempFolder.h"
+#include "tests/app/WindowTest.h"
+
+namespace quillmere::test {
+namespace {
+
+bool Contains(const std::vector<std::string>& log, const std::string& line) {
+    return std::find(log.begin(), log.end(), line) != log.end();
+}
+
+std::vector<std::string> LinesStartingWith(const std::vector<std::string>& log, const std::string& prefix) {
+    std::vector<std::string> lines;
+    std::copy_if(log.begin(), log.end(), std::back_inserter(lines),
+                 [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
+    return lines;
+}
+
+class frmMainTest : public WindowTest {
+protected:
+    static QLineEdit* Folder(QWidget& window, int index) {
+        return Find<QLineEdit>(window, index == 0 ? "txtFolder0" : "txtFolder1");
+    }
+
+    // Types text key by key; QTest::keyClicks knows only ASCII.
+    static void Type(QWidget* widget, const QString& text) {
+        for (const QChar ch : text) QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), {});
+    }
+
+    static void ShowActive(QWidget& window) {
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+};
+
+struct LoadRow {
+    const char* name;
+    std::map<std::string, std::string> store;
+    QPoint position;  // pixels: twips / 15
+    const char* source;
+    const char* destination;
+    const char* fileType;
+};
+
+class frmMainLoadTest : public frmMainTest, public ::testing::WithParamInterface<LoadRow> {};
+
+TEST_P(frmMainLoadTest, OpensWhereTheStoreSaysWithTheStoredInputsUntrimmed) {
+    const LoadRow& row = GetParam();
+    for (const auto& [key, value] : row.store) ops.settings["Quillmere:" + key] = value;
+    frmMain window(ops, volumes);
+    EXPECT_EQ(log, (std::vector<std::string>{"read Quillmere:MainWindow:Left", "read Quillmere:MainWindow:Top",
+                                             "read Quillmere:LastExec:SrcFolder", "read Quillmere:LastExec:DstFolder",
+                                             "read Quillmere:LastExec:FileType"}));
+    EXPECT_EQ(window.pos(), row.position);
+    EXPECT_EQ(Folder(window, 0)->text().toStdString(), row.source);
+    EXPECT_EQ(Folder(window, 1)->text().toStdString(), row.destination);
+    EXPECT_EQ(Find<QComboBox>(window, "cmbFileNameFilter")->currentText().toStdString(), row.fileType);
+    ShowActive(window);
+    EXPECT_EQ(QApplication::focusWidget(), Folder(window, 0));
+}
+
+// The offscreen screen is 800 x 600 pixels; the window is 407 x 172.
+INSTANTIATE_TEST_SUITE_P(
+    Stores, frmMainLoadTest,
+    ::testing::Values(LoadRow{"Empty", {}, {67, 67}, "C:\\Program Files\\Pat98", "C:\\Program Files\\Pat98", "*.jra"},
+                      LoadRow{"Filled",
+                              {{"MainWindow:Left", "3000"},
+                               {"MainWindow:Top", "1500"},
+                               {"LastExec:SrcFolder", "  /data/odds "},
+                               {"LastExec:DstFolder", "/backup/オッズ"},
+                               {"LastExec:FileType", "zo*.jra"}},
+                              {200, 100},
+                              "  /data/odds ",
+                              "/backup/オッズ",
+                              "zo*.jra"},
+                      LoadRow{"PositionNotANumber",
+                              {{"MainWindow:Left", "left"}, {"MainWindow:Top", "1500"}},
+                              {67, 100},
+                              "C:\\Program Files\\Pat98",
+                              "C:\\Program Files\\Pat98",
+                              "*.jra"},
+                      LoadRow{"PartlyOffScreenIsKept",
+                              {{"MainWindow:Left", "-3000"}, {"MainWindow:Top", "-600"}},
+                              {-200, -40},
+                              "C:\\Program Files\\Pat98",
+                              "C:\\Program Files\\Pat98",
+                              "*.jra"},
+                      LoadRow{"WhollyOffScreenOpensAtTheDefault",
+                              {{"MainWindow:Left", "90000"}, {"MainWindow:Top", "1500"}},
+                              {67, 67},
+                              "C:\\Program Files\\Pat98",
+                              "C:\\Program Files\\Pat98",
+                              "*.jra"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(frmMainTest, AStoreThatCannotBeReadIsReportedOnceAndTheWindowOpensWithTheDefaults) {
+    TempFolder temp;
+    std::filesystem::create_directory(temp / "Quillmere.conf");  // a folder where the file belongs
+    RealFilesPlatform real(log, temp / "Quillmere.conf");
+    frmMain window(real, volumes);
+    ASSERT_EQ(real.prompts.shown.size(), 1U);
+    EXPECT_EQ(real.prompts.shown[0].style, 0);
+    EXPECT_FALSE(real.prompts.shown[0].title);
+    EXPECT_NE(real.prompts.shown[0].text.find(temp / "Quillmere.conf"), std::string::npos);
+    EXPECT_EQ(window.pos(), QPoint(67, 67));
+    EXPECT_EQ(Folder(window, 1)->text().toStdString(), "C:\\Program Files\\Pat98");
+}
+
+TEST_F(frmMainTest, AGarbledStoreOpensTheWindowWithTheDefaultsWithoutAMessage) {
+    TempFolder temp;
+    WriteFile(temp / "Quillmere.conf", std::string("\x00\xff[MainWindow\nLeft\n=\x01\x02\n[LastExec]\n", 32));
+    RealFilesPlatform real(log, temp / "Quillmere.conf");
+    frmMain window(real, volumes);
+    EXPECT_TRUE(real.prompts.shown.empty());
+    EXPECT_EQ(window.pos(), QPoint(67, 67));
+    EXPECT_EQ(Find<QComboBox>(window, "cmbFileNameFilter")->currentText().toStdString(), "*.jra");
+}
+
+struct CloseRow {
+    const char* name;
+    std::function<void(QWidget&)> close;
+    bool minimised;
+};
+
+class frmMainCloseTest : public frmMainTest, public ::testing::WithParamInterface<CloseRow> {};
+
+TEST_P(frmMainCloseTest, EveryWayOfClosingStoresThePositionUnlessMinimised) {
+    ops.settings["Quillmere:MainWindow:Left"] = "3000";
+    ops.settings["Quillmere:MainWindow:Top"] = "1500";
+    {
+        frmMain window(ops, volumes);
+        ShowActive(window);
+        if (GetParam().minimised) window.setWindowState(Qt::WindowMinimized);
+        log.clear();
+        GetParam().close(window);
+        EXPECT_FALSE(window.isVisible());
+    }
+    const std::vector<std::string> stored =
+        GetParam().minimised
+            ? std::vector<std::string>{}
+            : std::vector<std::string>{"write Quillmere:MainWindow:Left=3000", "write Quillmere:MainWindow:Top=1500"};
+    EXPECT_EQ(LinesStartingWith(log, "write"), stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, frmMainCloseTest,
+    ::testing::Values(
+        CloseRow{"QuitButton",
+                 [](QWidget& w) { QTest::mouseClick(w.findChild<QPushButton*>("btnQuit"), Qt::LeftButton); }, false},
+        CloseRow{"EscapeInTheDestination",
+                 [](QWidget& w) { QTest::keyClick(w.findChild<QLineEdit*>("txtFolder1"), Qt::Key_Escape); }, false},
+        CloseRow{"EscapeInTheFileType",
+                 [](QWidget& w) {
+                     QTest::keyClick(w.findChild<QComboBox*>("cmbFileNameFilter")->lineEdit(), Qt::Key_Escape);
+                 },
+                 false},
+        CloseRow{"CloseBox", [](QWidget& w) { w.close(); }, false},
+        CloseRow{"CloseBoxWhileMinimised", [](QWidget& w) { w.close(); }, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(frmMainTest, AStoreThatCannotBeWrittenAtCloseIsReportedAndTheWindowStillCloses) {
+    ops.failures["write Quillmere:MainWindow:Left=1005"] = "/home/me/.config/Quillmere: Read-only file system";
+    frmMain window(ops, volumes);
+    ShowActive(window);
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(Contains(log, "prompt 0 [-] /home/me/.config/Quillmere: Read-only file system"));
+}
+
+struct EnterRow {
+    const char* name;
+    const char* focus;
+    bool runsBackup;
+};
+
+class frmMainEnterTest : public frmMainTest, public ::testing::WithParamInterface<EnterRow> {};
+
+// The first check of a run with the default inputs looks for the source folder, so a "find" in the
+// log shows that the backup ran.
+TEST_P(frmMainEnterTest, EnterPressesExecuteUnlessAnotherButtonHasTheFocus) {
+    frmMain window(ops, volumes);
+    ShowActive(window);
+    QWidget* focus = window.findChild<QWidget*>(GetParam().focus);
+    if (auto* combo = qobject_cast<QComboBox*>(focus)) focus = combo->lineEdit();
+    focus->setFocus();
+    log.clear();
+    QTest::keyClick(focus, Qt::Key_Return);
+    EXPECT_EQ(!LinesStartingWith(log, "find ").empty(), GetParam().runsBackup);
+    EXPECT_EQ(window.isVisible(), GetParam().runsBackup);
+}
+
+INSTANTIATE_TEST_SUITE_P(Focus, frmMainEnterTest,
+                         ::testing::Values(EnterRow{"SourceFolder", "txtFolder0", true},
+                                           EnterRow{"DestinationFolder", "txtFolder1", true},
+                                           EnterRow{"FileType", "cmbFileNameFilter", true},
+                                           EnterRow{"QuitButton", "btnQuit", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(frmMainTest, ATypedWildcardIsUsedAsItIsAndNeverJoinsTheList) {
+    frmMain window(ops, volumes);
+    ShowActive(window);
+    auto* combo = Find<QComboBox>(window, "cmbFileNameFilter");
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), "zo??0605.j*");
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Enter);
+    EXPECT_EQ(window.InputText(BackupInput::FileType), "zo??0605.j*");
+    EXPECT_EQ(combo->count(), 9);
+}
+
+struct BrowseRow {
+    const char* name;
+    int row;
+    const char* button;  // nullptr: the close box
+    bool replaced;
+};
+
+class frmMainBrowseTest : public frmMainTest, public ::testing::WithParamInterface<BrowseRow> {};
+
+// The dialog opens at the row's text; the user opens the sub-folder "child" and closes the dialog.
+TEST_P(frmMainBrowseTest, OnlyOkReplacesTheTextOfItsOwnRow) {
+    TempFolder temp;
+    std::filesystem::create_directories(temp.Path() / "start" / "child");
+    const BrowseRow& row = GetParam();
+    frmMain window(ops, volumes);
+    const QString start = QString::fromStdString(temp / "start");
+    Folder(window, row.row)->setText(start);
+    Folder(window, 1 - row.row)->setText(QStringLiteral("other row"));
+    bool seen = false;
+    OnNextModal(
+        [&](QWidget& dialog) {
+            auto* dirList = dialog.findChild<DirectoryList*>(QStringLiteral("dirList"));
+            EXPECT_EQ(dirList->Path(), start);
+            dirList->SetPath(start + QStringLiteral("/child"));
+            if (row.button) {
+                dialog.findChild<QPushButton*>(QString::fromLatin1(row.button))->click();
+            } else {
+                dialog.close();
+            }
+        },
+        seen);
+    QTest::mouseClick(Find<QPushButton>(window, row.row == 0 ? "btnBrowseFolser0" : "btnBrowseFolser1"),
+                      Qt::LeftButton);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(Folder(window, row.row)->text(), row.replaced ? start + QStringLiteral("/child") : start);
+    EXPECT_EQ(Folder(window, 1 - row.row)->text(), QStringLiteral("other row"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Outcomes, frmMainBrowseTest,
+                         ::testing::Values(BrowseRow{"SourceOk", 0, "btnOK", true},
+                                           BrowseRow{"DestinationOk", 1, "btnOK", true},
+                                           BrowseRow{"SourceCancel", 0, "btnCancel", false},
+                                           BrowseRow{"DestinationCloseBox", 1, nullptr, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(frmMainTest, ABackupTypedAndStartedWithEnterLeavesTheCopiesAndTheInputsOnDisk) {
+    TempFolder temp;
+    std::filesystem::create_directories(temp.Path() / "ソース フォルダ");
+    WriteFile(temp / "ソース フォルダ/ZO010605.JRA", "odds");
+    WriteFile(temp / "ソース フォルダ/notes.txt", "not copied");
+    RealFilesPlatform real(log, temp / "config/Quillmere.conf");
+    real.fixedTime = LocalTime{2001, 6, 5, 21, 4, 3};
+    real.prompts.answers = {PromptAnswer::Yes};  // create the missing destination
+    {
+        frmMain window(real, volumes);
+        ShowActive(window);
+        const char* inputs[] = {"ソース フォルダ", "バックアップ 先"};
+        for (int i = 0; i < 2; ++i) {
+            Folder(window, i)->selectAll();
+            Type(Folder(window, i), QString::fromStdString(temp / inputs[i]));
+        }
+        QTest::keyClick(Folder(window, 1), Qt::Key_Return);
+        QTest::keyClick(Folder(window, 1), Qt::Key_Escape);
+    }
+    ASSERT_EQ(real.prompts.shown.size(), 1U) << log.back();
+    EXPECT_EQ(ListFolder(temp / "バックアップ 先/20010605_210403"), std::vector<std::string>{"ZO010605.JRA"});
+    EXPECT_EQ(ReadFile(temp / "バックアップ 先/20010605_210403/ZO010605.JRA"), "odds");
+    const std::string store = ReadFile(temp / "config/Quillmere.conf");
+    EXPECT_NE(store.find("DstFolder=" + (temp / "バックアップ 先")), std::string::npos) << store;
+    EXPECT_NE(store.find("FileType=*.jra"), std::string::npos) << store;
+    EXPECT_NE(store.find("Left=1005"), std::string::npos) << store;
+}
+
+}  // namespace
+}  // namespace quillmere::test

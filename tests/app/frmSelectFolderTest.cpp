@@ -1,0 +1,172 @@
+// The folder dialog: what ShowDialog answers and leaves in the caller's text for every way of
+// closing it, where the lists open, the fall-back from a volume that cannot be read, and the
+// directory list's own rules (open versus highlighted, a folder that cannot be opened).
+#include <QPushButton>
+
+#include <filesystem>
+
+#include "app/frmSelectFolder.h"
+#include "platform/qt/DirectoryList.h"
+#include "platform/qt/DriveList.h"
+#include "tests/FailureOf.h"
+#include "tests/TempFolder.h"
+#include "tests/app/WindowTest.h"
+
+namespace quillmere::test {
+namespace {
+
+enum class Close { Ok, Enter, Cancel, Escape, CloseBox };
+
+class frmSelectFolderTest : public WindowTest {
+protected:
+    frmSelectFolderTest() {
+        std::filesystem::create_directories(temp.Path() / "start" / "child");
+        std::filesystem::create_directories(temp.Path() / "working");
+        volumes.working = Q(temp / "working");
+    }
+
+    static QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+    // Shows the dialog at folder; inside it, act runs first and then the dialog is closed as given.
+    qint16 Show(
+        frmSelectFolder& dialog, QString& folder, Close close,
+        const std::function<void(QWidget&)>& act = [](QWidget&) {}) {
+        bool seen = false;
+        OnNextModal(
+            [&](QWidget& window) {
+                act(window);
+                switch (close) {
+                    case Close::Ok: window.findChild<QPushButton*>(QStringLiteral("btnOK"))->click(); break;
+                    case Close::Cancel: window.findChild<QPushButton*>(QStringLiteral("btnCancel"))->click(); break;
+                    case Close::Enter: QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); break;
+                    case Close::Escape: QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); break;
+                    case Close::CloseBox: window.close(); break;
+                }
+            },
+            seen);
+        const qint16 result = dialog.ShowDialog(folder);
+        EXPECT_TRUE(seen);
+        return result;
+    }
+
+    static DirectoryList& Dirs(QWidget& window) { return *window.findChild<DirectoryList*>(QStringLiteral("dirList")); }
+    static DriveList& Drives(QWidget& window) { return *window.findChild<DriveList*>(QStringLiteral("drvList")); }
+
+    // Opens "child" below the open folder as the user does, with a double click.
+    static void OpenChild(QWidget& window) {
+        DirectoryList& list = Dirs(window);
+        const auto items = list.findItems(QStringLiteral("child"), Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1);
+        // A double click is a press followed by the double-click event on the same row.
+        const QPoint row = list.visualItemRect(items[0]).center();
+        QTest::mousePress(list.viewport(), Qt::LeftButton, {}, row);
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, row);
+    }
+
+    TempFolder temp;
+};
+
+struct ShowingRow {
+    const char* name;
+    std::vector<Close> closings;  // one showing each, on the same dialog object
+    std::vector<qint16> results;  // what each ShowDialog answered
+    bool lastReplacesTheFolder;   // the caller's text after the last showing is start/child
+};
+
+class ShowDialogTableTest : public frmSelectFolderTest, public ::testing::WithParamInterface<ShowingRow> {};
+
+// Every showing opens at start and the user navigates into start/child before closing.
+TEST_P(ShowDialogTableTest, AnswersAndChangesTheCallersTextOnlyAsTheClosingAllows) {
+    frmSelectFolder dialog(ops, volumes, nullptr);
+    const QString start = Q(temp / "start");
+    QString folder;
+    std::vector<qint16> results;
+    for (const Close close : GetParam().closings) {
+        folder = start;
+        results.push_back(Show(dialog, folder, close, [](QWidget& window) { OpenChild(window); }));
+    }
+    EXPECT_EQ(results, GetParam().results);
+    EXPECT_EQ(folder, GetParam().lastReplacesTheFolder ? Q(temp / "start/child") : start);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Closings, ShowDialogTableTest,
+    ::testing::Values(ShowingRow{"Ok", {Close::Ok}, {1}, true}, ShowingRow{"Enter", {Close::Enter}, {1}, true},
+                      ShowingRow{"Cancel", {Close::Cancel}, {2}, false},
+                      ShowingRow{"Escape", {Close::Escape}, {2}, false},
+                      ShowingRow{"CloseBoxFirst", {Close::CloseBox}, {0}, false},
+                      ShowingRow{"CloseBoxAfterOk", {Close::Ok, Close::CloseBox}, {1, 1}, false},
+                      ShowingRow{"CloseBoxAfterCancel", {Close::Cancel, Close::CloseBox}, {2, 2}, false},
+                      ShowingRow{"OkAfterCancel", {Close::Cancel, Close::Ok}, {2, 1}, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(frmSelectFolderTest, OkReturnsTheOpenFolderNotTheHighlightedSubFolder) {
+    frmSelectFolder dialog(ops, volumes, nullptr);
+    QString folder = Q(temp / "start/");
+    const qint16 result = Show(dialog, folder, Close::Ok, [](QWidget& window) {
+        DirectoryList& list = Dirs(window);
+        const auto child = list.findItems(QStringLiteral("child"), Qt::MatchExactly).value(0);
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(child).center());
+        EXPECT_EQ(list.currentItem(), child);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(folder, Q(temp / "start"));  // the open folder, without the trailing separator
+}
+
+TEST_F(frmSelectFolderTest, OpensAtItsFixedPlaceWithTheFocusOnTheDriveList) {
+    frmSelectFolder dialog(ops, volumes, nullptr);
+    QString folder;
+    Show(dialog, folder, Close::Cancel, [](QWidget& window) {
+        EXPECT_EQ(window.geometry().topLeft(), QPoint(2760 / 15, 3750 / 15));
+        EXPECT_EQ(QApplication::focusWidget(), &Drives(window));
+    });
+}
+
+class HandedInTest : public frmSelectFolderTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(HandedInTest, AFolderThatCannotBeOpenedOpensTheWorkingFolderSilently) {
+    frmSelectFolder dialog(ops, volumes, nullptr);
+    QString folder = GetParam() == std::string("missing") ? Q(temp / "gone/away") : QString::fromLatin1(GetParam());
+    const QString handedIn = folder;
+    Show(dialog, folder, Close::Cancel, [&](QWidget& window) {
+        EXPECT_EQ(Dirs(window).Path(), Q(temp / "working"));
+        EXPECT_EQ(Drives(window).Drive(), QStringLiteral("/"));
+    });
+    EXPECT_EQ(folder, handedIn);
+    EXPECT_TRUE(log.empty());  // no message
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, HandedInTest, ::testing::Values("", "missing", "relative/folder", "  "),
+                         [](const auto& info) { return "Row" + std::to_string(info.index); });
+
+// A volume without a medium: its root does not exist. Choosing it, or handing in a folder on it,
+// puts the drive list back on the volume of the open folder, at that volume's start folder.
+TEST_F(frmSelectFolderTest, AVolumeThatCannotBeReadFallsBackToTheVolumeOfTheOpenFolder) {
+    volumes.volumes.push_back({Q(temp / "no-medium"), QStringLiteral("USB")});
+    frmSelectFolder dialog(ops, volumes, nullptr);
+    QString folder = Q(temp / "start");
+    Show(dialog, folder, Close::Cancel, [&](QWidget& window) {
+        Dirs(window).SetPath(Q(temp / "start/child"));
+        Drives(window).setCurrentIndex(1);
+        EXPECT_EQ(Drives(window).currentIndex(), 0);
+        EXPECT_EQ(Dirs(window).Path(), Q(temp / "working"));
+    });
+    folder = Q(temp / "no-medium/odds");
+    Show(dialog, folder, Close::Cancel, [&](QWidget& window) {
+        EXPECT_EQ(Drives(window).currentIndex(), 0);
+        EXPECT_EQ(Dirs(window).Path(), Q(temp / "working"));
+    });
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(frmSelectFolderTest, AFolderTheListCannotOpenIsReportedAndTheListStaysAsItWas) {
+    DirectoryList list(Q(temp / "start"));
+    const int rows = list.count();
+    const std::string failure = FailureOf([&] { list.SetPath(Q(temp / "start/missing")); });
+    EXPECT_EQ(failure, (temp / "start/missing") + ": No such file or directory");
+    EXPECT_EQ(list.Path(), Q(temp / "start"));
+    EXPECT_EQ(list.count(), rows);
+}
+
+}  // namespace
+}  // namespace quillmere::test
