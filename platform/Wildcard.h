@@ -9,10 +9,22 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 namespace quillmere::Wildcard {
 
 bool HasWildcards(std::string_view text);
 bool Matches(std::string_view pattern, std::string_view name);
+
+// A pattern decoded and folded once, for matching it against every name of a folder: a name in
+// plain ASCII is then matched in place, without decoding or allocating.
+class Pattern {
+public:
+    explicit Pattern(std::string_view pattern);
+    bool Matches(std::string_view name) const;
+
+private:
+    std::vector<char32_t> m_folded;
+};
 
 }  // namespace quillmere::Wildcard
