@@ -155,9 +155,25 @@ bool Matches(std::string_view pattern, std::string_view name) {
     return Pattern(pattern).Matches(name);
 }
 
-Pattern::Pattern(std::string_view pattern) : m_folded(Folded(pattern)) {}
+Pattern::Pattern(std::string_view pattern) : m_folded(Folded(pattern)) {
+    // An ending in "." or ".*" brings the extension rules in; such patterns take the full path.
+    const std::string_view ending = pattern.substr(std::min<std::size_t>(1, pattern.size()));
+    if (pattern.starts_with('*') && IsAscii(ending) && !HasWildcards(ending) && !ending.ends_with('.')) {
+        m_asciiEnding.emplace();
+        for (char c : ending) m_asciiEnding->push_back(static_cast<char>(Fold(static_cast<unsigned char>(c))));
+    }
+}
 
 bool Pattern::Matches(std::string_view name) const {
+    if (m_asciiEnding && IsAscii(name)) {
+        const std::string& ending = *m_asciiEnding;
+        if (name.size() < ending.size()) return false;
+        const std::string_view tail = name.substr(name.size() - ending.size());
+        for (std::size_t i = 0; i < tail.size(); ++i) {
+            if (static_cast<char>(Fold(static_cast<unsigned char>(tail[i]))) != ending[i]) return false;
+        }
+        return true;
+    }
     if (IsAscii(name)) return MatchName(m_folded, AsciiName{name});
     return MatchName(m_folded, Folded(name));
 }

@@ -8,6 +8,8 @@
 // against the pattern without that dot ("*." finds the names without an extension).
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +27,9 @@ public:
 
 private:
     std::vector<char32_t> m_folded;
+    // Set for the commonest pattern, "*" and a plain ASCII ending ("*.jra"), which an ASCII
+    // name matches exactly when it ends so, letters compared without regard to case.
+    std::optional<std::string> m_asciiEnding;
 };
 
 }  // namespace quillmere::Wildcard

@@ -361,7 +361,7 @@ public:
 private:
     CopyContext& m_context;
     std::deque<TempFile> m_files;
-    std::size_t m_capacity = 256;
+    std::size_t m_capacity = 1024;
 };
 
 // Copies one file into a temporary file of the batch, with its time and mode. A file that is not
