@@ -14,7 +14,7 @@ std::string Figure(double value, const std::string& unit) {
     } else if (unit == "KiB") {
         std::snprintf(text, sizeof text, "%.1f MiB", value / 1024);
     } else {
-        std::snprintf(text, sizeof text, "%.3g %s", value, unit.c_str());
+        std::snprintf(text, sizeof text, "%.3g%s", value, unit.c_str());
     }
     return text;
 }
