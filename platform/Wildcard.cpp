@@ -91,9 +91,21 @@ Text Folded(std::string_view text) {
     return out;
 }
 
+// An ASCII name seen through the folding, so that the common case needs no decoded copy.
+struct AsciiName {
+    std::string_view text;
+    std::size_t size() const { return text.size(); }
+    char32_t operator[](std::size_t i) const { return Fold(static_cast<unsigned char>(text[i])); }
+};
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 // Greedy matching with a single backtrack point: on a mismatch after a "*", that star takes one
 // more character. Linear in practice and never worse than pattern length times name length.
-bool MatchFolded(const Text& pattern, std::size_t patternEnd, const Text& name) {
+template <typename Name>
+bool MatchFolded(const Text& pattern, std::size_t patternEnd, const Name& name) {
     std::size_t p = 0;
     std::size_t n = 0;
     std::size_t starP = patternEnd;
@@ -120,6 +132,19 @@ bool EndsWith(const Text& text, std::u32string_view tail) {
     return text.size() >= tail.size() && std::equal(tail.begin(), tail.end(), text.end() - tail.size());
 }
 
+template <typename Name>
+bool MatchName(const Text& p, const Name& n) {
+    if (MatchFolded(p, p.size(), n)) return true;
+    if (EndsWith(p, U".*")) return MatchFolded(p, p.size() - 2, n);
+    if (EndsWith(p, U".")) {
+        for (std::size_t i = 0; i < n.size(); ++i) {
+            if (n[i] == U'.') return false;
+        }
+        return MatchFolded(p, p.size() - 1, n);
+    }
+    return false;
+}
+
 }  // namespace
 
 bool HasWildcards(std::string_view text) {
@@ -127,15 +152,30 @@ bool HasWildcards(std::string_view text) {
 }
 
 bool Matches(std::string_view pattern, std::string_view name) {
-    const Text p = Folded(pattern);
-    const Text n = Folded(name);
-    if (MatchFolded(p, p.size(), n)) return true;
-    if (EndsWith(p, U".*")) return MatchFolded(p, p.size() - 2, n);
-    if (EndsWith(p, U".")) {
-        const bool nameHasDot = std::find(n.begin(), n.end(), U'.') != n.end();
-        return !nameHasDot && MatchFolded(p, p.size() - 1, n);
+    return Pattern(pattern).Matches(name);
+}
+
+Pattern::Pattern(std::string_view pattern) : m_folded(Folded(pattern)) {
+    // An ending in "." or ".*" brings the extension rules in; such patterns take the full path.
+    const std::string_view ending = pattern.substr(std::min<std::size_t>(1, pattern.size()));
+    if (pattern.starts_with('*') && IsAscii(ending) && !HasWildcards(ending) && !ending.ends_with('.')) {
+        m_asciiEnding.emplace();
+        for (char c : ending) m_asciiEnding->push_back(static_cast<char>(Fold(static_cast<unsigned char>(c))));
     }
-    return false;
+}
+
+bool Pattern::Matches(std::string_view name) const {
+    if (m_asciiEnding && IsAscii(name)) {
+        const std::string& ending = *m_asciiEnding;
+        if (name.size() < ending.size()) return false;
+        const std::string_view tail = name.substr(name.size() - ending.size());
+        for (std::size_t i = 0; i < tail.size(); ++i) {
+            if (static_cast<char>(Fold(static_cast<unsigned char>(tail[i]))) != ending[i]) return false;
+        }
+        return true;
+    }
+    if (IsAscii(name)) return MatchName(m_folded, AsciiName{name});
+    return MatchName(m_folded, Folded(name));
 }
 
 }  // namespace quillmere::Wildcard

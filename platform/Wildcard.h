@@ -8,11 +8,28 @@
 // against the pattern without that dot ("*." finds the names without an extension).
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillmere::Wildcard {
 
 bool HasWildcards(std::string_view text);
 bool Matches(std::string_view pattern, std::string_view name);
+
+// A pattern decoded and folded once, for matching it against every name of a folder: a name in
+// plain ASCII is then matched in place, without decoding or allocating.
+class Pattern {
+public:
+    explicit Pattern(std::string_view pattern);
+    bool Matches(std::string_view name) const;
+
+private:
+    std::vector<char32_t> m_folded;
+    // Set for the commonest pattern, "*" and a plain ASCII ending ("*.jra"), which an ASCII
+    // name matches exactly when it ends so, letters compared without regard to case.
+    std::optional<std::string> m_asciiEnding;
+};
 
 }  // namespace quillmere::Wildcard

@@ -20,3 +20,7 @@ ensure_packages() {
 
 # The packages every build needs: compiler, CMake with Ninja, Qt 6 Widgets, GoogleTest.
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgtest-dev)
+
+# What bench/run.sh needs besides: the virtual X display the start-up is measured on, the X
+# client library the measuring program watches it with, and the fonts the window's texts use.
+BENCH_PACKAGES=(xvfb libxcb1-dev fonts-noto-cjk)

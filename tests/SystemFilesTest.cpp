@@ -2,6 +2,7 @@
 // passes over, what it leaves on disk when it fails, and the texts of its failures.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -31,7 +32,9 @@ timespec ModificationTime(const std::string& path) {
 class SearchFolder : public testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : {"a.jra", "B.JRA", "c.txt", ".hidden.jra", "zo01"}) WriteFile(dir / name, name);
+        for (const char* name : {"a.jra", "B.JRA", "c.txt", ".hidden.jra", "zo01", "wild.txt", "wind.jra"}) {
+            WriteFile(dir / name, name);
+        }
         fs::create_directory(dir.Path() / "sub.jra");
         fs::create_directory(dir.Path() / "empty");
         ASSERT_EQ(::mkfifo((dir / "fifo.jra").c_str(), 0644), 0);
@@ -56,6 +59,8 @@ const SearchCase kSearchCases[] = {
     {"PatternCaseIsIgnored", "*.JRA", 0, "B.JRA"},
     {"OtherExtension", "*.txt", 0, "c.txt"},
     {"LinkToAFileCountsAsAFile", "link*", 0, "link.txt"},
+    {"LinkBeforeAFileIsFoundFirst", "*i*.txt", 0, "link.txt"},
+    {"DanglingLinkBeforeAFileIsPassedOver", "*n*.jra", 0, "wind.jra"},
     {"NothingMatches", "*.csv", 0, ""},
     {"FolderIsNoFile", "sub*", 0, ""},
     {"FolderIsFoundWithTheFolderAttribute", "sub*", 16, "sub.jra"},
@@ -286,6 +291,33 @@ TEST_F(CopyTest, FailedReadWriteCopyLeavesNoTornFile) {
     ASSERT_NE(::mkdtemp(folder.data()), nullptr);
     ExpectFailedWriteLeavesNoTornFile(folder, target);
     fs::remove_all(folder);
+}
+
+// Copies wait in batches of open temporary files, a batch bounded by the open-file limit. Under
+// a low limit a copy of many files takes several batches; a failure in a later one keeps the
+// earlier batches and the files before it in its own, and leaves no temporary file.
+TEST_F(CopyTest, CopiesInBatchesUnderALowOpenFileLimit) {
+    std::vector<std::string> expected;
+    for (int i = 0; i < 150; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%03d.jra", i);
+        Source(name, name);
+        if (i < 120) expected.push_back(name);
+    }
+    fs::create_directory(target + "/f120.jra");  // no file can replace a folder
+    expected.push_back("f120.jra");
+
+    rlimit previous{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &previous), 0);
+    rlimit low = previous;
+    low.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    const std::string failure = FailureOf([&] { SystemFiles::CopyMatching(source + "/*.jra", target, true); });
+    ::setrlimit(RLIMIT_NOFILE, &previous);
+
+    EXPECT_EQ(failure, target + "/f120.jra: Is a directory");
+    EXPECT_EQ(ListFolder(target), expected);
+    EXPECT_EQ(ReadFile(target + "/f119.jra"), "f119.jra");
 }
 
 TEST_F(CopyTest, MatchingLinkThatCannotBeFollowedIsReportedNotSkipped) {

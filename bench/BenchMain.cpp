@@ -1,0 +1,217 @@
+// The benchmark driver: makes the work sets, then measures ours and the baseline alternately,
+// several runs each, and prints the medians side by side with their ratio and target.
+//
+// Usage: quillmere_bench --bin BUILD-FOLDER [--dir FOLDER] [--runs N] [--no-window]
+//   --dir     where the work sets and copies go (default $TMPDIR, else /tmp); put it on the file
+//             system the figures are wanted for.
+//   --runs    runs of each side per figure (default 5).
+//   --no-window  skip the start-up figures (they need an X display in DISPLAY).
+//   --window-only  only the start-up figures.
+// Exits 0 when every target is met, 1 when one is not, 2 when the benchmark itself failed.
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "bench/ChildProcess.h"
+#include "bench/ResultTable.h"
+#include "bench/WindowProbe.h"
+#include "bench/WorkSets.h"
+#include "platform/SystemFiles.h"
+
+namespace quillmere::bench {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+struct Options {
+    std::string bin;
+    std::string dir;
+    int runs = 5;
+    bool window = true;
+    bool files = true;
+};
+
+Options ParseOptions(int argc, char* argv[]) {
+    Options options;
+    const char* tmp = std::getenv("TMPDIR");
+    options.dir = tmp && *tmp ? tmp : "/tmp";
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--bin" && hasValue) {
+            options.bin = argv[++i];
+        } else if (arg == "--dir" && hasValue) {
+            options.dir = argv[++i];
+        } else if (arg == "--runs" && hasValue) {
+            options.runs = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--no-window") {
+            options.window = false;
+        } else if (arg == "--window-only") {
+            options.files = false;
+        } else {
+            throw std::invalid_argument("unknown or incomplete option " + arg);
+        }
+    }
+    if (options.bin.empty()) throw std::invalid_argument("--bin BUILD-FOLDER is required");
+    return options;
+}
+
+// Flushes whatever the previous run left dirty (the removal of its copies), so that no run pays
+// for another's write-back.
+void SettleDisk(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::syncfs(fd);
+        ::close(fd);
+    }
+}
+
+// Runs ours and the baseline alternately, each into a fresh destination folder, and checks that
+// both really copied every matching file.
+struct CopyFigures {
+    double ours, baseline, oursPeakKiB;
+};
+
+CopyFigures MeasureCopy(const Options& options, const std::string& root, const WorkSet& set) {
+    const std::string copier = options.bin + "/bench/quillmere_copy_once";
+    const std::string destination = root + "/out";
+    std::vector<double> ours, baseline, peaks;
+    auto runOne = [&](bool oursSide) {
+        fs::create_directory(destination);
+        SettleDisk(root);
+        const Sample sample = oursSide
+                                  ? Run({copier, set.folder, destination, "*.jra"})
+                                  : Run({"sh", "-c", "cp --preserve=timestamps \"$1\"/*.jra \"$2\"/ && sync -f \"$2\"",
+                                         "sh", set.folder, destination});
+        if (CountEntries(destination) != set.matching) {
+            throw std::runtime_error((oursSide ? "our copy of " : "the baseline copy of ") + set.label +
+                                     " is incomplete");
+        }
+        (oursSide ? ours : baseline).push_back(sample.seconds);
+        if (oursSide) peaks.push_back(static_cast<double>(sample.peakKiB));
+        fs::remove_all(destination);
+    };
+    std::fprintf(stderr, "copying %s\n", set.label.c_str());
+    for (int run = 0; run < options.runs; ++run) {
+        // Alternating who goes first cancels what one side leaves behind for the other.
+        runOne(run % 2 == 0);
+        runOne(run % 2 != 0);
+    }
+    return {Median(ours), Median(baseline), Median(peaks)};
+}
+
+double SecondsOf(const std::function<void()>& work) {
+    const auto start = Clock::now();
+    work();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The plain directory read the search is held against: every entry, no matching, no stat.
+void ReadWholeFolder(const std::string& folder) {
+    if (CountEntries(folder) == 0) throw std::runtime_error(folder + " is empty");
+}
+
+void MeasureSearch(const WorkSet& set, ResultTable& table) {
+    std::fprintf(stderr, "searching %s\n", set.label.c_str());
+    const std::string pattern = set.folder + "/*.jra";
+    if (SystemFiles::FindFirstEntry(pattern, 0).empty()) throw std::runtime_error("the search found nothing");
+    std::vector<double> ours, baseline;
+    // Both are short and read a cached folder, so many runs smooth out the machine's other work.
+    for (int run = 0; run < 41; ++run) {
+        if (run % 2 == 0) {
+            ours.push_back(SecondsOf([&] { SystemFiles::FindFirstEntry(pattern, 0); }));
+            baseline.push_back(SecondsOf([&] { ReadWholeFolder(set.folder); }));
+        } else {
+            baseline.push_back(SecondsOf([&] { ReadWholeFolder(set.folder); }));
+            ours.push_back(SecondsOf([&] { SystemFiles::FindFirstEntry(pattern, 0); }));
+        }
+    }
+    table.Add("input check FindFirstEntry, 100000 entries, vs one directory read", Median(ours), Median(baseline), "s",
+              1.1, true);
+}
+
+void MeasureStartUp(const Options& options, const std::string& root, ResultTable& table) {
+    std::fprintf(stderr, "starting the program and the bare window\n");
+    WindowProbe probe;
+    const std::string program = options.bin + "/app/quillmere";
+    const std::string bare = options.bin + "/bench/quillmere_bare_window";
+    std::vector<double> oursTime, bareTime, oursPeak, barePeak;
+    for (int run = 0; run < 2 * options.runs; ++run) {
+        for (const bool oursSide : {run % 2 == 0, run % 2 != 0}) {
+            // A fresh settings folder each time: the program starts as on a new account.
+            const std::string config = root + "/config-" + std::to_string(run) + (oursSide ? "-ours" : "-bare");
+            const std::string runtime = config + "/runtime";
+            fs::create_directories(runtime);
+            fs::permissions(runtime, fs::perms::owner_all);
+            const Sample sample =
+                probe.Measure({oursSide ? program : bare},
+                              {"XDG_CONFIG_HOME=" + config, "XDG_RUNTIME_DIR=" + runtime, "QT_QPA_PLATFORM=xcb"});
+            (oursSide ? oursTime : bareTime).push_back(sample.seconds);
+            (oursSide ? oursPeak : barePeak).push_back(static_cast<double>(sample.peakKiB));
+        }
+    }
+    table.Add("start-up to the main window shown, vs a bare Qt window", Median(oursTime), Median(bareTime), "s", 1.2);
+    table.Add("start-up peak memory, vs a bare Qt window", Median(oursPeak), Median(barePeak), "KiB", 1.2);
+}
+
+void MeasureFiles(const Options& options, const std::string& root, ResultTable& table) {
+    const WorkSets sets = MakeWorkSets(root);
+    std::vector<CopyFigures> figures;
+    for (const WorkSet& set : sets.copies) {
+        figures.push_back(MeasureCopy(options, root, set));
+        table.Add("copy " + set.label + ", vs cp and sync", figures.back().ours, figures.back().baseline, "s", 1.3);
+    }
+    // Ten times the entries (and matching files) should take ten times as long. Held against the
+    // same growth of cp and sync, measured alongside, the figure is free of the fixed costs and of
+    // what the rest of the machine writes meanwhile.
+    const CopyFigures& hundredThousand = figures[3];
+    const CopyFigures tenThousand = MeasureCopy(options, root, sets.tenThousand);
+    table.Add("copy growth from 10000 to 100000 entries, vs cp and sync", hundredThousand.ours / tenThousand.ours,
+              hundredThousand.baseline / tenThousand.baseline, "x", 1.3);
+    table.Add("copy peak memory, 2 x 512 MiB vs 2000 x 4 KiB", figures[2].oursPeakKiB, figures[0].oursPeakKiB, "KiB",
+              1.1);
+
+    MeasureSearch(sets.copies[3], table);
+}
+
+int Main(int argc, char* argv[]) {
+    const Options options = ParseOptions(argc, argv);
+    std::string root = options.dir + "/quillmere-bench-XXXXXX";
+    if (!::mkdtemp(root.data())) throw std::runtime_error(root + ": " + std::strerror(errno));
+    struct Cleanup {
+        std::string root;
+        ~Cleanup() {
+            std::error_code ignored;
+            fs::remove_all(root, ignored);
+        }
+    } cleanup{root};
+
+    ResultTable table;
+    if (options.files) MeasureFiles(options, root, table);
+    if (options.window) MeasureStartUp(options, root, table);
+    table.Print();
+    return table.AllMet() ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace quillmere::bench
+
+int main(int argc, char* argv[]) {
+    try {
+        return quillmere::bench::Main(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quillmere_bench: %s\n", e.what());
+        return 2;
+    }
+}
