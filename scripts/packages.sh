@@ -20,3 +20,7 @@ ensure_packages() {
 
 # The packages every build needs: compiler, CMake with Ninja, Qt 6 Widgets, GoogleTest.
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgtest-dev)
+
+# The packages the Windows run of the core tests needs: the MinGW-w64 cross compiler, Wine to run
+# the test program, and the GoogleTest sources to build it for Windows.
+WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 googletest)
