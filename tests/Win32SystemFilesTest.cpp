@@ -97,6 +97,19 @@ TEST_F(SearchFolder, MalformedPathFailsWithThePathAndReason) {
     EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(pattern, 0); }), Failure(pattern, ERROR_INVALID_NAME));
 }
 
+// The system also matches the 8.3 short names ("ZO01~1.JRA" for "zo01.jrax"; Wine makes one up
+// for every long name), which the user never sees: "*.jra" must not find or copy these files.
+TEST(Win32SystemFiles, ShortNamesNeverMatch) {
+    TempFolder dir;
+    for (const char* name : {"zo01.jrax", "longer name.jraa", "odds.jra.bak"}) WriteFile(dir / name, name);
+    fs::create_directory(dir.Path() / "target");
+    const std::string pattern = dir / "*.jra";
+
+    EXPECT_EQ(SystemFiles::FindFirstEntry(pattern, 0), "");
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(pattern, dir / "target", true); }),
+              Failure(pattern, ERROR_FILE_NOT_FOUND));
+}
+
 TEST(Win32SystemFiles, DriveRootIsFound) {
     EXPECT_EQ(SystemFiles::FindFirstEntry("C:\\.", 16), ".");
     EXPECT_FALSE(SystemFiles::FindFirstEntry("C:\\", 16).empty());
