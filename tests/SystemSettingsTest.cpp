@@ -164,7 +164,7 @@ TEST_F(SystemSettingsTest, NumberEnteredInTheRegistryEditorReadsAsItsText) {
 
 #else
 
-TEST(SystemSettingsTest, WindowsSuitesAreNotBuiltHere) {
+TEST(SystemSpecificSuites, WindowsSuitesAreNotBuiltHere) {
     GTEST_SKIP() << "the registry layout, Win32SystemFilesTest and the comparison with FindFirstFileExW need "
                     "Windows; they run under Wine from scripts/test-windows.sh";
 }

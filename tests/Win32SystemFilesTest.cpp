@@ -278,7 +278,7 @@ TEST_F(CopyTest, CopyIntoTheSourceFolderItselfKeepsTheContent) {
     EXPECT_EQ(ListFolder(source), std::vector<std::string>{"a.jra"});
 }
 
-TEST(Win32SystemFiles, PosixSuitesAreNotBuiltHere) {
+TEST(SystemSpecificSuites, PosixSuitesAreNotBuiltHere) {
     GTEST_SKIP() << "SystemFilesTest and SettingsFileTest need FIFOs, sockets, symbolic links, permission bits, "
                     "file-size limits and the INI settings file, which only POSIX systems have";
 }
