@@ -1,4 +1,4 @@
-// SystemFiles: the system's own file and clock operations behind PlatformOps (POSIX now, Win32 later).
+// SystemFiles: the system's own file and clock operations behind PlatformOps (posix/ and win32/).
 //
 // Patterns are a folder, the separator and a last component; only the last component may hold the
 // wildcards "*" and "?", matched by the Windows rules (see Wildcard.h). A last component without

@@ -1,28 +1,44 @@
-// Whole backups through the real file operations and a real settings file, with the user's
-// answers scripted: what ends up on disk and in the store, and what the user was shown.
-#include <fcntl.h>
+// Whole backups through the real file operations and a real settings store, with the user's
+// answers scripted: what ends up on disk and in the store, and what the user was shown. The same
+// runs pass on Linux and, through the Win32 operations, on Windows.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <regex>
 
 #include "backup/BackupRun.h"
 #include "backup/FileModule.h"
-#include "platform/SettingsFile.h"
 #include "tests/FakeWindow.h"
+#include "tests/NativePath.h"
 #include "tests/RealFilesPlatform.h"
 #include "tests/TempFolder.h"
+
+#ifdef _WIN32
+#include "platform/win32/Win32Error.h"
+#undef CopyFile
+#endif
 
 namespace quillmere::test {
 namespace {
 
 namespace fs = std::filesystem;
 
+// The system's reasons for the failures these runs provoke.
+#ifdef _WIN32
+const std::string kAlreadyExists = Win32Error::Reason(ERROR_ALREADY_EXISTS);
+const std::string kBelowAFile = Win32Error::Reason(ERROR_PATH_NOT_FOUND);
+const std::string kRoot = "C:\\";
+#else
+const std::string kAlreadyExists = "File exists";
+const std::string kBelowAFile = "Not a directory";
+const std::string kRoot = "/";
+#endif
+
 std::vector<std::string> Subfolders(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.is_directory()) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(FsPath(folder))) {
+        if (entry.is_directory()) names.push_back(Utf8(entry.path().filename()));
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -31,18 +47,19 @@ std::vector<std::string> Subfolders(const std::string& folder) {
 class BackupEndToEnd : public testing::Test {
 protected:
     void SetUp() override {
-        fs::create_directory(source);
+        fs::create_directory(FsPath(source));
         WriteFile(source + "/ZO01.JRA", "win odds");
         WriteFile(source + "/tn01.jra", std::string(100000, 't'));
         WriteFile(source + "/メモ.txt", "not a backup file");
-        fs::create_directory(source + "/old.jra");
-        const timespec times[2] = {{1'200'000'000, 0}, {1'200'000'000, 500}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, (source + "/ZO01.JRA").c_str(), times, 0), 0);
+        WriteFile(source + "/馬券 オッズ.jra", "日本語の名前");
+        fs::create_directory(FsPath(source + "/old.jra"));
+        // Years back and off the whole second, so a copy that took the time of copying shows.
+        const fs::path odds = FsPath(source + "/ZO01.JRA");
+        fs::last_write_time(
+            odds, fs::last_write_time(odds) - std::chrono::hours(24 * 3000) - std::chrono::microseconds(1234567));
     }
 
-    std::string Stored(const std::string& key) const {
-        return SettingsFile(settings).Read("LastExec", key, "<absent>");
-    }
+    std::string Stored(const std::string& key) const { return ops.Settings().Read("LastExec", key, "<absent>"); }
 
     TempFolder dir;
     const std::string source = dir / "オッズ データ";
@@ -65,10 +82,12 @@ TEST_F(BackupEndToEnd, CreatesTheDestinationAndAStampFolderWithExactCopies) {
     ASSERT_EQ(stamps.size(), 1U);
     EXPECT_TRUE(std::regex_match(stamps[0], std::regex("20[0-9]{6}_[0-2][0-9][0-5][0-9][0-5][0-9]"))) << stamps[0];
     const std::string stampFolder = destination + "/" + stamps[0];
-    EXPECT_EQ(ListFolder(stampFolder), (std::vector<std::string>{"ZO01.JRA", "tn01.jra"}));
+    EXPECT_EQ(ListFolder(stampFolder), (std::vector<std::string>{"ZO01.JRA", "tn01.jra", "馬券 オッズ.jra"}));
     EXPECT_EQ(ReadFile(stampFolder + "/ZO01.JRA"), "win odds");
+    EXPECT_EQ(ReadFile(stampFolder + "/馬券 オッズ.jra"), "日本語の名前");
     EXPECT_EQ(ReadFile(stampFolder + "/tn01.jra"), ReadFile(source + "/tn01.jra"));
-    EXPECT_EQ(fs::last_write_time(stampFolder + "/ZO01.JRA"), fs::last_write_time(source + "/ZO01.JRA"));
+    EXPECT_EQ(fs::last_write_time(FsPath(stampFolder + "/ZO01.JRA")),
+              fs::last_write_time(FsPath(source + "/ZO01.JRA")));
     EXPECT_EQ(Stored("SrcFolder"), source);
     EXPECT_EQ(Stored("DstFolder"), destination);
     EXPECT_EQ(Stored("FileType"), "*.jra");
@@ -76,7 +95,7 @@ TEST_F(BackupEndToEnd, CreatesTheDestinationAndAStampFolderWithExactCopies) {
 }
 
 TEST_F(BackupEndToEnd, SecondRunInTheSameSecondReplacesTheCopiesInTheSameFolder) {
-    fs::create_directory(destination);
+    fs::create_directory(FsPath(destination));
     window.inputs = {source, destination, "*.jra"};
     ops.fixedTime = LocalTime{2026, 12, 7, 10, 15, 0};
     BackupRun(ops, window).Run();
@@ -84,10 +103,10 @@ TEST_F(BackupEndToEnd, SecondRunInTheSameSecondReplacesTheCopiesInTheSameFolder)
 
     BackupRun(ops, window).Run();
 
-    const std::string stampFolder = destination + "/20261207_101500";
+    const std::string stampFolder = Native(destination + "/20261207_101500");
     ASSERT_EQ(ops.prompts.shown.size(), 1U);
     EXPECT_EQ(ops.prompts.shown[0].title, "フォルダの作成");
-    EXPECT_EQ(ops.prompts.shown[0].text, stampFolder + ": File exists");
+    EXPECT_EQ(ops.prompts.shown[0].text, stampFolder + ": " + kAlreadyExists);
     EXPECT_EQ(Subfolders(destination), std::vector<std::string>{"20261207_101500"});
     EXPECT_EQ(ReadFile(stampFolder + "/ZO01.JRA"), "new odds");
 }
@@ -100,7 +119,7 @@ TEST_F(BackupEndToEnd, DestinationInsideTheSourceNeverCopiesEarlierStampFolders)
     BackupRun(ops, window).Run();
 
     EXPECT_TRUE(ops.prompts.shown.empty());
-    const std::vector<std::string> copies = {"ZO01.JRA", "tn01.jra", "メモ.txt"};
+    const std::vector<std::string> copies = {"ZO01.JRA", "tn01.jra", "メモ.txt", "馬券 オッズ.jra"};
     EXPECT_EQ(ListFolder(source + "/20261207_101500"), copies);
     EXPECT_EQ(ListFolder(source + "/20261207_101600"), copies);
 }
@@ -112,27 +131,28 @@ TEST_F(BackupEndToEnd, DestinationThatIsAFileReportsBothFailuresAndStillStoresTh
 
     BackupRun(ops, window).Run();
 
-    const std::string stampFolder = destination + "/20261207_101500";
+    const std::string stampFolder = Native(destination + "/20261207_101500");
     ASSERT_EQ(ops.prompts.shown.size(), 2U);
     EXPECT_EQ(ops.prompts.shown[0].title, "フォルダの作成");
-    EXPECT_EQ(ops.prompts.shown[0].text, stampFolder + ": Not a directory");
+    EXPECT_EQ(ops.prompts.shown[0].text, stampFolder + ": " + kBelowAFile);
     EXPECT_EQ(ops.prompts.shown[1].title, "ファイルのコピー");
-    EXPECT_EQ(ops.prompts.shown[1].text, stampFolder + ": Not a directory");
+    EXPECT_EQ(ops.prompts.shown[1].text, stampFolder + ": " + kBelowAFile);
     EXPECT_EQ(ReadFile(destination), "a file, not a folder");
     EXPECT_EQ(Stored("DstFolder"), destination);
 }
 
 TEST_F(BackupEndToEnd, WildcardMatchingOnlyFoldersAndHiddenFilesStopsTheRun) {
-    fs::create_directory(destination);
+    fs::create_directory(FsPath(destination));
     WriteFile(source + "/.secret.dat", "hidden");
-    fs::create_directory(source + "/folder.dat");
+    MarkHidden(source + "/.secret.dat");
+    fs::create_directory(FsPath(source + "/folder.dat"));
     window.inputs = {source, destination, "*.dat"};
 
     BackupRun(ops, window).Run();
 
     EXPECT_EQ(log, (std::vector<std::string>{"prompt 48 [バックアップ] コピー元フォルダに該当ファイルが存在しません。",
                                              "focus FileType"}));
-    EXPECT_TRUE(fs::is_empty(destination));
+    EXPECT_TRUE(fs::is_empty(FsPath(destination)));
     EXPECT_EQ(Stored("FileType"), "<absent>");
 }
 
@@ -165,11 +185,12 @@ TEST_P(FolderExistsOnDisk, Answers) {
     fs::create_directories(dir.Path() / "empty");
     fs::create_directories(dir.Path() / "hidden-only");
     WriteFile(dir / "hidden-only/.x", "x");
+    MarkHidden(dir / "hidden-only/.x");
     fs::create_directories(dir.Path() / ".backup");
     std::vector<std::string> log;
     RealFilesPlatform ops(log, dir / "settings.conf");
 
-    EXPECT_EQ(FileModule::FolderExists(ops, dir / GetParam().path), GetParam().exists);
+    EXPECT_EQ(FileModule::FolderExists(ops, Native(dir / GetParam().path)), GetParam().exists);
     EXPECT_TRUE(ops.prompts.shown.empty());
 }
 
@@ -180,7 +201,7 @@ TEST(FolderExistsOnDiskRoot, RootExistsWithItsSeparator) {
     std::vector<std::string> log;
     TempFolder dir;
     RealFilesPlatform ops(log, dir / "settings.conf");
-    EXPECT_TRUE(FileModule::FolderExists(ops, "/"));
+    EXPECT_TRUE(FileModule::FolderExists(ops, kRoot));
 }
 
 }  // namespace

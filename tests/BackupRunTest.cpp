@@ -236,12 +236,13 @@ TEST(BackupRun, StoredInputsAreTheTrimmedTexts) {
     FakePlatform ops(log);
     FakeWindow window(log);
     EverythingThere(ops);
-    window.inputs = {" /src ", "/dst   ", " *.jra"};
+    ops.found = Native(ops.found);
+    window.inputs = {Native(" /src "), Native("/dst   "), " *.jra"};
 
     BackupRun(ops, window).Run();
 
-    EXPECT_EQ(ops.settings["Quillmere:LastExec:SrcFolder"], "/src");
-    EXPECT_EQ(ops.settings["Quillmere:LastExec:DstFolder"], "/dst");
+    EXPECT_EQ(ops.settings["Quillmere:LastExec:SrcFolder"], Native("/src"));
+    EXPECT_EQ(ops.settings["Quillmere:LastExec:DstFolder"], Native("/dst"));
     EXPECT_EQ(ops.settings["Quillmere:LastExec:FileType"], "*.jra");
 }
 
@@ -253,7 +254,7 @@ TEST(BackupRun, OnlyAsciiSpacesAreTrimmed) {
     const std::string source = "\t/src\xE3\x80\x80";
     ops.Find(source, 16, "src");
     ops.Find("/dst", 16, "dst");
-    ops.Find(source + "/*.jra", 0, "a.jra");
+    ops.Find(source + Native("/*.jra"), 0, "a.jra");
     window.inputs = {" " + source + " ", "/dst", "*.jra"};
 
     BackupRun(ops, window).Run();

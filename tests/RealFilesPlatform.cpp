@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/SettingsFile.h"
-
 namespace quillmere::test {
 
 int RealFilesPlatform::ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) {
@@ -17,13 +15,13 @@ LocalTime RealFilesPlatform::CurrentLocalTime() {
 std::string RealFilesPlatform::ReadSetting(const std::string& app, const std::string& section, const std::string& key,
                                            const std::string& defaultValue) {
     EXPECT_EQ(app, "Quillmere");
-    return SettingsFile(m_settingsFile).Read(section, key, defaultValue);
+    return m_settings.Read(section, key, defaultValue);
 }
 
 void RealFilesPlatform::WriteSetting(const std::string& app, const std::string& section, const std::string& key,
                                      const std::string& value) {
     EXPECT_EQ(app, "Quillmere");
-    SettingsFile(m_settingsFile).Write(section, key, value);
+    m_settings.Write(section, key, value);
 }
 
 void RealFilesPlatform::LaunchCommand(const std::string& commandLine, int) {

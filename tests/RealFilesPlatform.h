@@ -1,22 +1,22 @@
-// RealFilesPlatform: the real file operations with scripted prompts, a settings file of the
-// test's choosing and, where a test needs one, a fixed clock, for backups run end to end in
+// RealFilesPlatform: the real file operations with scripted prompts, a settings store of the
+// test's own and, where a test needs one, a fixed clock, for backups run end to end in
 // temporary folders.
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/SystemOps.h"
 #include "tests/PromptScript.h"
+#include "tests/TestSettingsStore.h"
 
 namespace quillmere::test {
 
 class RealFilesPlatform final : public SystemOps {
 public:
-    RealFilesPlatform(std::vector<std::string>& log, std::filesystem::path settingsFile)
-        : prompts(log), m_settingsFile(std::move(settingsFile)) {}
+    RealFilesPlatform(std::vector<std::string>& log, std::string settingsFile)
+        : prompts(log), m_settings(std::move(settingsFile)) {}
 
     int ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) override;
     LocalTime CurrentLocalTime() override;
@@ -26,11 +26,13 @@ public:
                       const std::string& value) override;
     void LaunchCommand(const std::string& commandLine, int showMode) override;
 
+    const TestSettingsStore& Settings() const { return m_settings; }
+
     PromptScript prompts;
     std::optional<LocalTime> fixedTime;  // the system clock when absent
 
 private:
-    std::filesystem::path m_settingsFile;
+    TestSettingsStore m_settings;
 };
 
 }  // namespace quillmere::test
