@@ -51,7 +51,8 @@ qint16 frmSelectFolder::ShowDialog(QString& folder) {
 
         QObject::connect(btnOK, &QPushButton::clicked, &window, [&] {
             RunHandler(m_ops, &window, [&] {
-                mFolder = dirList->Path();
+                // A list that could open no folder at all has none to give; the text handed in stays.
+                if (!dirList->Path().isEmpty()) mFolder = dirList->Path();
                 mResult = 1;
                 window.accept();
             });

@@ -159,6 +159,16 @@ TEST_F(frmSelectFolderTest, AVolumeThatCannotBeReadFallsBackToTheVolumeOfTheOpen
     EXPECT_TRUE(log.empty());
 }
 
+// With the working folder gone and a missing folder handed in, the list has no folder open; OK
+// must not hand back an empty text in place of what the user had typed.
+TEST_F(frmSelectFolderTest, OkWithNoFolderOpenLeavesTheCallersTextAsItWas) {
+    volumes.working = Q(temp / "gone");
+    frmSelectFolder dialog(ops, volumes, nullptr);
+    QString folder = Q(temp / "missing");
+    EXPECT_EQ(Show(dialog, folder, Close::Ok, [](QWidget& window) { EXPECT_EQ(Dirs(window).count(), 0); }), 1);
+    EXPECT_EQ(folder, Q(temp / "missing"));
+}
+
 TEST_F(frmSelectFolderTest, AFolderTheListCannotOpenIsReportedAndTheListStaysAsItWas) {
     DirectoryList list(Q(temp / "start"));
     const int rows = list.count();
