@@ -23,7 +23,7 @@ BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgtest-dev)
 
 # What bench/run.sh needs besides: the virtual X display the start-up is measured on, the X
 # client library the measuring program watches it with, and the fonts the window's texts use.
-BENCH_PACKAGES=(xvfb libxcb1-dev fonts-noto-cjk)
+BENCH_PACKAGES=(xvfb libxcb1-dev fonts-noto-cjk fonts-ipafont-gothic)
 
 # The packages the Windows run of the core tests needs: the MinGW-w64 cross compiler, Wine to run
 # the test program, and the GoogleTest sources to build it for Windows.
