@@ -5,7 +5,12 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <algorithm>
 #include <csignal>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 #include "app/UiFont.h"
 #include "app/frmMain.h"
@@ -18,6 +23,15 @@ int main(int argc, char* argv[]) {
     // A file-size limit (ulimit -f) must end a copy with an error the user can read, not kill
     // the program half-way through a backup.
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
+#ifdef Q_OS_UNIX
+    // A backup keeps a batch of finished copies open until one sync has made them all durable;
+    // the batch is a quarter of the open-file limit, and desktops start programs with a soft
+    // limit of 1024 under a much higher hard one. Raising it means fewer, larger batches.
+    if (rlimit files{}; ::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = std::max<rlim_t>(files.rlim_cur, std::min<rlim_t>(files.rlim_max, 1 << 16));
+        (void)::setrlimit(RLIMIT_NOFILE, &files);
+    }
 #endif
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(quillmere::SettingsLayout::kAppName));
