@@ -28,10 +28,6 @@ bool WindowPositionsWork() {
     return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
-QRect Rect(int left, int top, int width, int height) {
-    return Twips::Rect(left, top, width, height);
-}
-
 }  // namespace
 
 frmMain::frmMain(PlatformOps& ops, const VolumeList& volumes)
@@ -44,7 +40,7 @@ frmMain::frmMain(PlatformOps& ops, const VolumeList& volumes)
     QIcon icon(QStringLiteral(":/icons/quillmere.png"));
     icon.addFile(QStringLiteral(":/icons/quillmere-16.png"));
     setWindowIcon(icon);
-    setFixedSize(Rect(0, 0, 6105, 2580).size());
+    setFixedSize(Twips::Rect(0, 0, 6105, 2580).size());
 
     const QString labels[] = {QStringLiteral("コピー元フォルダ"), QStringLiteral("コピー先フォルダ"),
                               QStringLiteral("ファイル種別")};
@@ -52,15 +48,15 @@ frmMain::frmMain(PlatformOps& ops, const VolumeList& volumes)
     for (int i = 0; i < 3; ++i) {
         Label1[i] = new QLabel(labels[i], this);
         Label1[i]->setObjectName(QStringLiteral("Label1%1").arg(i));
-        Label1[i]->setGeometry(Rect(240, rowTops[i], i == 2 ? 1455 : 1395, 315));
+        Label1[i]->setGeometry(Twips::Rect(240, rowTops[i], i == 2 ? 1455 : 1395, 315));
     }
     for (int i = 0; i < 2; ++i) {
         txtFolder[i] = new QLineEdit(this);
         txtFolder[i]->setObjectName(QStringLiteral("txtFolder%1").arg(i));
-        txtFolder[i]->setGeometry(Rect(1800, rowTops[i], 3555, 315));
+        txtFolder[i]->setGeometry(Twips::Rect(1800, rowTops[i], 3555, 315));
         btnBrowseFolser[i] = new QPushButton(QStringLiteral("参照"), this);
         btnBrowseFolser[i]->setObjectName(QStringLiteral("btnBrowseFolser%1").arg(i));
-        btnBrowseFolser[i]->setGeometry(Rect(5400, rowTops[i], 555, 315));
+        btnBrowseFolser[i]->setGeometry(Twips::Rect(5400, rowTops[i], 555, 315));
         connect(btnBrowseFolser[i], &QPushButton::clicked, this, [this, i] { btnBrowseFolser_Click(i); });
     }
     // The list stays the nine wildcards: Enter on a typed one runs the backup, it never adds it.
@@ -71,18 +67,18 @@ frmMain::frmMain(PlatformOps& ops, const VolumeList& volumes)
     cmbFileNameFilter->addItems({QStringLiteral("*.*"), QStringLiteral("*.jra"), QStringLiteral("*.csv"),
                                  QStringLiteral("*.lzh"), QStringLiteral("*.dat"), QStringLiteral("*.txt"),
                                  QStringLiteral("*.xls"), QStringLiteral("*.doc"), QStringLiteral("*.mdb")});
-    cmbFileNameFilter->setGeometry(Rect(1800, 1260, 3555, 300));
+    cmbFileNameFilter->setGeometry(Twips::Rect(1800, 1260, 3555, 300));
 
     cmdAbout = new QPushButton(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), this);
     cmdAbout->setObjectName(QStringLiteral("cmdAbout"));
-    cmdAbout->setGeometry(Rect(240, 1860, 1155, 495));
+    cmdAbout->setGeometry(Twips::Rect(240, 1860, 1155, 495));
     btnExec = new QPushButton(QStringLiteral("実行"), this);
     btnExec->setObjectName(QStringLiteral("btnExec"));
-    btnExec->setGeometry(Rect(3180, 1860, 1155, 495));
+    btnExec->setGeometry(Twips::Rect(3180, 1860, 1155, 495));
     btnExec->setDefault(true);
     btnQuit = new QPushButton(QStringLiteral("終了"), this);
     btnQuit->setObjectName(QStringLiteral("btnQuit"));
-    btnQuit->setGeometry(Rect(4500, 1860, 1155, 495));
+    btnQuit->setGeometry(Twips::Rect(4500, 1860, 1155, 495));
 
     QWidget* const tabOrder[] = {txtFolder[0],      btnBrowseFolser[0], txtFolder[1], btnBrowseFolser[1],
                                  cmbFileNameFilter, cmdAbout,           btnExec,      btnQuit};
