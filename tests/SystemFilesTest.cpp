@@ -3,9 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,6 +11,7 @@
 #include <fstream>
 
 #include "platform/SystemFiles.h"
+#include "tests/BoundSocket.h"
 #include "tests/FailureOf.h"
 #include "tests/FileSizeLimit.h"
 #include "tests/TempFolder.h"
@@ -196,17 +195,11 @@ TEST_F(CopyTest, CopiesHiddenAndLinkedFilesAndPassesOverEverythingElse) {
     fs::create_symlink("a.jra", source + "/link.jra");
     fs::create_symlink("nowhere", source + "/dangling.jra");
     fs::create_symlink("loop.jra", source + "/loop.jra");
-    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string socketPath = source + "/socket.jra";
-    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    socketPath.copy(address.sun_path, socketPath.size());
-    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const BoundSocket socket(source + "/socket.jra");
+    ASSERT_TRUE(socket.Bound());
 
     // A FIFO opened for reading would wait for a writer forever; the suite's timeout catches it.
     SystemFiles::CopyMatching(source + "/*.jra", target, true);
-    ::close(sock);
 
     EXPECT_EQ(ListFolder(target), (std::vector<std::string>{".hidden.jra", "a.jra", "empty.jra", "link.jra"}));
     EXPECT_EQ(ReadFile(target + "/link.jra"), "a");

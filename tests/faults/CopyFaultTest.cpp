@@ -5,9 +5,7 @@
 // the stamp folder.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +18,7 @@
 #include "backup/BackupRun.h"
 #include "backup/FileModule.h"
 #include "platform/SettingsFile.h"
+#include "tests/BoundSocket.h"
 #include "tests/FakeWindow.h"
 #include "tests/RealFilesPlatform.h"
 #include "tests/TempFolder.h"
@@ -201,17 +200,10 @@ TEST_F(CopyFault, EntriesThatAreNotFilesArePassedOverWithoutHanging) {
     fs::create_symlink("loop.jra", source + "/loop.jra");
     fs::create_directory(source + "/folder.jra");
     WriteFile(source + "/folder.jra/inner.jra", "not copied");
-    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_GE(sock, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string socketPath = source + "/socket.jra";
-    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    socketPath.copy(address.sun_path, socketPath.size());
-    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const BoundSocket socket(source + "/socket.jra");
+    ASSERT_TRUE(socket.Bound());
 
     const ChildResult run = RunChild({}, {"backup", source, destination, "*.jra", settings}, std::chrono::seconds(20));
-    ::close(sock);
 
     EXPECT_FALSE(run.timedOut);
     EXPECT_TRUE(run.prompts.empty()) << Describe(run.prompts);
