@@ -1,0 +1,42 @@
+// CopyData: moves one file's bytes from the source to its copy, by the fastest means the two
+// file systems allow.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/posix/FolderReader.h"
+
+namespace quillmere::posix {
+
+// Where one file is copied from and to. The full paths are spelled out only for the text of a
+// failure, so a copy that succeeds builds none.
+struct CopyPaths {
+    const std::string& sourceFolder;
+    const std::string& targetFolder;
+    const std::string& name;
+    std::string Source() const { return InFolder(sourceFolder, name); }
+    std::string Target() const { return InFolder(targetFolder, name); }
+};
+
+// What stays the same for every file of one copy: the two folders, the buffer of the read/write
+// loop, and whether the file system has shown that it cannot share blocks between them, so that
+// a call known to fail is not repeated for every file.
+struct CopyContext {
+    int sourceFd;
+    const std::string& sourceFolder;
+    int targetFd;
+    const std::string& targetFolder;
+    bool overwrite;
+    bool syncCoversFiles;
+    std::vector<char> buffer;
+    bool mayClone = true;
+};
+
+// Moves the data from in to out and answers the number of bytes moved; throws naming the file that
+// failed.
+off_t CopyData(int in, int out, off_t expectedSize, CopyContext& context, const CopyPaths& paths);
+
+}  // namespace quillmere::posix

@@ -1,0 +1,120 @@
+// The never-torn copy of every matching file: each copy is written under a temporary name and
+// renamed into place only when its data is durable.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/SystemFiles.h"
+#include "platform/Wildcard.h"
+#include "platform/posix/FolderSync.h"
+#include "platform/posix/PendingCopies.h"
+#include "platform/posix/PosixError.h"
+#include "platform/posix/SourcePattern.h"
+
+namespace quillmere::SystemFiles {
+namespace {
+
+using namespace quillmere::posix;
+
+bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Copies one file into a temporary file of the batch, with its time and mode. A file that is not
+// regular after all is passed over.
+void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pending) {
+    const CopyPaths paths{context.sourceFolder, context.targetFolder, name};
+
+    // O_NONBLOCK: should the entry have turned into a FIFO since it was listed, opening it must
+    // not wait for a writer. For a regular file the flag changes nothing.
+    FileDescriptor in(::openat(context.sourceFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!in.IsOpen()) throw PosixError::ForPath(paths.Source(), errno);
+    struct stat before {};
+    if (::fstat(in.Get(), &before) != 0) throw PosixError::ForPath(paths.Source(), errno);
+    if (!S_ISREG(before.st_mode)) return;
+    if (const int error = in.MakeBlocking()) throw PosixError::ForPath(paths.Source(), error);
+
+    if (!context.overwrite) {
+        struct stat existing {};
+        if (::fstatat(context.targetFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+            throw PosixError::ForPath(paths.Target(), EEXIST);
+        }
+    }
+
+    TempFile& temp = pending.Add(paths);
+    try {
+        const off_t copied = CopyData(in.Get(), temp.Fd(), before.st_size, context, paths);
+
+        // A file written to while it was read would give a copy that is neither its old nor its
+        // new content; refuse it rather than keep it under the final name.
+        struct stat after {};
+        if (::fstat(in.Get(), &after) != 0) throw PosixError::ForPath(paths.Source(), errno);
+        if (copied != before.st_size || after.st_size != before.st_size || !SameTime(after.st_mtim, before.st_mtim) ||
+            !SameTime(after.st_ctim, before.st_ctim)) {
+            throw PosixError::ForPath(paths.Source(), "コピー中にファイルが変更されました");
+        }
+
+        const timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
+        if (::futimens(temp.Fd(), times) != 0 && errno != ENOSYS && errno != EOPNOTSUPP) {
+            throw PosixError::ForPath(paths.Target(), errno);
+        }
+        // Permission bits are kept where the file system can hold them; FAT media and some network
+        // shares refuse any change, which must not stop a backup onto them.
+        (void)::fchmod(temp.Fd(), before.st_mode & 0777);
+    } catch (...) {
+        pending.DropLast();
+        throw;
+    }
+}
+
+}  // namespace
+
+void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
+    const PatternParts parts = Split(sourcePattern);
+
+    FileDescriptor target(::open(destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!target.IsOpen()) throw PosixError::ForPath(destination, errno);
+
+    FolderReader source;
+    if (!source.Open(parts.folder)) throw PosixError::ForPath(parts.folder, errno);
+
+    std::vector<std::string> names;
+    if (Wildcard::HasWildcards(parts.last)) {
+        const Wildcard::Pattern wildcard(parts.last);
+        for (const Entry& entry : source.Entries([&](std::string_view name) { return wildcard.Matches(name); })) {
+            if (source.KindOf(entry) == Kind::Regular) names.push_back(entry.name);
+        }
+    } else if (!parts.last.empty() && source.KindAt(parts.last) == Kind::Regular) {
+        names.push_back(parts.last);
+    }
+    if (names.empty()) throw PosixError::ForPath(sourcePattern, ENOENT);
+
+    CopyContext context{source.Fd(), parts.folder, target.Get(), destination, overwrite, SyncCoversFiles(target.Get()),
+                        {}};
+    PendingCopies pending(context);
+    try {
+        for (const std::string& name : names) {
+            try {
+                CopyToTemp(context, name, pending);
+            } catch (const PlatformError&) {
+                // The copies finished before the failing one stay, as they would have had each
+                // been renamed into place on its own. Should one of them fail now, it is the
+                // first failure and the one reported.
+                pending.Commit();
+                throw;
+            }
+            if (pending.Full()) pending.Commit();
+        }
+        pending.Commit();
+    } catch (const PlatformError&) {
+        // The copies renamed into place before the failure stay; make their names durable too.
+        SyncFolder(target.Get());
+        throw;
+    }
+    if (const int error = SyncFolder(target.Get())) throw PosixError::ForPath(destination, error);
+}
+
+}  // namespace quillmere::SystemFiles
