@@ -105,11 +105,13 @@ void BackupRun::SaveLastExec() {
 //       ─> CopyMatchingFiles(src, dst/stamp, wildcard) ─> SaveLastExec ─> default pointer
 //
 // No step looks at the outcome of the one before: MakeFolder and CopyMatchingFiles report their
-// own failures, and the inputs are stored even when the copy failed.
-void BackupRun::Run() {
+// own failures, and the inputs are stored even when the copy failed. The outcome only gathers
+// what happened, for the caller.
+BackupResult BackupRun::Run() {
     bool hourglass = false;
+    BackupResult result{BackupOutcome::Failed, {}};
     try {
-        if (!CheckInputs()) return;
+        if (!CheckInputs()) return {BackupOutcome::Refused, {}};
         m_window.SetMousePointer(MousePointer::Hourglass);
         hourglass = true;
 
@@ -122,10 +124,12 @@ void BackupRun::Run() {
             m_ops.ShowPrompt(kNoStamp, PromptStyle::OkExclamation, kTitle);
         } else {
             const std::string stampFolder = FileModule::JoinPath(destination, stamp);
-            FileModule::MakeFolder(m_ops, stampFolder);
+            const bool made = FileModule::MakeFolder(m_ops, stampFolder);
             const std::string source = GetSrcFolder();
             const std::string wildcard = GetFileType();
-            FileModule::CopyMatchingFiles(m_ops, source, stampFolder, wildcard);
+            const bool copied = FileModule::CopyMatchingFiles(m_ops, source, stampFolder, wildcard);
+            if (made) result.stampFolder = stampFolder;
+            if (made && copied) result.outcome = BackupOutcome::Completed;
         }
         SaveLastExec();
         m_window.SetMousePointer(MousePointer::Default);
@@ -134,7 +138,9 @@ void BackupRun::Run() {
         // hourglass never stays behind.
         if (hourglass) m_window.SetMousePointer(MousePointer::Default);
         ShowFailure(e.what());
+        result.outcome = BackupOutcome::Failed;
     }
+    return result;
 }
 
 }  // namespace quillmere

@@ -22,10 +22,23 @@ public:
     virtual void SetMousePointer(int pointer) = 0;  // MousePointer::Hourglass (11) or Default (0)
 };
 
+// How a run ended, for a caller that acts on it (the command-line program's exit status). The
+// user has been told about every failure already.
+enum class BackupOutcome {
+    Refused,    // an input check refused the inputs (or the user declined to create the destination)
+    Completed,  // the stamp folder holds a copy of every matching file
+    Failed,     // the stamp folder or a copy failed
+};
+
+struct BackupResult {
+    BackupOutcome outcome;
+    std::string stampFolder;  // empty when no stamp folder was made
+};
+
 class BackupRun {
 public:
     BackupRun(PlatformOps& ops, BackupWindow& window);
-    void Run();
+    BackupResult Run();
 
 private:
     bool CheckInputs();

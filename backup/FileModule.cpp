@@ -55,20 +55,24 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + name;
 }
 
-void MakeFolder(PlatformOps& ops, const std::string& path) {
+bool MakeFolder(PlatformOps& ops, const std::string& path) {
     try {
         ops.CreateFolder(path);
+        return true;
     } catch (const std::exception& e) {
         ops.ShowPrompt(e.what(), PromptStyle::OkExclamation, kMakeFolderTitle);
+        return false;
     }
 }
 
-void CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
+bool CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
                        const std::string& wildcard) {
     try {
         ops.CopyFile(JoinPath(sourceFolder, wildcard), destinationFolder, true);
+        return true;
     } catch (const std::exception& e) {
         ops.ShowPrompt(e.what(), PromptStyle::OkExclamation, kCopyTitle);
+        return false;
     }
 }
 

@@ -21,12 +21,13 @@ bool FolderExists(PlatformOps& ops, const std::string& path);
 // platform's own separator counts.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
-// Creates the one folder; a failure shows a "フォルダの作成" box.
-void MakeFolder(PlatformOps& ops, const std::string& path);
+// Creates the one folder; a failure shows a "フォルダの作成" box. Answers whether it was made.
+bool MakeFolder(PlatformOps& ops, const std::string& path);
 
 // Copies every file of sourceFolder matching wildcard into destinationFolder, replacing same-named
-// files; a failure shows a "ファイルのコピー" box. Note the order: the wildcard comes last.
-void CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
+// files; a failure shows a "ファイルのコピー" box. Answers whether every file was copied. Note the
+// order: the wildcard comes last.
+bool CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
                        const std::string& wildcard);
 
 // "yyyymmdd_hhnnss" of the moment, or "" for a moment that is not a valid Gregorian date and time.
