@@ -127,9 +127,11 @@ BackupResult BackupRun::Run() {
             const bool made = FileModule::MakeFolder(m_ops, stampFolder);
             const std::string source = GetSrcFolder();
             const std::string wildcard = GetFileType();
-            const bool copied = FileModule::CopyMatchingFiles(m_ops, source, stampFolder, wildcard);
+            const FileModule::CopyOutcome copied =
+                FileModule::CopyMatchingFiles(m_ops, source, stampFolder, wildcard, m_window);
             if (made) result.stampFolder = stampFolder;
-            if (made && copied) result.outcome = BackupOutcome::Completed;
+            if (copied == FileModule::CopyOutcome::Stopped) result.outcome = BackupOutcome::Stopped;
+            if (made && copied == FileModule::CopyOutcome::Copied) result.outcome = BackupOutcome::Completed;
         }
         SaveLastExec();
         m_window.SetMousePointer(MousePointer::Default);

@@ -9,6 +9,7 @@ namespace {
 
 constexpr char kMakeFolderTitle[] = "フォルダの作成";
 constexpr char kCopyTitle[] = "ファイルのコピー";
+constexpr char kStopTitle[] = "バックアップ";
 
 bool IsLeapYear(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -65,14 +66,23 @@ bool MakeFolder(PlatformOps& ops, const std::string& path) {
     }
 }
 
-bool CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
-                       const std::string& wildcard) {
+CopyOutcome CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
+                              const std::string& wildcard, CopyWatcher& watcher) {
     try {
-        ops.CopyFile(JoinPath(sourceFolder, wildcard), destinationFolder, true);
-        return true;
+        // Only the copy itself runs inside the watcher: the boxes below are shown on the
+        // caller's thread, which is the window's.
+        const std::string pattern = JoinPath(sourceFolder, wildcard);
+        watcher.WatchCopy(destinationFolder,
+                          [&](CopyMonitor& monitor) { ops.CopyFile(pattern, destinationFolder, true, monitor); });
+        return CopyOutcome::Copied;
+    } catch (const CopyStopped& stopped) {
+        ops.ShowPrompt("バックアップを中止しました。" + std::to_string(stopped.FilesCopied()) +
+                           " 個のファイルをコピーしました。\n" + destinationFolder,
+                       PromptStyle::OkExclamation, kStopTitle);
+        return CopyOutcome::Stopped;
     } catch (const std::exception& e) {
         ops.ShowPrompt(e.what(), PromptStyle::OkExclamation, kCopyTitle);
-        return false;
+        return CopyOutcome::Failed;
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "backup/CopyWatcher.h"
 #include "platform/PlatformOps.h"
 
 namespace quillmere::FileModule {
@@ -24,11 +25,14 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // Creates the one folder; a failure shows a "フォルダの作成" box. Answers whether it was made.
 bool MakeFolder(PlatformOps& ops, const std::string& path);
 
+enum class CopyOutcome { Copied, Failed, Stopped };
+
 // Copies every file of sourceFolder matching wildcard into destinationFolder, replacing same-named
-// files; a failure shows a "ファイルのコピー" box. Answers whether every file was copied. Note the
-// order: the wildcard comes last.
-bool CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
-                       const std::string& wildcard);
+// files, shown by the watcher (which may run it off the caller's thread). A failure shows a "ファイルのコピー" box, a stop a
+// "バックアップ" box saying how many files were copied and where. Note the order: the wildcard
+// comes last.
+CopyOutcome CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
+                              const std::string& wildcard, CopyWatcher& watcher);
 
 // "yyyymmdd_hhnnss" of the moment, or "" for a moment that is not a valid Gregorian date and time.
 std::string StampName(const LocalTime& moment);

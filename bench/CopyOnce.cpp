@@ -31,6 +31,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     ConsoleOps ops;
-    quillmere::FileModule::CopyMatchingFiles(ops, argv[1], argv[2], argv[3]);
+    quillmere::CopyWatcher watcher;
+    quillmere::FileModule::CopyMatchingFiles(ops, argv[1], argv[2], argv[3], watcher);
     return ops.failed ? 1 : 0;
 }

@@ -1,5 +1,6 @@
 // ConsoleWindow: the backup run's "window" in an unattended run: the three inputs as given on the
-// command line or as stored, and nothing to focus or to show an hourglass on.
+// command line or as stored, nothing to focus or to show an hourglass on, and the copy's progress
+// as one updating line on a terminal. A stop signal stops the copy.
 #pragma once
 
 #include <string>
@@ -23,6 +24,7 @@ public:
     }
     void FocusInput(BackupInput) override {}
     void SetMousePointer(int) override {}
+    void WatchCopy(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) override;
 
 private:
     std::string m_source, m_destination, m_wildcard;

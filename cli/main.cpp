@@ -10,14 +10,14 @@
 #include <shellapi.h>
 
 #include "platform/win32/WideText.h"
-#else
-#include <csignal>
 #endif
+#include <csignal>
 
 #include "backup/BackupRun.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsolePlatform.h"
 #include "cli/ConsoleWindow.h"
+#include "platform/StopRequest.h"
 #include "settings/SettingsLayout.h"
 
 namespace {
@@ -78,6 +78,7 @@ int Run(const cli::CommandLine& command) {
     switch (result.outcome) {
         case BackupOutcome::Refused: return cli::kRefused;
         case BackupOutcome::Failed: return cli::kCopyFailed;
+        case BackupOutcome::Stopped: return cli::kStopped;
         case BackupOutcome::Completed: break;
     }
     cli::WriteOut(FullPath(result.stampFolder) + "\n");
@@ -93,6 +94,9 @@ int main(int argc, char* argv[]) {
     // A file-size limit must end a copy with a message, not kill the run half-way.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    // SIGINT, SIGTERM and SIGHUP stop the copy at its next safe point with the finished copies in
+    // place, and the run ends with its own exit status instead of being killed half-way.
+    StopRequest::InstallSignalHandlers();
     const cli::CommandLine command = cli::ParseCommandLine(Arguments(argc, argv));
     if (command.help) {
         cli::WriteOut(cli::UsageText());

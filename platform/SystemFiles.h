@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "platform/CopyMonitor.h"
 #include "platform/PlatformOps.h"
 
 namespace quillmere::SystemFiles {
@@ -23,8 +24,14 @@ void CreateFolder(const std::string& path);
 // Copies every regular file matching the pattern (hidden ones too) into the existing destination
 // folder under its own name. Each copy is written under a temporary name and renamed into place
 // only when its data is durable, so a same-named file is either kept whole or replaced whole.
-// Stops at the first file that fails; the files copied before it stay.
-void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite);
+// Stops at the first file that fails; the files copied before it stay. Reports to the monitor and
+// stops when it asks, throwing CopyStopped.
+void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                  CopyMonitor& monitor);
+inline void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
+    UnwatchedCopy monitor;
+    CopyMatching(sourcePattern, destination, overwrite, monitor);
+}
 
 LocalTime CurrentLocalTime();
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CopyTracker.h"
 #include "platform/SystemFiles.h"
 #include "platform/Wildcard.h"
 #include "platform/posix/FolderSync.h"
@@ -72,7 +73,8 @@ void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pe
 
 }  // namespace
 
-void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
+void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                  CopyMonitor& monitor) {
     const PatternParts parts = Split(sourcePattern);
 
     FileDescriptor target(::open(destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -95,10 +97,17 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
     CopyContext context{source.Fd(), parts.folder, target.Get(), destination, overwrite, SyncCoversFiles(target.Get()),
                         {}};
     PendingCopies pending(context);
+    CopyTracker progress(monitor, destination);
+    for (const std::string& name : names) {
+        struct stat st {};
+        progress.Expect(::fstatat(source.Fd(), name.c_str(), &st, 0) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0);
+    }
     try {
         for (const std::string& name : names) {
             try {
+                progress.StartFile(name);
                 CopyToTemp(context, name, pending);
+                progress.FileDone();
             } catch (const PlatformError&) {
                 // The copies finished before the failing one stay, as they would have had each
                 // been renamed into place on its own. Should one of them fail now, it is the
@@ -109,6 +118,7 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
             if (pending.Full()) pending.Commit();
         }
         pending.Commit();
+        progress.Finish();
     } catch (const PlatformError&) {
         // The copies renamed into place before the failure stay; make their names durable too.
         SyncFolder(target.Get());

@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "platform/CopyTracker.h"
 #include "platform/Wildcard.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/WideText.h"
@@ -53,6 +54,7 @@ struct Entry {
     std::wstring wideName;  // the name the file system holds, used for every further call
     std::string name;
     DWORD attributes;
+    ULONGLONG size;  // as the search saw it; only for progress
 };
 
 struct SearchResult {
@@ -91,7 +93,8 @@ SearchResult Search(const PatternParts& parts, const std::string& pattern) {
             Wildcard::Matches(parts.last, WideText::Narrow(data.cAlternateFileName))) {
             continue;
         }
-        result.entries.push_back({std::wstring(wide), std::move(name), data.dwFileAttributes});
+        const ULONGLONG size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        result.entries.push_back({std::wstring(wide), std::move(name), data.dwFileAttributes, size});
     } while (::FindNextFileW(find.Get(), &data));
     if (const DWORD error = ::GetLastError(); error != ERROR_NO_MORE_FILES) throw Win32Error::ForPath(pattern, error);
     std::sort(result.entries.begin(), result.entries.end(),
@@ -180,7 +183,7 @@ DWORD CopiedAttributes(DWORD source) {
 }
 
 void CopyOne(const PatternParts& parts, const Entry& entry, const std::string& destination, bool overwrite,
-             std::vector<char>& buffer) {
+             std::vector<char>& buffer, CopyTracker& progress) {
     const CopyPaths paths{parts.prefix + entry.name, InFolder(destination, entry.name)};
     const std::wstring targetPath = LongPath::Of(destination, entry.wideName);
 
@@ -208,6 +211,8 @@ void CopyOne(const PatternParts& parts, const Entry& entry, const std::string& d
         if (got == 0) break;
         WriteAll(temp.Get(), buffer.data(), got, paths);
         copied += got;
+        // A stop here throws: the temporary file goes with it.
+        progress.Moved(got);
     }
 
     // A file written to while it was read would give a copy that is neither its old nor its new
@@ -268,7 +273,8 @@ void CreateFolder(const std::string& path) {
     if (!::CreateDirectoryW(LongPath::Of(path).c_str(), nullptr)) throw Win32Error::ForPath(path, ::GetLastError());
 }
 
-void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
+void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                  CopyMonitor& monitor) {
     const PatternParts parts = Split(sourcePattern);
 
     const DWORD targetAttributes = ::GetFileAttributesW(LongPath::Of(destination).c_str());
@@ -292,7 +298,14 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
     }
 
     std::vector<char> buffer;
-    for (const Entry& entry : files) CopyOne(parts, entry, destination, overwrite, buffer);
+    CopyTracker progress(monitor, destination);
+    for (const Entry& entry : files) progress.Expect(entry.size);
+    for (const Entry& entry : files) {
+        progress.StartFile(entry.name);
+        CopyOne(parts, entry, destination, overwrite, buffer, progress);
+        progress.FileDone();
+    }
+    progress.Finish();
 }
 
 LocalTime CurrentLocalTime() {

@@ -334,7 +334,8 @@ TEST_P(ChangingSource, CopyIsOneWholeVersionOrAReportedFailure) {
         fs::create_directory(target);
         const unsigned changesBefore = changes;
         ops.prompts.shown.clear();
-        FileModule::CopyMatchingFiles(ops, source, target, "*.jra");
+        CopyWatcher watcher;
+        FileModule::CopyMatchingFiles(ops, source, target, "*.jra", watcher);
         if (changes != changesBefore) ++changedRounds;
 
         const std::vector<std::string> names = ListFolder(target);
