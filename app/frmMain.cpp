@@ -15,6 +15,7 @@
 #include "app/HandlerGuard.h"
 #include "app/OpenListKeys.h"
 #include "app/Twips.h"
+#include "app/UiFont.h"
 #include "app/frmAbout.h"
 #include "app/frmSelectFolder.h"
 #include "settings/SettingsLayout.h"
@@ -50,6 +51,7 @@ frmMain::frmMain(PlatformOps& ops, const VolumeList& volumes)
         Label1[i] = new QLabel(labels[i], this);
         Label1[i]->setObjectName(QStringLiteral("Label1%1").arg(i));
         Label1[i]->setGeometry(Twips::Rect(240, rowTops[i], i == 2 ? 1455 : 1395, 315));
+        FitText(*Label1[i], labels[i], Label1[i]->width());
     }
     for (int i = 0; i < 2; ++i) {
         txtFolder[i] = new QLineEdit(this);
