@@ -1,6 +1,8 @@
 #include "app/UiFont.h"
 
+#include <QFontMetrics>
 #include <QStringList>
+#include <QWidget>
 
 namespace quillmere {
 
@@ -13,6 +15,16 @@ QFont JapaneseUiFont() {
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(9);
     return font;
+}
+
+void FitText(QWidget& control, const QString& text, int room) {
+    constexpr double kSmallestPoints = 6.0;
+    QFont font = control.font();
+    if (font.pointSizeF() <= 0) return;  // sized in pixels: left as it is
+    while (QFontMetrics(font).horizontalAdvance(text) > room && font.pointSizeF() - 0.25 >= kSmallestPoints) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    }
+    if (font != control.font()) control.setFont(font);
 }
 
 }  // namespace quillmere

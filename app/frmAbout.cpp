@@ -65,6 +65,7 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const Q
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(geometry);
+    FitText(*label, text, geometry.width());
     return label;
 }
 
@@ -77,6 +78,8 @@ QLineEdit* AddTextBox(QWidget* parent, const char* name, const QString& text, co
     box->setFrame(false);
     box->setFocusPolicy(Qt::NoFocus);
     box->setCursorPosition(0);
+    // A text box draws its text two pixels in from each edge.
+    FitText(*box, text, geometry.width() - 4);
     QPalette palette = box->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));
     box->setPalette(palette);
@@ -140,10 +143,12 @@ void frmAbout::Show() {
     AddTextBox(&window, "Text3", QStringLiteral("HomePage  :"), Twips::Rect(1380, 2040, 1035, 270));
     auto* txtMail = AddTextBox(&window, "txtMail", QString::fromLatin1(kMakerMail), Twips::Rect(2520, 1740, 1215, 270));
     txtMail->setFont(LinkFont());
+    FitText(*txtMail, txtMail->text(), txtMail->width() - 4);
     SetTextColour(txtMail, kBlue);
     txtMail->setCursor(QCursor(QPixmap(QStringLiteral(":/cursors/hand-letter.png")), 3, 28));
     auto* Label3 = AddLabel(&window, "Label3", QString::fromLatin1(kMakerHomePage), Twips::Rect(2520, 2040, 2805, 330));
     Label3->setFont(LinkFont());
+    FitText(*Label3, Label3->text(), Label3->width());
     SetTextColour(Label3, kBlue);
     Label3->setCursor(QCursor(QPixmap(QStringLiteral(":/cursors/pointing-hand.png")), 10, 1));
 

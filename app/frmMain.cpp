@@ -14,7 +14,9 @@
 
 #include "app/BackgroundCopy.h"
 #include "app/HandlerGuard.h"
+#include "app/OpenListKeys.h"
 #include "app/Twips.h"
+#include "app/UiFont.h"
 #include "app/frmAbout.h"
 #include "app/frmSelectFolder.h"
 #include "settings/SettingsLayout.h"
@@ -50,6 +52,7 @@ frmMain::frmMain(PlatformOps& ops, const VolumeList& volumes)
         Label1[i] = new QLabel(labels[i], this);
         Label1[i]->setObjectName(QStringLiteral("Label1%1").arg(i));
         Label1[i]->setGeometry(Twips::Rect(240, rowTops[i], i == 2 ? 1455 : 1395, 315));
+        FitText(*Label1[i], labels[i], Label1[i]->width());
     }
     for (int i = 0; i < 2; ++i) {
         txtFolder[i] = new QLineEdit(this);
@@ -61,14 +64,20 @@ frmMain::frmMain(PlatformOps& ops, const VolumeList& volumes)
         connect(btnBrowseFolser[i], &QPushButton::clicked, this, [this, i] { btnBrowseFolser_Click(i); });
     }
     // The list stays the nine wildcards: Enter on a typed one runs the backup, it never adds it.
+    // A typed wildcard is kept exactly as typed, because one character changes what it matches
+    // ("*." finds only names without an extension, "*.*" every name), so there is no completion.
+    // Without a completer the box also matches its items case-sensitively when the focus leaves
+    // it, and no longer swaps a typed "*.JRA" for the item "*.jra". Only picking sets an item.
     cmbFileNameFilter = new QComboBox(this);
     cmbFileNameFilter->setObjectName(QStringLiteral("cmbFileNameFilter"));
     cmbFileNameFilter->setEditable(true);
     cmbFileNameFilter->setInsertPolicy(QComboBox::NoInsert);
+    cmbFileNameFilter->setCompleter(nullptr);
     cmbFileNameFilter->addItems({QStringLiteral("*.*"), QStringLiteral("*.jra"), QStringLiteral("*.csv"),
                                  QStringLiteral("*.lzh"), QStringLiteral("*.dat"), QStringLiteral("*.txt"),
                                  QStringLiteral("*.xls"), QStringLiteral("*.doc"), QStringLiteral("*.mdb")});
     cmbFileNameFilter->setGeometry(Twips::Rect(1800, 1260, 3555, 300));
+    KeepOpenListKeys(*cmbFileNameFilter);
 
     cmdAbout = new QPushButton(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), this);
     cmdAbout->setObjectName(QStringLiteral("cmdAbout"));

@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "app/HandlerGuard.h"
+#include "app/OpenListKeys.h"
 #include "app/Twips.h"
 #include "platform/qt/DirectoryList.h"
 #include "platform/qt/DriveList.h"
@@ -35,6 +36,7 @@ qint16 frmSelectFolder::ShowDialog(QString& folder) {
         auto* drvList = new DriveList(m_volumes, &window);
         drvList->setObjectName(QStringLiteral("drvList"));
         drvList->setGeometry(Twips::Rect(240, 180, 2235, 300));
+        KeepOpenListKeys(*drvList);
         auto* dirList = new DirectoryList(m_volumes.WorkingFolder(), &window);
         dirList->setObjectName(QStringLiteral("dirList"));
         dirList->setGeometry(Twips::Rect(240, 540, 2235, 2400));

@@ -1,8 +1,9 @@
 // SystemFiles: the system's own file and clock operations behind PlatformOps (posix/ and win32/).
 //
 // Patterns are a folder, the separator and a last component; only the last component may hold the
-// wildcards "*" and "?", matched by the Windows rules (see Wildcard.h). A last component without
-// wildcards is looked up exactly, by the file system's own rules. Matches are taken in name order.
+// wildcards ("*", "?" and the DOS wildcards "<", ">" and the double quote), matched by the Windows
+// rules (see Wildcard.h). A last component without wildcards is looked up exactly, by the file
+// system's own rules. Matches are taken in name order.
 // Every failure throws PlatformError naming the path and the system's reason.
 #pragma once
 

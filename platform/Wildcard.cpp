@@ -2,7 +2,9 @@
 #include "platform/Wildcard.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 namespace quillmere::Wildcard {
@@ -102,80 +104,147 @@ bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// Greedy matching with a single backtrack point: on a mismatch after a "*", that star takes one
-// more character. Linear in practice and never worse than pattern length times name length.
-template <typename Name>
-bool MatchFolded(const Text& pattern, std::size_t patternEnd, const Name& name) {
-    std::size_t p = 0;
-    std::size_t n = 0;
-    std::size_t starP = patternEnd;
-    std::size_t starN = 0;
-    while (n < name.size()) {
-        if (p < patternEnd && pattern[p] == U'*') {
-            starP = p++;
-            starN = n;
-        } else if (p < patternEnd && (pattern[p] == U'?' || pattern[p] == name[n])) {
-            ++p;
-            ++n;
-        } else if (starP != patternEnd) {
-            p = starP + 1;
-            n = ++starN;
+// The operators of the expression a name is matched against. A typed "<", ">" or '"' already is
+// the operator of that value, as in the Windows search, so no literal character shares them.
+constexpr char32_t kStar = U'*';     // any run of characters
+constexpr char32_t kDosStar = U'<';  // any run that stops at the name's last dot, taking it or not
+constexpr char32_t kDosQm = U'>';    // one character other than a dot; nothing at a dot or the end
+constexpr char32_t kDosDot = U'"';   // a dot, or nothing at the end of the name
+
+bool IsOperator(char32_t c) {
+    return c == kStar || c == kDosStar || c == kDosQm || c == kDosDot;
+}
+
+// The typed pattern becomes the expression the way the Windows search makes it (see Wildcard.h),
+// so that a stored wildcard finds the same names on every platform. Thus "*.jra" is "<.jra", "*."
+// (the names without a dot) is "<", and "*.*.*" is "<\"<\"*", which also finds "README".
+Text Translate(const Text& typed) {
+    std::size_t size = typed.size();
+    while (size > 0 && (typed[size - 1] == U' ' || typed[size - 1] == U'.')) --size;
+    const bool endsInDot = !typed.empty() && typed.back() == U'.';
+    if (size == 3 && typed[0] == U'*' && typed[1] == U'.' && typed[2] == U'*') return {kStar};
+    Text expression;
+    expression.reserve(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        const char32_t c = typed[i];
+        const bool last = i + 1 == size;
+        const char32_t next = last ? 0 : typed[i + 1];
+        if (c == U'?') {
+            expression.push_back(kDosQm);
+        } else if (c == U'.' && (next == U'?' || next == U'*')) {
+            expression.push_back(kDosDot);
+        } else if (c == U'*' && (next == U'.' || (last && endsInDot))) {
+            expression.push_back(kDosStar);
         } else {
-            return false;
+            expression.push_back(c);
         }
     }
-    while (p < patternEnd && pattern[p] == U'*') ++p;
-    return p == patternEnd;
+    return expression;
 }
 
-bool EndsWith(const Text& text, std::u32string_view tail) {
-    return text.size() >= tail.size() && std::equal(tail.begin(), tail.end(), text.end() - tail.size());
+// Whether the position may be passed over without taking the name's next character, c (0 at
+// the end of the name).
+bool Skips(char32_t op, bool atEnd, char32_t c) {
+    return op == kStar || op == kDosStar || (op == kDosQm && (atEnd || c == U'.')) || (op == kDosDot && atEnd);
 }
 
+// Runs the expression as a nondeterministic automaton over its positions: the set of positions
+// reachable after each character of the name. No position is visited twice per character, so the
+// time is the name's length times the expression's, whatever the stars (no backtracking).
 template <typename Name>
-bool MatchName(const Text& p, const Name& n) {
-    if (MatchFolded(p, p.size(), n)) return true;
-    if (EndsWith(p, U".*")) return MatchFolded(p, p.size() - 2, n);
-    if (EndsWith(p, U".")) {
-        for (std::size_t i = 0; i < n.size(); ++i) {
-            if (n[i] == U'.') return false;
-        }
-        return MatchFolded(p, p.size() - 1, n);
+bool MatchExpression(const Text& expression, const Name& name) {
+    const std::size_t m = expression.size();
+    const std::size_t n = name.size();
+    if (m == 0 || n == 0) return m == n;
+    std::size_t lastDot = n;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (name[i] == U'.') lastDot = i;
     }
-    return false;
+    // Two sets of m + 1 flags; on the stack for any pattern a user types.
+    constexpr std::size_t kInline = 256;
+    std::array<std::uint8_t, 2 * kInline> inlineFlags{};
+    std::vector<std::uint8_t> heapFlags;
+    std::uint8_t* current = inlineFlags.data();
+    if (m + 1 > kInline) {
+        heapFlags.assign(2 * (m + 1), 0);
+        current = heapFlags.data();
+    }
+    std::uint8_t* next = current + m + 1;
+    auto close = [&](std::uint8_t* set, std::size_t at) {
+        const bool atEnd = at == n;
+        const char32_t c = atEnd ? 0 : name[at];
+        for (std::size_t p = 0; p < m; ++p) {
+            if (set[p] && Skips(expression[p], atEnd, c)) set[p + 1] = 1;
+        }
+    };
+    current[0] = 1;
+    close(current, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        const char32_t c = name[i];
+        std::fill(next, next + m + 1, std::uint8_t{0});
+        bool alive = false;
+        for (std::size_t p = 0; p < m; ++p) {
+            if (!current[p]) continue;
+            const char32_t op = expression[p];
+            std::size_t to = m + 1;  // none
+            if (op == kStar) {
+                to = p;
+            } else if (op == kDosStar) {
+                to = c == U'.' && i == lastDot ? p + 1 : p;
+            } else if (op == kDosQm) {
+                if (c != U'.') to = p + 1;
+            } else if (op == kDosDot) {
+                if (c == U'.') to = p + 1;
+            } else if (op == c) {
+                to = p + 1;
+            }
+            if (to <= m) {
+                next[to] = 1;
+                alive = true;
+            }
+        }
+        if (!alive) return false;
+        close(next, i + 1);
+        std::swap(current, next);
+    }
+    return current[m] != 0;
 }
 
 }  // namespace
 
 bool HasWildcards(std::string_view text) {
-    return text.find_first_of("*?") != std::string_view::npos;
+    return text.find_first_of("*?<>\"") != std::string_view::npos;
 }
 
 bool Matches(std::string_view pattern, std::string_view name) {
     return Pattern(pattern).Matches(name);
 }
 
-Pattern::Pattern(std::string_view pattern) : m_folded(Folded(pattern)) {
-    // An ending in "." or ".*" brings the extension rules in; such patterns take the full path.
-    const std::string_view ending = pattern.substr(std::min<std::size_t>(1, pattern.size()));
-    if (pattern.starts_with('*') && IsAscii(ending) && !HasWildcards(ending) && !ending.ends_with('.')) {
-        m_asciiEnding.emplace();
-        for (char c : ending) m_asciiEnding->push_back(static_cast<char>(Fold(static_cast<unsigned char>(c))));
-    }
+Pattern::Pattern(std::string_view pattern) : m_expression(Translate(Folded(pattern))) {
+    // A star and a plain ASCII ending ("*" itself, "*abc"; "<.jra" from "*.jra") matches exactly
+    // the names that end so: the ending holds the name's last dot, so kDosStar never has to stop.
+    if (m_expression.empty()) return;
+    const auto ending = std::next(m_expression.begin());
+    const bool plain = std::none_of(ending, m_expression.end(), [](char32_t c) { return IsOperator(c) || c >= 0x80; });
+    const bool star = m_expression.front() == kStar ||
+                      (m_expression.front() == kDosStar && ending != m_expression.end() && *ending == U'.');
+    if (!plain || !star) return;
+    m_asciiEnding.emplace();
+    for (auto c = ending; c != m_expression.end(); ++c) m_asciiEnding->push_back(static_cast<char>(*c));
 }
 
 bool Pattern::Matches(std::string_view name) const {
     if (m_asciiEnding && IsAscii(name)) {
         const std::string& ending = *m_asciiEnding;
-        if (name.size() < ending.size()) return false;
+        if (name.empty() || name.size() < ending.size()) return false;
         const std::string_view tail = name.substr(name.size() - ending.size());
         for (std::size_t i = 0; i < tail.size(); ++i) {
             if (static_cast<char>(Fold(static_cast<unsigned char>(tail[i]))) != ending[i]) return false;
         }
         return true;
     }
-    if (IsAscii(name)) return MatchName(m_folded, AsciiName{name});
-    return MatchName(m_folded, Folded(name));
+    if (IsAscii(name)) return MatchExpression(m_expression, AsciiName{name});
+    return MatchExpression(m_expression, Folded(name));
 }
 
 }  // namespace quillmere::Wildcard

@@ -16,6 +16,10 @@ export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The Wine server of this prefix outlives the test program; stop it before the prefix goes.
 trap '/usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
 /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
+# Wine marks every name beginning with "." hidden, which Windows does not; as on Windows, only
+# the hidden attribute makes a file hidden here, so the suites see the system they are about.
+/usr/lib/wine/wine64 reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >/dev/null 2>&1
+/usr/lib/wine/wineserver64 -w
 ctest --test-dir "$build" --output-on-failure --no-tests=error
 
 # --- quillmere-backup.exe on a real backup ----------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -79,14 +80,16 @@ const PromptCase kPromptCases[] = {
      [](QMessageBox& b) { b.close(); }, PromptAnswer::No},
 };
 
+void ExpectNothingLeftOpen() {
+    QApplication::processEvents();
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        EXPECT_FALSE(widget->isVisible()) << "left open: " << widget->metaObject()->className();
+    }
+}
+
 class QtPromptTest : public testing::TestWithParam<PromptCase> {
 protected:
-    void TearDown() override {
-        QApplication::processEvents();
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            EXPECT_FALSE(widget->isVisible()) << "left open: " << widget->metaObject()->className();
-        }
-    }
+    void TearDown() override { ExpectNothingLeftOpen(); }
 };
 
 TEST_P(QtPromptTest, ShowsAndAnswers) {
@@ -117,6 +120,48 @@ TEST(QtPrompt, PathsThatLookLikeMarkupAreShownAsTheyAre) {
     EXPECT_EQ(seen.format, Qt::PlainText);
     EXPECT_EQ(seen.text, QStringLiteral("/home/me/<b>bold</b> & more: Permission denied"));
 }
+
+struct OwnerCase {
+    std::string name;
+    bool dialogInFront;  // a modal dialog of the window is open, as the folder dialog is
+};
+
+class QtPromptOwnerTest : public testing::TestWithParam<OwnerCase> {
+protected:
+    void TearDown() override { ExpectNothingLeftOpen(); }
+};
+
+// Two boxes in a row, as a backup run shows them: when the first closes no window is active
+// until the desktop hands activation back, and the second must still open over its window.
+TEST_P(QtPromptOwnerTest, EveryBoxOpensCentredOnTheWindowItBelongsTo) {
+    QWidget window;
+    window.setGeometry(20, 40, 300, 200);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QDialog dialog(&window);
+    dialog.setGeometry(440, 340, 300, 200);
+    if (GetParam().dialogInFront) {
+        dialog.setModal(true);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    }
+    const QWidget& owner = GetParam().dialogInFront ? static_cast<QWidget&>(dialog) : window;
+    for (int box = 0; box < 2; ++box) {
+        SeenBox seen;
+        QPoint centre;
+        ShowAndAct("/backup: Permission denied", 48, std::nullopt, seen, [&](QMessageBox& b) {
+            centre = b.frameGeometry().center();
+            PressEnter(b);
+        });
+        EXPECT_TRUE(owner.frameGeometry().contains(centre)) << "box " << box << " centred at " << centre.x() << ","
+                                                            << centre.y();
+    }
+    dialog.hide();
+}
+
+INSTANTIATE_TEST_SUITE_P(Owners, QtPromptOwnerTest,
+                         testing::Values(OwnerCase{"MainWindow", false}, OwnerCase{"ModalDialogInFront", true}),
+                         [](const testing::TestParamInfo<OwnerCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace quillmere::test

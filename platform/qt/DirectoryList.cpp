@@ -25,16 +25,24 @@ constexpr int kPathRole = Qt::UserRole;
 constexpr int kDepthRole = Qt::UserRole + 1;
 constexpr int kIndentPixels = 8;
 
-// Shifts each row right by its depth, so the root-to-folder chain reads as a tree.
+// Shifts each row right by its depth, so the root-to-folder chain reads as a tree. The shift is
+// part of the row's width, so the list's scroll range reaches the end of the deepest row's name.
 class IndentDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QStyleOptionViewItem shifted(option);
-        shifted.rect.setLeft(option.rect.left() + kIndentPixels * index.data(kDepthRole).toInt());
+        shifted.rect.setLeft(option.rect.left() + Indent(index));
         QStyledItemDelegate::paint(painter, shifted, index);
     }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(Indent(index), 0);
+    }
+
+private:
+    static int Indent(const QModelIndex& index) { return kIndentPixels * index.data(kDepthRole).toInt(); }
 };
 
 // The folder as the list keeps it: absolute, cleaned, the system's separators.
@@ -65,6 +73,7 @@ void CheckOpenable(const QString& folder) {
 DirectoryList::DirectoryList(const QString& startFolder, QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(this, &QListWidget::itemDoubleClicked, this, &DirectoryList::OpenItem);
     try {
         SetPath(startFolder);
@@ -86,8 +95,9 @@ void DirectoryList::SetPath(const QString& folder) {
         const bool parentIsRoot = slash == 0 || folderInChain.at(slash - 1) == QLatin1Char(':');
         folderInChain.truncate(parentIsRoot ? slash + 1 : slash);
     }
-    const QFileInfoList subFolders =
-        QDir(path).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    // Hidden folders too: data kept under "~/.wine/drive_c" must be reachable without typing.
+    const QFileInfoList subFolders = QDir(path).entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                                                              QDir::Name | QDir::IgnoreCase);
 
     clear();
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
@@ -99,11 +109,13 @@ void DirectoryList::SetPath(const QString& folder) {
             depth == 0 ? folderInChain : QFileInfo(QDir::fromNativeSeparators(folderInChain)).fileName();
         open = new QListWidgetItem(openIcon, name, this);
         open->setData(kPathRole, folderInChain);
+        open->setToolTip(folderInChain);
         open->setData(kDepthRole, depth++);
     }
     for (const QFileInfo& sub : subFolders) {
         auto* item = new QListWidgetItem(closedIcon, sub.fileName(), this);
         item->setData(kPathRole, QDir::toNativeSeparators(sub.absoluteFilePath()));
+        item->setToolTip(item->data(kPathRole).toString());
         item->setData(kDepthRole, depth);
     }
     setCurrentItem(open);

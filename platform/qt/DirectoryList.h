@@ -1,5 +1,5 @@
 // DirectoryList: the folders from a volume's root down to the open folder, then the open folder's
-// sub-folders, indented like a tree.
+// sub-folders, hidden ones included, indented like a tree. Each row's tool tip is its full path.
 //
 // A single click only highlights a folder; a double click or Enter opens it and raises Changed().
 // Path() is the open folder, never the highlighted one: a full path without a trailing separator

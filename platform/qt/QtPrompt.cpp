@@ -23,10 +23,24 @@ QMessageBox::Icon IconFor(int style) {
     }
 }
 
+// The window a box belongs to, which it opens centred on. A modal window in front (the folder
+// dialog, the About window) is the one the user is working in. Otherwise the active window, but
+// right after an earlier box has closed no window is active until the desktop hands activation
+// back; the box then belongs to the program's window still on the screen.
+QWidget* OwnerWindow() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = window->windowType();
+        if (window->isVisible() && !window->isMinimized() && (type == Qt::Window || type == Qt::Dialog)) return window;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 int Show(const std::string& text, int style, const std::optional<std::string>& title) {
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(OwnerWindow());
     box.setWindowTitle(QString::fromStdString(title.value_or(kApplicationTitle)));
     // Plain text: a path holding "<" or "&" is shown as it is, never taken for markup.
     box.setTextFormat(Qt::PlainText);

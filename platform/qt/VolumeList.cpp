@@ -12,7 +12,9 @@ constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
 constexpr Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
 #endif
 
+// An empty text lies on no volume; taken as a path it would clean to "" and match the root "/".
 bool Contains(const QString& root, const QString& path) {
+    if (path.isEmpty()) return false;
     const QString r = QDir::fromNativeSeparators(root);
     const QString p = QDir::cleanPath(QDir::fromNativeSeparators(path));
     if (r.endsWith(QLatin1Char('/'))) return p.startsWith(r, kPathCase) || p.compare(r.chopped(1), kPathCase) == 0;

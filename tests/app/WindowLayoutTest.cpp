@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "app/UiFont.h"
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
 #include "app/frmSelectFolder.h"
@@ -114,6 +115,45 @@ TEST_F(WindowLayoutTest, EveryControlSitsWhereItsTwipsPutItWithItsText) {
         });
     }
 }
+
+// The Japanese font the program asks for first, and the one it falls back on when that is missing.
+class CaptionFitTest : public WindowLayoutTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override {
+        QFont font = JapaneseUiFont();
+        if (GetParam() != std::string("asked-for")) font.setFamilies({QStringLiteral("Noto Sans CJK JP")});
+        QApplication::setFont(font);
+    }
+    void TearDown() override {
+        QApplication::setFont(m_font);
+        WindowLayoutTest::TearDown();
+    }
+
+private:
+    QFont m_font = QApplication::font();
+};
+
+// A text box draws its text two pixels inside its edges, a button at least two; a label from edge
+// to edge.
+TEST_P(CaptionFitTest, EveryCaptionFitsItsControl) {
+    for (const ControlRow& row : kControls) {
+        if (!row.text) continue;
+        SCOPED_TRACE(std::string(row.window) + "." + row.name);
+        WithWindow(row.window, [&](QWidget& window) {
+            const QWidget* control = Find<QWidget>(window, row.name);
+            if (!control || qobject_cast<const QGroupBox*>(control)) return;
+            const int inset = qobject_cast<const QLabel*>(control) ? 0 : 4;
+            QMargins margins;
+            if (auto* edit = qobject_cast<const QLineEdit*>(control)) margins = edit->textMargins();
+            EXPECT_LE(control->fontMetrics().horizontalAdvance(TextOf(*control)) + inset + margins.left() +
+                          margins.right(),
+                      control->contentsRect().width());
+        });
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fonts, CaptionFitTest, ::testing::Values("asked-for", "fallback"),
+                         [](const auto& info) { return std::string(info.param) == "asked-for" ? "AskedFor" : "Fallback"; });
 
 TEST_F(WindowLayoutTest, WindowsHaveTheirCaptionAFixedClientAreaAndNoMinimiseOrMaximiseButton) {
     for (const WindowRow& row : kWindows) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QWindow>
 
 #include <algorithm>
 #include <filesystem>
@@ -212,16 +213,83 @@ INSTANTIATE_TEST_SUITE_P(Focus, frmMainEnterTest,
                                            EnterRow{"QuitButton", "btnQuit", false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(frmMainTest, ATypedWildcardIsUsedAsItIsAndNeverJoinsTheList) {
+struct TypedRow {
+    const char* name;
+    const char* typed;
+};
+
+class frmMainTypedTest : public frmMainTest, public ::testing::WithParamInterface<TypedRow> {};
+
+// Typed key by key, then Execute clicked with the mouse, which takes the focus from the box as a
+// user's click does. Each text begins like an item of the list, or differs from one only in case.
+TEST_P(frmMainTypedTest, ATypedWildcardIsShownRunAndStoredExactlyAsTyped) {
+    const std::string typed = GetParam().typed;
+    ops.Find("/src", 16, "src");
+    ops.Find("/dst", 16, "dst");
+    ops.Find("/src/" + typed, 0, "match");
+    frmMain window(ops, volumes);
+    ShowActive(window);
+    Folder(window, 0)->setText(QStringLiteral("/src"));
+    Folder(window, 1)->setText(QStringLiteral("/dst"));
+    auto* combo = Find<QComboBox>(window, "cmbFileNameFilter");
+    combo->lineEdit()->setFocus();
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), GetParam().typed);
+    EXPECT_EQ(combo->currentText().toStdString(), typed);
+    QTest::mouseClick(Find<QPushButton>(window, "btnExec"), Qt::LeftButton);
+    EXPECT_EQ(combo->currentText().toStdString(), typed);
+    EXPECT_EQ(LinesStartingWith(log, "copy "), std::vector<std::string>{"copy /src/" + typed +
+                                                                        " -> /dst/20010605_210403 overwrite"});
+    EXPECT_TRUE(Contains(log, "write Quillmere:LastExec:FileType=" + typed));
+    EXPECT_EQ(combo->count(), 9);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, frmMainTypedTest,
+                         ::testing::Values(TypedRow{"StarDot", "*."}, TypedRow{"Star", "*"},
+                                           TypedRow{"StarDotX", "*.x"}, TypedRow{"StarDotUpperJR", "*.JR"},
+                                           TypedRow{"ItemInOtherCase", "*.JRA"},
+                                           TypedRow{"NotAnItem", "zo??0605.j*"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct OpenListRow {
+    const char* name;
+    Qt::Key key;
+    const char* text;  // the box's text once the list has closed
+};
+
+class frmMainOpenListTest : public frmMainTest, public ::testing::WithParamInterface<OpenListRow> {};
+
+// F4 opens the list; its highlight starts on the first item, as the stored "*.jra" was typed, not
+// picked, and two presses of Down move it to "*.csv". Enter and Esc are sent to the window that
+// has the keyboard, as the system delivers them: the list's own while it is open.
+TEST_P(frmMainOpenListTest, AnOpenListKeepsEnterAndEscapeAndTheSecondPressReachesTheWindow) {
     frmMain window(ops, volumes);
     ShowActive(window);
     auto* combo = Find<QComboBox>(window, "cmbFileNameFilter");
-    combo->lineEdit()->selectAll();
-    QTest::keyClicks(combo->lineEdit(), "zo??0605.j*");
-    QTest::keyClick(combo->lineEdit(), Qt::Key_Enter);
-    EXPECT_EQ(window.InputText(BackupInput::FileType), "zo??0605.j*");
-    EXPECT_EQ(combo->count(), 9);
+    combo->lineEdit()->setFocus();
+    QTest::keyClick(combo->lineEdit(), Qt::Key_F4);
+    ASSERT_TRUE(combo->view()->isVisible());
+    QTest::keyClick(combo->view(), Qt::Key_Down);
+    QTest::keyClick(combo->view(), Qt::Key_Down);
+    log.clear();
+    QTest::keyClick(combo->view()->window()->windowHandle(), GetParam().key);
+    EXPECT_FALSE(combo->view()->isVisible());
+    ASSERT_TRUE(window.isVisible());
+    EXPECT_EQ(log, std::vector<std::string>{});
+    EXPECT_EQ(combo->currentText().toStdString(), GetParam().text);
+    // A desktop hands the keyboard back to the window when the list closes; the offscreen
+    // platform leaves the closed list active.
+    QApplication::setActiveWindow(&window);
+    QTest::keyClick(window.windowHandle(), GetParam().key);
+    const bool quits = GetParam().key == Qt::Key_Escape;
+    EXPECT_EQ(window.isVisible(), !quits);
+    EXPECT_EQ(LinesStartingWith(log, "find ").empty(), quits);
 }
+
+INSTANTIATE_TEST_SUITE_P(Keys, frmMainOpenListTest,
+                         ::testing::Values(OpenListRow{"EscapeClosesTheListOnly", Qt::Key_Escape, "*.jra"},
+                                           OpenListRow{"EnterPicksTheHighlightedItem", Qt::Key_Return, "*.csv"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct BrowseRow {
     const char* name;

@@ -2,9 +2,12 @@
 // closing it, where the lists open, the fall-back from a volume that cannot be read, and the
 // directory list's own rules (open versus highlighted, a folder that cannot be opened).
 #include <QPushButton>
+#include <QScrollBar>
+#include <QWindow>
 
 #include <filesystem>
 
+#include "app/Twips.h"
 #include "app/frmSelectFolder.h"
 #include "platform/qt/DirectoryList.h"
 #include "platform/qt/DriveList.h"
@@ -15,7 +18,8 @@
 namespace quillmere::test {
 namespace {
 
-enum class Close { Ok, Enter, Cancel, Escape, CloseBox };
+// The ...InOpenList closings press the key first in the open volume list, then in the dialog.
+enum class Close { Ok, Enter, Cancel, Escape, CloseBox, EnterInOpenList, EscapeInOpenList };
 
 class frmSelectFolderTest : public WindowTest {
 protected:
@@ -41,12 +45,30 @@ protected:
                     case Close::Enter: QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); break;
                     case Close::Escape: QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); break;
                     case Close::CloseBox: window.close(); break;
+                    case Close::EnterInOpenList:
+                    case Close::EscapeInOpenList: PressInOpenList(window, close); break;
                 }
             },
             seen);
         const qint16 result = dialog.ShowDialog(folder);
         EXPECT_TRUE(seen);
         return result;
+    }
+
+    // The first press only closes the list (Enter picks the volume already selected); the dialog
+    // and its folder stay as they were. A desktop then hands the keyboard back to the dialog.
+    static void PressInOpenList(QWidget& window, Close close) {
+        const Qt::Key key = close == Close::EnterInOpenList ? Qt::Key_Return : Qt::Key_Escape;
+        DriveList& drives = Drives(window);
+        const QString folder = Dirs(window).Path();
+        QTest::keyClick(&drives, Qt::Key_F4);
+        ASSERT_TRUE(drives.view()->isVisible());
+        QTest::keyClick(drives.view()->window()->windowHandle(), key);
+        ASSERT_TRUE(window.isVisible());
+        EXPECT_FALSE(drives.view()->isVisible());
+        EXPECT_EQ(Dirs(window).Path(), folder);
+        QApplication::setActiveWindow(&window);
+        QTest::keyClick(window.windowHandle(), key);
     }
 
     static DirectoryList& Dirs(QWidget& window) { return *window.findChild<DirectoryList*>(QStringLiteral("dirList")); }
@@ -97,7 +119,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ShowingRow{"CloseBoxFirst", {Close::CloseBox}, {0}, false},
                       ShowingRow{"CloseBoxAfterOk", {Close::Ok, Close::CloseBox}, {1, 1}, false},
                       ShowingRow{"CloseBoxAfterCancel", {Close::Cancel, Close::CloseBox}, {2, 2}, false},
-                      ShowingRow{"OkAfterCancel", {Close::Cancel, Close::Ok}, {2, 1}, true}),
+                      ShowingRow{"OkAfterCancel", {Close::Cancel, Close::Ok}, {2, 1}, true},
+                      ShowingRow{"EnterInTheOpenVolumeList", {Close::EnterInOpenList}, {1}, true},
+                      ShowingRow{"EscapeInTheOpenVolumeList", {Close::EscapeInOpenList}, {2}, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(frmSelectFolderTest, OkReturnsTheOpenFolderNotTheHighlightedSubFolder) {
@@ -124,13 +148,15 @@ TEST_F(frmSelectFolderTest, OpensAtItsFixedPlaceWithTheFocusOnTheDriveList) {
 
 class HandedInTest : public frmSelectFolderTest, public ::testing::WithParamInterface<const char*> {};
 
+// The working folder lies on a volume of its own (a separate /home, say), not on "/".
 TEST_P(HandedInTest, AFolderThatCannotBeOpenedOpensTheWorkingFolderSilently) {
+    volumes.volumes.push_back({Q(temp.Path().string()), QStringLiteral("home")});
     frmSelectFolder dialog(ops, volumes, nullptr);
     QString folder = GetParam() == std::string("missing") ? Q(temp / "gone/away") : QString::fromLatin1(GetParam());
     const QString handedIn = folder;
     Show(dialog, folder, Close::Cancel, [&](QWidget& window) {
         EXPECT_EQ(Dirs(window).Path(), Q(temp / "working"));
-        EXPECT_EQ(Drives(window).Drive(), QStringLiteral("/"));
+        EXPECT_EQ(Drives(window).currentIndex(), 1);
     });
     EXPECT_EQ(folder, handedIn);
     EXPECT_TRUE(log.empty());  // no message
@@ -167,6 +193,40 @@ TEST_F(frmSelectFolderTest, OkWithNoFolderOpenLeavesTheCallersTextAsItWas) {
     QString folder = Q(temp / "missing");
     EXPECT_EQ(Show(dialog, folder, Close::Ok, [](QWidget& window) { EXPECT_EQ(Dirs(window).count(), 0); }), 1);
     EXPECT_EQ(folder, Q(temp / "missing"));
+}
+
+TEST_F(frmSelectFolderTest, HiddenSubFoldersAreListedInNameOrder) {
+    std::filesystem::create_directories(temp.Path() / "start" / ".wine" / "drive_c");
+    std::filesystem::create_directories(temp.Path() / "start" / "Backup");
+    DirectoryList list(Q(temp / "start"));
+    QStringList subFolders;
+    for (int row = list.row(list.currentItem()) + 1; row < list.count(); ++row) subFolders << list.item(row)->text();
+    EXPECT_EQ(subFolders.join(QLatin1Char(' ')).toStdString(), ".wine Backup child");
+}
+
+// At the dialog's size a row 62 folders deep starts far right of the visible part: the scroll bar
+// reaches the end of every row's name, no row is cut short, and its tool tip is its full path.
+TEST_F(frmSelectFolderTest, EveryRowOfADeepFolderIsReachableWholeAndTipsItsFullPath) {
+    std::filesystem::path deep = temp.Path();
+    for (int depth = 1; depth <= 62; ++depth) deep /= "フォルダ" + std::to_string(depth);
+    std::filesystem::create_directories(deep / "末端の フォルダ");
+    DirectoryList list(Q(deep.string()));
+    list.setGeometry(Twips::Rect(240, 540, 2235, 2400));
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    const int reach = list.horizontalScrollBar()->maximum() + list.viewport()->width();
+    const QFontMetrics metrics(list.font());
+    for (int row = 0; row < list.count(); ++row) {
+        QListWidgetItem* item = list.item(row);
+        SCOPED_TRACE(item->text().toStdString());
+        const int depth = std::min(row, list.row(list.currentItem()) + 1);
+        const int end = 8 * depth + metrics.horizontalAdvance(item->text());
+        EXPECT_GE(reach, end);
+        EXPECT_GE(list.visualItemRect(item).width(), end);
+    }
+    EXPECT_EQ(list.item(0)->toolTip(), QStringLiteral("/"));
+    EXPECT_EQ(list.currentItem()->toolTip(), Q(deep.string()));
+    EXPECT_EQ(list.item(list.count() - 1)->toolTip(), Q(deep / "末端の フォルダ"));
 }
 
 TEST_F(frmSelectFolderTest, AFolderTheListCannotOpenIsReportedAndTheListStaysAsItWas) {
