@@ -72,6 +72,11 @@ void CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const 
     }
 }
 
+void RemoveLeftoverCopies(PlatformOps& ops, const std::string& destination) {
+    // Every name StampName makes matches this pattern.
+    ops.RemoveLeftoverCopies(JoinPath(destination, "????????_??????"));
+}
+
 std::string StampName(const LocalTime& moment) {
     if (!IsValidMoment(moment)) return {};
     char stamp[64];  // room for any int, though the fields are checked above

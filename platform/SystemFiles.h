@@ -26,6 +26,11 @@ void CreateFolder(const std::string& path);
 // Stops at the first file that fails; the files copied before it stay.
 void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite);
 
+// In every folder that matches the pattern (links are not followed), removes the temporary
+// files that copies left behind when their process ended before them: only files this program
+// names so, and only those no live process still writes. Housekeeping: nothing is reported.
+void RemoveLeftoverCopies(const std::string& folderPattern);
+
 LocalTime CurrentLocalTime();
 
 }  // namespace quillmere::SystemFiles

@@ -271,9 +271,22 @@ void CreateFolder(const std::string& path) {
 void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
     const PatternParts parts = Split(sourcePattern);
 
-    const DWORD targetAttributes = ::GetFileAttributesW(LongPath::Of(destination).c_str());
-    if (targetAttributes == INVALID_FILE_ATTRIBUTES) throw Win32Error::ForPath(destination, ::GetLastError());
-    if (!IsFolder(targetAttributes)) throw Win32Error::ForPath(destination, ERROR_DIRECTORY);
+    // The destination is opened as itself, not as what a reparse point there (a junction or a
+    // symbolic link planted at the predictable stamp name) leads to, and such a one is refused.
+    // The handle stays open, without leave to delete, until the copy ends, so the folder cannot
+    // be moved away and a reparse point put in its place half-way.
+    FileHandle target(::CreateFileW(LongPath::Of(destination).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!target.IsValid()) throw Win32Error::ForPath(destination, ::GetLastError());
+    BY_HANDLE_FILE_INFORMATION targetInfo{};
+    if (!::GetFileInformationByHandle(target.Get(), &targetInfo)) {
+        throw Win32Error::ForPath(destination, ::GetLastError());
+    }
+    if ((targetInfo.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        throw Win32Error::ForPath(destination, "リンク（リパースポイント）なので、その先には書き込みません");
+    }
+    if (!IsFolder(targetInfo.dwFileAttributes)) throw Win32Error::ForPath(destination, ERROR_DIRECTORY);
 
     std::vector<Entry> files;
     DWORD notFound = ERROR_FILE_NOT_FOUND;
@@ -293,6 +306,29 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
 
     std::vector<char> buffer;
     for (const Entry& entry : files) CopyOne(parts, entry, destination, overwrite, buffer);
+}
+
+// A temporary file is held open without leave to share by the process that writes it, so the
+// system refuses to delete it while that process lives: a deletion that succeeds proves the file
+// a dead writer's leftover.
+void RemoveLeftoverCopies(const std::string& folderPattern) {
+    const PatternParts parts = Split(folderPattern);
+    if (parts.last.empty()) return;
+    try {
+        for (const Entry& folder : Search(parts, folderPattern).entries) {
+            if (!IsFolder(folder.attributes) || (folder.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
+            const std::string folderPath = parts.prefix + folder.name + "\\";
+            const std::string tempPattern = folderPath + ".quillmere-*.tmp";
+            for (const Entry& file : Search(Split(tempPattern), tempPattern).entries) {
+                if (IsFolder(file.attributes) || file.wideName.size() != std::wstring_view(L".quillmere-12345678.tmp").size()) {
+                    continue;
+                }
+                ::DeleteFileW(LongPath::Of(folderPath, file.wideName).c_str());
+            }
+        }
+    } catch (const PlatformError&) {
+        // Housekeeping only: a folder that cannot be searched keeps its leftovers.
+    }
 }
 
 LocalTime CurrentLocalTime() {
