@@ -128,20 +128,29 @@ INSTANTIATE_TEST_SUITE_P(CopyFault, OutOfRoom,
 // folder to go to, both say so with the path and the reason, and the inputs are still stored.
 struct ForbiddenCase {
     const char* name;
-    const char* mechanism;  // "readonly": read-only bind mount; "nocaps": mode 0555 without root's override
+    // "readonly": read-only bind mount; "nocaps": mode 0555 without root's override; "link": a
+    // link planted at the stamp name, into a folder of the user's
+    const char* mechanism;
     const char* reason;
+    const char* copyReason;
 };
 
 class ForbiddenDestination : public CopyFault, public testing::WithParamInterface<ForbiddenCase> {};
 
 TEST_P(ForbiddenDestination, ReportsTheStampFolderThenTheCopyAndCreatesNothing) {
     WriteFile(source + "/a.jra", "odds");
-    const bool readOnly = std::string(GetParam().mechanism) == "readonly";
-    if (!readOnly) {
-        ASSERT_EQ(::chmod(destination.c_str(), 0555), 0);
+    const std::string mechanism = GetParam().mechanism;
+    const std::string victim = dir / "victim";
+    if (mechanism == "nocaps") ASSERT_EQ(::chmod(destination.c_str(), 0555), 0);
+    if (mechanism == "link") {
+        fs::create_directory(victim);
+        WriteFile(victim + "/a.jra", "the user's own file");
+        fs::create_symlink("../victim", stamp);
     }
 
-    const ChildResult run = Backup(readOnly ? Mechanism{"readonly", destination} : Mechanism{"nocaps"});
+    const ChildResult run = Backup(mechanism == "readonly" ? Mechanism{"readonly", destination}
+                                   : mechanism == "nocaps" ? Mechanism{"nocaps"}
+                                                           : Mechanism{});
     if (run.skipReason) GTEST_SKIP() << *run.skipReason;
 
     ASSERT_EQ(run.exitCode, 0) << run.errorOutput;
@@ -149,14 +158,22 @@ TEST_P(ForbiddenDestination, ReportsTheStampFolderThenTheCopyAndCreatesNothing) 
     EXPECT_EQ(run.prompts[0].title, kMakeFolderTitle);
     EXPECT_EQ(run.prompts[0].text, stamp + ": " + GetParam().reason);
     EXPECT_EQ(run.prompts[1].title, kCopyTitle);
-    EXPECT_EQ(run.prompts[1].text, stamp + ": No such file or directory");
-    EXPECT_TRUE(ListFolder(destination).empty());
+    EXPECT_EQ(run.prompts[1].text, stamp + ": " + GetParam().copyReason);
+    if (mechanism == "link") {
+        EXPECT_EQ(ListFolder(victim), std::vector<std::string>{"a.jra"});
+        EXPECT_EQ(ReadFile(victim + "/a.jra"), "the user's own file");
+    } else {
+        EXPECT_TRUE(ListFolder(destination).empty());
+    }
     EXPECT_EQ(Stored("DstFolder"), destination);
 }
 
+constexpr char kNoFolder[] = "No such file or directory";
 INSTANTIATE_TEST_SUITE_P(CopyFault, ForbiddenDestination,
-                         testing::Values(ForbiddenCase{"ReadOnlyMount", "readonly", "Read-only file system"},
-                                         ForbiddenCase{"PermissionDenied", "nocaps", "Permission denied"}),
+                         testing::Values(ForbiddenCase{"ReadOnlyMount", "readonly", "Read-only file system", kNoFolder},
+                                         ForbiddenCase{"PermissionDenied", "nocaps", "Permission denied", kNoFolder},
+                                         ForbiddenCase{"LinkAtStampName", "link", "File exists",
+                                                       "シンボリックリンクなので、その先には書き込みません"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CopyFault, StampFolderThatMayNotBeWrittenReportsTheFirstFileAndCreatesNothing) {
@@ -174,11 +191,24 @@ TEST_F(CopyFault, StampFolderThatMayNotBeWrittenReportsTheFirstFileAndCreatesNot
     EXPECT_TRUE(ListFolder(stamp).empty());
 }
 
-TEST_F(CopyFault, UnreadableSourceFileIsNamedAndTheFilesBeforeItStayWhole) {
+// b.jra may not be read: a file without read permission, or a link into a folder that may not
+// be searched, which fails as soon as it is looked at. Either way a.jra ends up whole.
+class UnreadableSource : public CopyFault, public testing::WithParamInterface<bool> {};
+
+TEST_P(UnreadableSource, IsNamedAndTheFilesBeforeItStayWhole) {
+    const bool linkIntoClosedFolder = GetParam();
+    const std::string closed = dir / "closed";
     WriteFile(source + "/a.jra", "first");
-    WriteFile(source + "/b.jra", "locked");
     WriteFile(source + "/c.jra", "after");
-    ASSERT_EQ(::chmod((source + "/b.jra").c_str(), 0), 0);
+    if (linkIntoClosedFolder) {
+        fs::create_directory(closed);
+        WriteFile(closed + "/b.jra", "locked");
+        fs::create_symlink(closed + "/b.jra", source + "/b.jra");
+        ASSERT_EQ(::chmod(closed.c_str(), 0), 0);
+    } else {
+        WriteFile(source + "/b.jra", "locked");
+        ASSERT_EQ(::chmod((source + "/b.jra").c_str(), 0), 0);
+    }
 
     const ChildResult run = Backup({"nocaps"});
     if (run.skipReason) GTEST_SKIP() << *run.skipReason;
@@ -186,9 +216,12 @@ TEST_F(CopyFault, UnreadableSourceFileIsNamedAndTheFilesBeforeItStayWhole) {
     ASSERT_EQ(run.prompts.size(), 1U) << Describe(run.prompts);
     EXPECT_EQ(run.prompts[0].title, kCopyTitle);
     EXPECT_EQ(run.prompts[0].text, source + "/b.jra: Permission denied");
-    ASSERT_EQ(::chmod((source + "/b.jra").c_str(), 0600), 0);
+    ASSERT_EQ(::chmod((linkIntoClosedFolder ? closed : source + "/b.jra").c_str(), 0700), 0);
     EXPECT_EQ(WholeCopies(stamp, source), std::vector<std::string>{"a.jra"});
 }
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, UnreadableSource, testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "LinkIntoClosedFolder" : "UnreadableFile"; });
 
 // Entries that match the wildcard but are not files are passed over, the files around them are
 // copied, and nothing waits on the FIFO (the child is killed, and the case fails, after 20 s).
