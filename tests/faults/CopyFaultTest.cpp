@@ -5,8 +5,13 @@
 // the stamp folder.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
 
 #include <algorithm>
 #include <atomic>
@@ -407,6 +412,141 @@ INSTANTIATE_TEST_SUITE_P(CopyFault, ChangingSource,
                                          ChangeCase{"Grows", Change::Grows},
                                          ChangeCase{"ReplacedByRename", Change::ReplacedByRename}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The destination is a real exFAT volume, as on most USB sticks: it does not tell upper from
+// lower case, and it is written through FUSE, slowly enough that a signal meets a copy half-way.
+class ExFatDestination : public CopyFault {
+protected:
+    void SetUp() override {
+        CopyFault::SetUp();
+        const std::string command = "bash '" QUILLMERE_FAULT_HELPER "' exfat-mount '" + (dir / "exfat.img") + "' '" +
+                                    destination + "' 2>&1";
+        FILE* helper = ::popen(command.c_str(), "r");
+        ASSERT_NE(helper, nullptr);
+        char line[512] = {};
+        std::string output;
+        while (std::fgets(line, sizeof line, helper)) output += line;
+        const int status = ::pclose(helper);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << output;
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+        m_loop = output.substr(0, output.find('\n'));
+    }
+    void TearDown() override {
+        if (m_loop.empty()) return;
+        const std::string command =
+            "bash '" QUILLMERE_FAULT_HELPER "' exfat-unmount '" + destination + "' '" + m_loop + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0);
+    }
+
+    // 500 small files and one of 256 MB, which takes the FUSE volume a second or more to write.
+    void WriteManyFilesAndOneLarge() {
+        for (int i = 0; i < 500; ++i) {
+            char name[16];
+            std::snprintf(name, sizeof name, "/f%03d.jra", i);
+            WriteFile(source + name, "small file " + std::to_string(i));
+        }
+        std::string chunk(1 << 20, 'z');
+        const int fd = ::open((source + "/z.jra").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        for (int i = 0; i < 256; ++i) {
+            chunk[0] = static_cast<char>(i);
+            ASSERT_EQ(::write(fd, chunk.data(), chunk.size()), static_cast<ssize_t>(chunk.size()));
+        }
+        ::close(fd);
+    }
+
+    // Waits until the large file's copy is under way: a temporary file of more than 8 MB.
+    bool LargeCopyUnderWay() const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (std::chrono::steady_clock::now() < deadline) {
+            std::error_code error;
+            for (const auto& entry : fs::directory_iterator(stamp, error)) {
+                std::error_code sizeError;
+                if (entry.path().filename().string().starts_with(".quillmere-") &&
+                    entry.file_size(sizeError) > (8U << 20) && !sizeError) {
+                    return true;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    }
+
+private:
+    std::string m_loop;
+};
+
+TEST_F(ExFatDestination, NamesThatDifferOnlyInCaseNeverReplaceACopyOfTheSameRun) {
+    for (const char* name : {"A.jra", "a.jra", "B.jra", "b.JRA"}) WriteFile(source + "/" + name, name);
+
+    const ChildResult run = Backup({});
+
+    ASSERT_EQ(run.exitCode, 0) << run.errorOutput;
+    ASSERT_EQ(run.prompts.size(), 1U) << Describe(run.prompts);
+    EXPECT_EQ(run.prompts[0].title, kCopyTitle);
+    EXPECT_TRUE(run.prompts[0].text.starts_with(source + "/a.jra: ")) << run.prompts[0].text;
+    EXPECT_NE(run.prompts[0].text.find(stamp + "/A.jra "), std::string::npos) << run.prompts[0].text;
+    EXPECT_EQ(WholeCopies(stamp, source), (std::vector<std::string>{"A.jra", "B.jra"}));
+}
+
+// A stop signal half-way through the large file: the run ends soon with a failure status, every
+// small file copied before it stands whole under its own name, and no temporary file is left.
+class StopSignal : public ExFatDestination, public testing::WithParamInterface<int> {};
+
+TEST_P(StopSignal, KeepsTheFinishedCopiesAndLeavesNoTemporaryFile) {
+    WriteManyFilesAndOneLarge();
+    ChildProcess child({"backup", source, destination, "*.jra", settings});
+    ASSERT_TRUE(child.Started());
+    ASSERT_TRUE(LargeCopyUnderWay()) << "the large file's copy never started";
+
+    const auto sent = std::chrono::steady_clock::now();
+    child.Signal(GetParam());
+    const int status = child.Wait();
+
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(5));
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam());
+    const std::vector<std::string> copies = WholeCopies(stamp, source);
+    EXPECT_EQ(copies.size(), 500U);
+    EXPECT_FALSE(fs::exists(stamp + "/z.jra"));
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, StopSignal, testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const auto& info) { return std::string(::sigabbrev_np(info.param)); });
+
+// A run killed outright leaves its temporary files behind; the next run into the destination
+// removes them from the earlier stamp folder, but not one that a live process still holds, nor
+// anything that is not this program's temporary file.
+TEST_F(ExFatDestination, NextRunRemovesTheTemporaryFilesOfAKilledRunButNotALiveOne) {
+    WriteManyFilesAndOneLarge();
+    {
+        ChildProcess child({"backup", source, destination, "*.jra", settings});
+        ASSERT_TRUE(LargeCopyUnderWay()) << "the large file's copy never started";
+        child.Kill();
+        child.Wait();
+    }
+    const std::string earlier = destination + "/20261207_101400";
+    fs::rename(stamp, earlier);
+    auto tempFiles = [](const std::string& folder) {
+        std::vector<std::string> names = ListFolder(folder);
+        std::erase_if(names, [](const std::string& name) { return !name.starts_with(".quillmere-"); });
+        return names;
+    };
+    ASSERT_FALSE(tempFiles(earlier).empty()) << "the killed run left no temporary file";
+    const std::string live = earlier + "/.quillmere-0000beef.tmp";
+    const int liveFd = ::open(live.c_str(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_EQ(::flock(liveFd, LOCK_EX), 0);
+    WriteFile(earlier + "/.quillmere-notes.tmp", "the user's");
+    fs::create_directory(destination + "/other");
+    WriteFile(destination + "/other/.quillmere-00000001.tmp", "not in a stamp folder");
+
+    const ChildResult run = Backup({});
+    ::close(liveFd);
+
+    EXPECT_TRUE(run.prompts.empty()) << Describe(run.prompts);
+    EXPECT_EQ(WholeCopies(stamp, source).size(), 501U);
+    EXPECT_EQ(tempFiles(earlier), (std::vector<std::string>{".quillmere-0000beef.tmp", ".quillmere-notes.tmp"}));
+    EXPECT_TRUE(fs::exists(destination + "/other/.quillmere-00000001.tmp"));
+}
 
 }  // namespace
 }  // namespace quillmere::test
