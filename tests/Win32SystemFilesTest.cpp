@@ -278,6 +278,23 @@ TEST_F(CopyTest, CopyIntoTheSourceFolderItselfKeepsTheContent) {
     EXPECT_EQ(ListFolder(source), std::vector<std::string>{"a.jra"});
 }
 
+// A link planted at the destination's name (the stamp folder's name is predictable) is refused,
+// and nothing is written where it leads.
+TEST_F(CopyTest, ReparsePointAtTheDestinationIsRefused) {
+    WriteFile(source + "\\a.jra", "odds");
+    const std::string link = dir / "stamp";
+    // Wine answers success and makes nothing; Windows needs developer mode or the privilege.
+    (void)::CreateSymbolicLinkW(FsPath(link).c_str(), FsPath(target).c_str(),
+                                SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+    const DWORD attributes = ::GetFileAttributesW(FsPath(link).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        GTEST_SKIP() << "no symbolic link can be made here";
+    }
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(source + "\\*.jra", link, true); }),
+              link + ": リンク（リパースポイント）なので、その先には書き込みません");
+    EXPECT_TRUE(fs::is_empty(FsPath(target)));
+}
+
 TEST(SystemSpecificSuites, PosixSuitesAreNotBuiltHere) {
     GTEST_SKIP() << "SystemFilesTest and SettingsFileTest need FIFOs, sockets, symbolic links, permission bits, "
                     "file-size limits and the INI settings file, which only POSIX systems have";

@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "platform/StopRequest.h"
 #include "platform/Wildcard.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/WideText.h"
@@ -278,13 +279,22 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
     FileHandle target(::CreateFileW(LongPath::Of(destination).c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!target.IsValid()) throw Win32Error::ForPath(destination, ::GetLastError());
+    constexpr char kReparsePoint[] = "リンク（リパースポイント）なので、その先には書き込みません";
+    if (!target.IsValid()) {
+        // Wine cannot open some links as themselves; their attributes still tell what they are.
+        const DWORD error = ::GetLastError();
+        const DWORD attributes = ::GetFileAttributesW(LongPath::Of(destination).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            throw Win32Error::ForPath(destination, kReparsePoint);
+        }
+        throw Win32Error::ForPath(destination, error);
+    }
     BY_HANDLE_FILE_INFORMATION targetInfo{};
     if (!::GetFileInformationByHandle(target.Get(), &targetInfo)) {
         throw Win32Error::ForPath(destination, ::GetLastError());
     }
     if ((targetInfo.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        throw Win32Error::ForPath(destination, "リンク（リパースポイント）なので、その先には書き込みません");
+        throw Win32Error::ForPath(destination, kReparsePoint);
     }
     if (!IsFolder(targetInfo.dwFileAttributes)) throw Win32Error::ForPath(destination, ERROR_DIRECTORY);
 
@@ -305,7 +315,10 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
     }
 
     std::vector<char> buffer;
-    for (const Entry& entry : files) CopyOne(parts, entry, destination, overwrite, buffer);
+    for (const Entry& entry : files) {
+        if (StopRequest::Requested()) throw StopRequest::Stopped(parts.prefix + entry.name);
+        CopyOne(parts, entry, destination, overwrite, buffer);
+    }
 }
 
 // A temporary file is held open without leave to share by the process that writes it, so the
