@@ -73,7 +73,9 @@ void CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const 
 }
 
 void RemoveLeftoverCopies(PlatformOps& ops, const std::string& destination) {
-    // Every name StampName makes matches this pattern.
+    // Every name StampName makes matches this pattern. A killed run's leftovers stand in the
+    // newest stamp folders, since every run clears them before it copies, so the platform reads
+    // only the last few folders in name order: the newest stamps.
     ops.RemoveLeftoverCopies(JoinPath(destination, "????????_??????"));
 }
 

@@ -328,8 +328,12 @@ void RemoveLeftoverCopies(const std::string& folderPattern) {
     const PatternParts parts = Split(folderPattern);
     if (parts.last.empty()) return;
     try {
-        for (const Entry& folder : Search(parts, folderPattern).entries) {
-            if (!IsFolder(folder.attributes) || (folder.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
+        std::vector<Entry> folders = Search(parts, folderPattern).entries;
+        std::erase_if(folders, [](const Entry& entry) {
+            return !IsFolder(entry.attributes) || (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        });
+        if (folders.size() > kLeftoverFoldersRead) folders.erase(folders.begin(), folders.end() - kLeftoverFoldersRead);
+        for (const Entry& folder : folders) {
             const std::string folderPath = parts.prefix + folder.name + "\\";
             const std::string tempPattern = folderPath + ".quillmere-*.tmp";
             for (const Entry& file : Search(Split(tempPattern), tempPattern).entries) {
