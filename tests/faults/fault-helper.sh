@@ -105,7 +105,8 @@ case "$form" in
         done
         truncate -s 512M "$image" && mkfs.exfat "$image" >/dev/null || exit 3
         # mount.exfat-fuse wants a block device; a plain image file fails "Block device required".
-        loop="$(losetup -f --show "$image")" || skip "no free loop device"
+        # Under a lock: two cases that look for a free loop device at once could pick the same.
+        loop="$(flock /tmp/quillmere-loop.lock losetup -f --show "$image")" || skip "no free loop device"
         mount.exfat-fuse "$loop" "$folder" >/dev/null 2>&1 || { losetup -d "$loop"; skip "cannot mount exFAT on $folder"; }
         echo "$loop"
         ;;
