@@ -146,7 +146,9 @@ TEST_P(ForbiddenDestination, ReportsTheStampFolderThenTheCopyAndCreatesNothing) 
     WriteFile(source + "/a.jra", "odds");
     const std::string mechanism = GetParam().mechanism;
     const std::string victim = dir / "victim";
-    if (mechanism == "nocaps") ASSERT_EQ(::chmod(destination.c_str(), 0555), 0);
+    if (mechanism == "nocaps") {
+        ASSERT_EQ(::chmod(destination.c_str(), 0555), 0);
+    }
     if (mechanism == "link") {
         fs::create_directory(victim);
         WriteFile(victim + "/a.jra", "the user's own file");
