@@ -39,6 +39,29 @@ bool SameFile(const struct stat& st, const std::pair<dev_t, ino_t>& id) {
     return st.st_dev == id.first && st.st_ino == id.second;
 }
 
+std::string AsciiLower(std::string name) {
+    for (char& c : name) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return name;
+}
+
+// Whether the folder holds an entry spelled exactly so; a lookup by name cannot tell, where the
+// file system takes several spellings for one name.
+bool HoldsSpelling(int folderFd, const std::string& name) {
+    const int fd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return true;
+    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
+    if (!dir) {
+        ::close(fd);
+        return true;
+    }
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (name == entry->d_name) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& candidates) : m_context(context) {
@@ -124,7 +147,7 @@ void PendingCopies::Place(TempFile& file) {
             if (::fstatat(m_context.targetFd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0) {
                 // Another file than the one that stood there before the run: a copy of this run
                 // that the file system takes for the same name.
-                if (!SameFile(now, earlier->second)) ThrowClash(name, &now);
+                if (!SameFile(now, earlier->second) || ReachesCopyOfThisRun(name)) ThrowClash(name, &now);
                 replace = true;
             }
         }
@@ -135,6 +158,16 @@ void PendingCopies::Place(TempFile& file) {
     }
     struct stat placed {};
     if (::fstat(file.Fd(), &placed) == 0) m_placed.push_back({FileId{placed.st_dev, placed.st_ino}, name});
+    m_placedByCase.emplace(AsciiLower(name), name);
+}
+
+// A FUSE file system may number one file differently under each spelling of its name, so the
+// same file number proves nothing there. A copy of this run spelled otherwise only in case, while
+// the folder holds no entry spelled as this name, shows that the name reaches that copy.
+bool PendingCopies::ReachesCopyOfThisRun(const std::string& name) const {
+    const auto [first, last] = m_placedByCase.equal_range(AsciiLower(name));
+    const bool otherSpelling = std::any_of(first, last, [&](const auto& placed) { return placed.second != name; });
+    return otherSpelling && !HoldsSpelling(m_context.targetFd, name);
 }
 
 void PendingCopies::ThrowClash(const std::string& name, const struct stat* reached) const {
@@ -146,6 +179,10 @@ void PendingCopies::ThrowClash(const std::string& name, const struct stat* reach
     std::string earlier;
     for (const auto& [id, placedName] : m_placed) {
         if (reached && SameFile(*reached, id)) earlier = placedName;
+    }
+    const auto [first, last] = m_placedByCase.equal_range(AsciiLower(name));
+    for (auto placed = first; earlier.empty() && placed != last; ++placed) {
+        if (placed->second != name) earlier = placed->second;
     }
     if (earlier.empty() && !Wildcard::HasWildcards(name)) {
         for (const auto& [id, placedName] : m_placed) {

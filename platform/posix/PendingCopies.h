@@ -8,6 +8,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -54,6 +55,7 @@ private:
 
     // Renames one durable copy into place; answers nothing or throws naming the file.
     void Place(TempFile& file);
+    bool ReachesCopyOfThisRun(const std::string& name) const;
     [[noreturn]] void ThrowClash(const std::string& name, const struct stat* reached) const;
 
     CopyContext& m_context;
@@ -64,6 +66,7 @@ private:
     std::chrono::steady_clock::time_point m_started;
     std::map<std::string, FileId> m_before;            // names taken before the run
     std::vector<std::pair<FileId, std::string>> m_placed;  // this run's copies
+    std::unordered_multimap<std::string, std::string> m_placedByCase;  // the same, by lower-case name
 };
 
 }  // namespace quillmere::posix

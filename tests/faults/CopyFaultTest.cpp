@@ -477,18 +477,32 @@ private:
     std::string m_loop;
 };
 
-TEST_F(ExFatDestination, NamesThatDifferOnlyInCaseNeverReplaceACopyOfTheSameRun) {
+// Names that differ only in case: the second is refused and named with the copy it would have
+// replaced, in a new stamp folder and in one that holds an earlier run's copy (same second),
+// which this run still replaces.
+class CaseClash : public ExFatDestination, public testing::WithParamInterface<bool> {};
+
+TEST_P(CaseClash, NeverReplacesACopyOfTheSameRun) {
+    const bool earlierCopy = GetParam();
     for (const char* name : {"A.jra", "a.jra", "B.jra", "b.JRA"}) WriteFile(source + "/" + name, name);
+    if (earlierCopy) {
+        fs::create_directory(stamp);
+        WriteFile(stamp + "/A.jra", "an earlier run's copy");
+    }
 
     const ChildResult run = Backup({});
 
     ASSERT_EQ(run.exitCode, 0) << run.errorOutput;
-    ASSERT_EQ(run.prompts.size(), 1U) << Describe(run.prompts);
-    EXPECT_EQ(run.prompts[0].title, kCopyTitle);
-    EXPECT_TRUE(run.prompts[0].text.starts_with(source + "/a.jra: ")) << run.prompts[0].text;
-    EXPECT_NE(run.prompts[0].text.find(stamp + "/A.jra "), std::string::npos) << run.prompts[0].text;
+    ASSERT_EQ(run.prompts.size(), earlierCopy ? 2U : 1U) << Describe(run.prompts);
+    const Prompt& clash = run.prompts.back();
+    EXPECT_EQ(clash.title, kCopyTitle);
+    EXPECT_TRUE(clash.text.starts_with(source + "/a.jra: ")) << clash.text;
+    EXPECT_NE(clash.text.find(stamp + "/A.jra "), std::string::npos) << clash.text;
     EXPECT_EQ(WholeCopies(stamp, source), (std::vector<std::string>{"A.jra", "B.jra"}));
 }
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, CaseClash, testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "IntoAnEarlierRunsFolder" : "IntoANewFolder"; });
 
 // A stop signal half-way through the large file: the run ends soon with a failure status, every
 // small file copied before it stands whole under its own name, and no temporary file is left.
