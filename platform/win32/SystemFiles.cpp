@@ -7,13 +7,12 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cwchar>
-#include <random>
 #include <vector>
 
 #include "platform/StopRequest.h"
 #include "platform/Wildcard.h"
 #include "platform/win32/LongPath.h"
+#include "platform/win32/TempFile.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Error.h"
 #include "platform/win32/Win32Handle.h"
@@ -99,54 +98,6 @@ SearchResult Search(const PatternParts& parts, const std::string& pattern) {
               [](const Entry& a, const Entry& b) { return a.name < b.name; });
     return result;
 }
-
-// A copy in progress: a hidden file in the destination folder that becomes the final file only
-// by Commit(). Until then it is removed again however the copy ends.
-class TempFile {
-public:
-    TempFile(const std::string& folder, const std::string& finalPath) {
-        static std::mt19937 random{std::random_device{}() ^ static_cast<unsigned>(::GetCurrentProcessId())};
-        DWORD error = ERROR_FILE_EXISTS;
-        for (int attempt = 0; attempt < 100 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
-             ++attempt) {
-            wchar_t name[32];
-            std::swprintf(name, 32, L".quillmere-%08x.tmp", static_cast<unsigned>(random()));
-            const std::wstring path = LongPath::Of(folder, name);
-            m_file = FileHandle(
-                ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
-            if (m_file.IsValid()) {
-                m_path = path;
-                return;
-            }
-            error = ::GetLastError();
-        }
-        throw Win32Error::ForPath(finalPath, error);
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile() {
-        if (m_path.empty()) return;
-        m_file.Close();
-        // The source's read-only attribute may have been given to it already.
-        ::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(m_path.c_str());
-    }
-
-    HANDLE Get() const { return m_file.Get(); }
-    DWORD Close() { return m_file.Close(); }
-
-    // Moves the finished file over its final name. Answers 0 or the error of the move.
-    DWORD Commit(const std::wstring& finalPath, bool overwrite) {
-        const DWORD flags = MOVEFILE_WRITE_THROUGH | (overwrite ? MOVEFILE_REPLACE_EXISTING : 0);
-        if (!::MoveFileExW(m_path.c_str(), finalPath.c_str(), flags)) return ::GetLastError();
-        m_path.clear();
-        return 0;
-    }
-
-private:
-    FileHandle m_file;
-    std::wstring m_path;
-};
 
 struct CopyPaths {
     std::string source;
