@@ -16,8 +16,10 @@
 namespace quillmere::posix {
 namespace {
 
-// About two seconds of copying on a USB stick or a disk; a larger file makes a batch of its own.
+// About two seconds of copying on a disk. A file that alone may take a second or more on a slow
+// USB stick starts a batch of its own, so no finished copy waits for it.
 constexpr off_t kBatchBytes = off_t{256} << 20;
+constexpr off_t kLargeFile = off_t{16} << 20;
 constexpr std::chrono::seconds kBatchTime{2};
 
 bool HoldsEntries(int folderFd) {
@@ -82,7 +84,7 @@ PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& can
 }
 
 TempFile& PendingCopies::Add(const CopyPaths& paths, off_t size) {
-    if (!m_files.empty() && m_bytes + size > kBatchBytes) Commit();
+    if (!m_files.empty() && (size >= kLargeFile || m_bytes + size > kBatchBytes)) Commit();
     if (m_files.empty()) m_started = std::chrono::steady_clock::now();
     TempFile& file = m_files.emplace_back(m_context.targetFd, paths);
     m_sizes.push_back(size);

@@ -34,8 +34,8 @@ public:
     // Notes which of the candidates' names the destination holds before anything is copied.
     PendingCopies(CopyContext& context, const std::vector<Entry>& candidates);
 
-    // Starts the copy of a file of the given size. A file that would take the batch past its
-    // bytes has the batch committed before it, which may throw for an earlier file.
+    // Starts the copy of a file of the given size. A large file, or one that would take the batch
+    // past its bytes, has the batch committed before it, which may throw for an earlier file.
     TempFile& Add(const CopyPaths& paths, off_t size);
     // A copy that failed half-way; its temporary file goes with it.
     void DropLast() {
