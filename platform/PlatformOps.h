@@ -63,6 +63,8 @@ public:
     virtual std::string FindFirstEntry(const std::string& pattern, int attributes) = 0;
     virtual void CreateFolder(const std::string& path) = 0;
     virtual void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite) = 0;
+    // Housekeeping that reports nothing, so a fake may leave it out.
+    virtual void RemoveLeftoverCopies(const std::string& /*folderPattern*/) {}
     virtual LocalTime CurrentLocalTime() = 0;
     virtual std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key,
                                     const std::string& defaultValue) = 0;

@@ -17,6 +17,10 @@ void SystemOps::CopyFile(const std::string& sourcePattern, const std::string& de
     SystemFiles::CopyMatching(sourcePattern, destination, overwrite);
 }
 
+void SystemOps::RemoveLeftoverCopies(const std::string& folderPattern) {
+    SystemFiles::RemoveLeftoverCopies(folderPattern);
+}
+
 LocalTime SystemOps::CurrentLocalTime() {
     return SystemFiles::CurrentLocalTime();
 }

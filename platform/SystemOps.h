@@ -12,6 +12,7 @@ public:
     std::string FindFirstEntry(const std::string& pattern, int attributes) override;
     void CreateFolder(const std::string& path) override;
     void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite) override;
+    void RemoveLeftoverCopies(const std::string& folderPattern) override;
     LocalTime CurrentLocalTime() override;
     std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key,
                             const std::string& defaultValue) override;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "platform/StopRequest.h"
 #include "platform/posix/PosixError.h"
 
 namespace quillmere::posix {
@@ -47,7 +48,9 @@ off_t CopyData(int in, int out, off_t expectedSize, CopyContext& context, const 
     }
     off_t total = 0;
     for (;;) {
-        const ssize_t moved = ::copy_file_range(in, nullptr, out, nullptr, std::size_t{1} << 30, 0);
+        // A chunk takes well under a second, so a request to stop is seen that soon.
+        if (StopRequest::Requested()) throw StopRequest::Stopped(paths.Source());
+        const ssize_t moved = ::copy_file_range(in, nullptr, out, nullptr, std::size_t{64} << 20, 0);
         if (moved > 0) {
             total += moved;
             // The size known from the start: a file that ends there needs no call to find its end.
@@ -63,6 +66,7 @@ off_t CopyData(int in, int out, off_t expectedSize, CopyContext& context, const 
     std::vector<char>& buffer = context.buffer;
     if (buffer.empty()) buffer.resize(std::size_t{1} << 20);
     for (;;) {
+        if (StopRequest::Requested()) throw StopRequest::Stopped(paths.Source());
         const ssize_t got = ::read(in, buffer.data(), buffer.size());
         if (got < 0) {
             if (errno == EINTR) continue;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/StopRequest.h"
 #include "platform/SystemFiles.h"
 #include "platform/Wildcard.h"
 #include "platform/posix/FolderSync.h"
@@ -44,7 +45,7 @@ void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pe
         }
     }
 
-    TempFile& temp = pending.Add(paths);
+    TempFile& temp = pending.Add(paths, before.st_size);
     try {
         const off_t copied = CopyData(in.Get(), temp.Fd(), before.st_size, context, paths);
 
@@ -75,30 +76,45 @@ void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pe
 void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
     const PatternParts parts = Split(sourcePattern);
 
-    FileDescriptor target(::open(destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!target.IsOpen()) throw PosixError::ForPath(destination, errno);
+    // The destination is opened once, and a link standing at its last component is refused: the
+    // stamp folder's name is predictable, and a link planted there would send every copy into
+    // whatever folder it names. Each copy is then created, written and renamed relative to this
+    // handle, so the folder cannot be swapped for a link half-way either.
+    FileDescriptor target(::open(destination.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!target.IsOpen()) {
+        const int error = errno;
+        struct stat st {};
+        if ((error == ELOOP || error == ENOTDIR) && ::lstat(destination.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+            throw PosixError::ForPath(destination, "シンボリックリンクなので、その先には書き込みません");
+        }
+        throw PosixError::ForPath(destination, error);
+    }
 
     FolderReader source;
     if (!source.Open(parts.folder)) throw PosixError::ForPath(parts.folder, errno);
 
-    std::vector<std::string> names;
+    std::vector<Entry> candidates;
     if (Wildcard::HasWildcards(parts.last)) {
         const Wildcard::Pattern wildcard(parts.last);
-        for (const Entry& entry : source.Entries([&](std::string_view name) { return wildcard.Matches(name); })) {
-            if (source.KindOf(entry) == Kind::Regular) names.push_back(entry.name);
-        }
-    } else if (!parts.last.empty() && source.KindAt(parts.last) == Kind::Regular) {
-        names.push_back(parts.last);
+        candidates = source.Entries([&](std::string_view name) { return wildcard.Matches(name); });
+    } else if (!parts.last.empty()) {
+        candidates.push_back({parts.last, DT_UNKNOWN});
     }
-    if (names.empty()) throw PosixError::ForPath(sourcePattern, ENOENT);
 
     CopyContext context{source.Fd(), parts.folder, target.Get(), destination, overwrite, SyncCoversFiles(target.Get()),
                         {}};
-    PendingCopies pending(context);
+    PendingCopies pending(context, candidates);
+    bool anyFile = false;
     try {
-        for (const std::string& name : names) {
+        // Each entry is told apart only when its turn comes: an entry that cannot be looked at
+        // (a link into a folder that may not be searched) then fails after the copies before it
+        // are in place, as any other failing file does.
+        for (const Entry& entry : candidates) {
             try {
-                CopyToTemp(context, name, pending);
+                if (StopRequest::Requested()) throw StopRequest::Stopped(InFolder(parts.folder, entry.name));
+                if (source.KindOf(entry) != Kind::Regular) continue;
+                anyFile = true;
+                CopyToTemp(context, entry.name, pending);
             } catch (const PlatformError&) {
                 // The copies finished before the failing one stay, as they would have had each
                 // been renamed into place on its own. Should one of them fail now, it is the
@@ -114,6 +130,7 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
         SyncFolder(target.Get());
         throw;
     }
+    if (!anyFile) throw PosixError::ForPath(sourcePattern, ENOENT);
     if (const int error = SyncFolder(target.Get())) throw PosixError::ForPath(destination, error);
 }
 

@@ -179,6 +179,10 @@ void ChildProcess::Kill() {
     if (m_pid > 0) ::kill(-m_pid, SIGKILL);
 }
 
+void ChildProcess::Signal(int signal) {
+    if (m_pid > 0) ::kill(m_pid, signal);
+}
+
 int ChildProcess::Wait() {
     int status = 0;
     if (m_pid <= 0) return status;

@@ -40,6 +40,8 @@ public:
 
     bool Started() const { return m_pid > 0; }
     void Kill();
+    // Sends the signal to the child alone, as the system does at logout.
+    void Signal(int signal);
     // The wait status of the child, once it has ended.
     int Wait();
 
