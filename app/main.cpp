@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 
 #include "app/UiFont.h"
 #include "app/frmMain.h"
+#include "platform/StopRequest.h"
 #include "platform/qt/MountedVolumes.h"
 #include "platform/qt/RealPlatform.h"
 #include "settings/SettingsLayout.h"
@@ -44,6 +46,16 @@ int main(int argc, char* argv[]) {
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTranslations);
     }
+
+    // Logout, shutdown, Ctrl+C or a closed terminal: a running backup stops at its next safe
+    // point with its finished copies in place (the copy engine looks at the request itself), and
+    // the program then ends with a failure status. The timer also ends a program that is idle.
+    quillmere::StopRequest::InstallSignalHandlers();
+    QTimer stopWatch;
+    QObject::connect(&stopWatch, &QTimer::timeout, [] {
+        if (quillmere::StopRequest::Requested()) QApplication::exit(128 + quillmere::StopRequest::Signal());
+    });
+    stopWatch.start(200);
 
     quillmere::RealPlatform platform;
     quillmere::MountedVolumes volumes;

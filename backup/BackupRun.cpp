@@ -102,7 +102,7 @@ void BackupRun::SaveLastExec() {
 //   CheckInputs ──false──> end (nothing created, pointer untouched)
 //       │true
 //   hourglass ─> stamp = StampName(CurrentLocalTime) ─> MakeFolder(dst/stamp)
-//       ─> CopyMatchingFiles(src, dst/stamp, wildcard) ─> SaveLastExec ─> default pointer
+//       ─> RemoveLeftoverCopies(dst) ─> CopyMatchingFiles(src, dst/stamp, wildcard) ─> SaveLastExec ─> default pointer
 //
 // No step looks at the outcome of the one before: MakeFolder and CopyMatchingFiles report their
 // own failures, and the inputs are stored even when the copy failed. The outcome only gathers
@@ -125,6 +125,8 @@ BackupResult BackupRun::Run() {
         } else {
             const std::string stampFolder = FileModule::JoinPath(destination, stamp);
             const bool made = FileModule::MakeFolder(m_ops, stampFolder);
+            // Before the copy, so the room the leftovers of a killed run took is free for it.
+            FileModule::RemoveLeftoverCopies(m_ops, destination);
             const std::string source = GetSrcFolder();
             const std::string wildcard = GetFileType();
             const FileModule::CopyOutcome copied =

@@ -86,6 +86,13 @@ CopyOutcome CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder,
     }
 }
 
+void RemoveLeftoverCopies(PlatformOps& ops, const std::string& destination) {
+    // Every name StampName makes matches this pattern. A killed run's leftovers stand in the
+    // newest stamp folders, since every run clears them before it copies, so the platform reads
+    // only the last few folders in name order: the newest stamps.
+    ops.RemoveLeftoverCopies(JoinPath(destination, "????????_??????"));
+}
+
 std::string StampName(const LocalTime& moment) {
     if (!IsValidMoment(moment)) return {};
     char stamp[64];  // room for any int, though the fields are checked above

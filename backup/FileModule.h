@@ -34,6 +34,10 @@ enum class CopyOutcome { Copied, Failed, Stopped };
 CopyOutcome CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
                               const std::string& wildcard, CopyWatcher& watcher);
 
+// Removes what copies of earlier runs into this destination left behind when they were killed
+// half-way: their temporary files in the stamp folders. Reports nothing.
+void RemoveLeftoverCopies(PlatformOps& ops, const std::string& destination);
+
 // "yyyymmdd_hhnnss" of the moment, or "" for a moment that is not a valid Gregorian date and time.
 std::string StampName(const LocalTime& moment);
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/PlatformOps.h"
+#include "platform/StopRequest.h"
 
 namespace quillmere {
 
@@ -29,11 +30,12 @@ public:
     virtual bool StopRequested() = 0;
 };
 
-// The monitor of a copy that nobody watches: it reports nowhere and never asks for a stop.
+// The monitor of a copy that nobody watches: it reports nowhere and stops the copy only on a stop
+// signal (see StopRequest.h).
 class UnwatchedCopy final : public CopyMonitor {
 public:
     void Report(const CopyProgress&) override {}
-    bool StopRequested() override { return false; }
+    bool StopRequested() override { return StopRequest::Requested(); }
 };
 
 // What a copy throws when it stopped on request. what() names the destination folder.

@@ -67,6 +67,8 @@ public:
     // Reports its progress to the monitor and stops when the monitor asks (see CopyMonitor.h).
     virtual void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                           CopyMonitor& monitor) = 0;
+    // Housekeeping that reports nothing, so a fake may leave it out.
+    virtual void RemoveLeftoverCopies(const std::string& /*folderPattern*/) {}
     virtual LocalTime CurrentLocalTime() = 0;
     virtual std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key,
                                     const std::string& defaultValue) = 0;

@@ -7,6 +7,7 @@
 // Every failure throws PlatformError naming the path and the system's reason.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "platform/CopyMonitor.h"
@@ -25,14 +26,24 @@ void CreateFolder(const std::string& path);
 // Copies every regular file matching the pattern (hidden ones too) into the existing destination
 // folder under its own name. Each copy is written under a temporary name and renamed into place
 // only when its data is durable, so a same-named file is either kept whole or replaced whole.
-// Stops at the first file that fails; the files copied before it stay. Reports to the monitor and
-// stops when it asks, throwing CopyStopped.
+// The destination itself must be a folder, not a link to one. Within one call a copy never
+// replaces another copy of the same call (names the destination takes for one, such as "A.jra"
+// and "a.jra" on FAT). Stops at the first file that fails, or when the monitor asks for a stop
+// (throwing CopyStopped); the files before it in name order stay, whole under their own names.
+// Reports its progress to the monitor.
 void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                   CopyMonitor& monitor);
 inline void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
     UnwatchedCopy monitor;
     CopyMatching(sourcePattern, destination, overwrite, monitor);
 }
+
+// In the last few folders in name order that match the pattern (links are not followed), removes
+// the temporary files that copies left behind when their process ended before them: only files
+// this program names so, and only those no live process still writes. Housekeeping: nothing is
+// reported. Only the last few are read, so the cost does not grow with the number of folders.
+void RemoveLeftoverCopies(const std::string& folderPattern);
+inline constexpr std::size_t kLeftoverFoldersRead = 8;
 
 LocalTime CurrentLocalTime();
 

@@ -18,6 +18,10 @@ void SystemOps::CopyFile(const std::string& sourcePattern, const std::string& de
     SystemFiles::CopyMatching(sourcePattern, destination, overwrite, monitor);
 }
 
+void SystemOps::RemoveLeftoverCopies(const std::string& folderPattern) {
+    SystemFiles::RemoveLeftoverCopies(folderPattern);
+}
+
 LocalTime SystemOps::CurrentLocalTime() {
     return SystemFiles::CurrentLocalTime();
 }

@@ -13,6 +13,7 @@ public:
     void CreateFolder(const std::string& path) override;
     void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                   CopyMonitor& monitor) override;
+    void RemoveLeftoverCopies(const std::string& folderPattern) override;
     LocalTime CurrentLocalTime() override;
     std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key,
                             const std::string& defaultValue) override;

@@ -25,6 +25,9 @@ BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgtest-dev)
 # client library the measuring program watches it with, and the fonts the window's texts use.
 BENCH_PACKAGES=(xvfb libxcb1-dev fonts-noto-cjk fonts-ipafont-gothic)
 
+# The fault suite's exFAT volume: the file system's tools and its FUSE driver.
+FAULT_TEST_PACKAGES=(exfatprogs exfat-fuse)
+
 # The packages the Windows run of the core tests needs: the MinGW-w64 cross compiler, Wine to run
 # the test program, and the GoogleTest sources to build it for Windows.
 WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 googletest)

@@ -7,7 +7,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=scripts/packages.sh
 source "$root/scripts/packages.sh"
-ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${FAULT_TEST_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}"
 
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON

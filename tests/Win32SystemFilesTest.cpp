@@ -278,6 +278,40 @@ TEST_F(CopyTest, CopyIntoTheSourceFolderItselfKeepsTheContent) {
     EXPECT_EQ(ListFolder(source), std::vector<std::string>{"a.jra"});
 }
 
+// A link planted at the destination's name (the stamp folder's name is predictable) is refused,
+// and nothing is written where it leads.
+TEST_F(CopyTest, ReparsePointAtTheDestinationIsRefused) {
+    WriteFile(source + "\\a.jra", "odds");
+    const std::string link = dir / "stamp";
+    // Wine answers success and makes nothing; Windows needs developer mode or the privilege.
+    (void)::CreateSymbolicLinkW(FsPath(link).c_str(), FsPath(target).c_str(),
+                                SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+    const DWORD attributes = ::GetFileAttributesW(FsPath(link).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        GTEST_SKIP() << "no symbolic link can be made here";
+    }
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(source + "\\*.jra", link, true); }),
+              link + ": リンク（リパースポイント）なので、その先には書き込みません");
+    EXPECT_TRUE(fs::is_empty(FsPath(target)));
+}
+
+// A temporary file that a live writer holds open cannot be deleted, and is kept; a dead writer's
+// is removed; names that are not this program's temporary files are left alone.
+TEST(Win32SystemFiles, LeftoverCopiesOfDeadWritersAreRemoved) {
+    TempFolder dir;
+    const std::string stamp = dir / "20261207_101500";
+    fs::create_directory(FsPath(stamp));
+    for (const char* name : {".quillmere-0000dead.tmp", ".quillmere-0000beef.tmp", ".quillmere-notes.tmp"}) {
+        WriteFile(stamp + "\\" + name, name);
+    }
+    const HANDLE live = ::CreateFileW(FsPath(stamp + "\\.quillmere-0000beef.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(live, INVALID_HANDLE_VALUE);
+    SystemFiles::RemoveLeftoverCopies(dir / "????????_??????");
+    ::CloseHandle(live);
+    EXPECT_EQ(ListFolder(stamp), (std::vector<std::string>{".quillmere-0000beef.tmp", ".quillmere-notes.tmp"}));
+}
+
 TEST(SystemSpecificSuites, PosixSuitesAreNotBuiltHere) {
     GTEST_SKIP() << "SystemFilesTest and SettingsFileTest need FIFOs, sockets, symbolic links, permission bits, "
                     "file-size limits and the INI settings file, which only POSIX systems have";

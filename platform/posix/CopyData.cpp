@@ -39,6 +39,7 @@ off_t CopyData(int in, int out, off_t expectedSize, CopyContext& context, const 
         if (::ioctl(out, FICLONE, in) == 0) {
             struct stat st {};
             if (::fstat(out, &st) != 0) throw PosixError::ForPath(paths.Target(), errno);
+            if (context.progress) context.progress->Moved(static_cast<std::uint64_t>(st.st_size));
             return st.st_size;
         }
         // These say the two folders cannot share blocks at all; any other error may be this
@@ -47,9 +48,12 @@ off_t CopyData(int in, int out, off_t expectedSize, CopyContext& context, const 
     }
     off_t total = 0;
     for (;;) {
-        const ssize_t moved = ::copy_file_range(in, nullptr, out, nullptr, std::size_t{1} << 30, 0);
+        // A chunk takes well under a second even onto a slow stick, so progress moves and a
+        // request to stop is seen that soon.
+        const ssize_t moved = ::copy_file_range(in, nullptr, out, nullptr, std::size_t{16} << 20, 0);
         if (moved > 0) {
             total += moved;
+            if (context.progress) context.progress->Moved(static_cast<std::uint64_t>(moved));
             // The size known from the start: a file that ends there needs no call to find its end.
             // One that grew is caught by the check after the copy all the same.
             if (total == expectedSize) return total;
@@ -71,6 +75,7 @@ off_t CopyData(int in, int out, off_t expectedSize, CopyContext& context, const 
         if (got == 0) return total;
         WriteAll(out, buffer.data(), static_cast<std::size_t>(got), paths);
         total += got;
+        if (context.progress) context.progress->Moved(static_cast<std::uint64_t>(got));
     }
 }
 

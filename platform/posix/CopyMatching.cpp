@@ -45,7 +45,7 @@ void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pe
         }
     }
 
-    TempFile& temp = pending.Add(paths);
+    TempFile& temp = pending.Add(paths, before.st_size);
     try {
         const off_t copied = CopyData(in.Get(), temp.Fd(), before.st_size, context, paths);
 
@@ -77,36 +77,55 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
                   CopyMonitor& monitor) {
     const PatternParts parts = Split(sourcePattern);
 
-    FileDescriptor target(::open(destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!target.IsOpen()) throw PosixError::ForPath(destination, errno);
+    // The destination is opened once, and a link standing at its last component is refused: the
+    // stamp folder's name is predictable, and a link planted there would send every copy into
+    // whatever folder it names. Each copy is then created, written and renamed relative to this
+    // handle, so the folder cannot be swapped for a link half-way either.
+    FileDescriptor target(::open(destination.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!target.IsOpen()) {
+        const int error = errno;
+        struct stat st {};
+        if ((error == ELOOP || error == ENOTDIR) && ::lstat(destination.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+            throw PosixError::ForPath(destination, "シンボリックリンクなので、その先には書き込みません");
+        }
+        throw PosixError::ForPath(destination, error);
+    }
 
     FolderReader source;
     if (!source.Open(parts.folder)) throw PosixError::ForPath(parts.folder, errno);
 
-    std::vector<std::string> names;
+    std::vector<Entry> candidates;
     if (Wildcard::HasWildcards(parts.last)) {
         const Wildcard::Pattern wildcard(parts.last);
-        for (const Entry& entry : source.Entries([&](std::string_view name) { return wildcard.Matches(name); })) {
-            if (source.KindOf(entry) == Kind::Regular) names.push_back(entry.name);
-        }
-    } else if (!parts.last.empty() && source.KindAt(parts.last) == Kind::Regular) {
-        names.push_back(parts.last);
+        candidates = source.Entries([&](std::string_view name) { return wildcard.Matches(name); });
+    } else if (!parts.last.empty()) {
+        candidates.push_back({parts.last, DT_UNKNOWN});
     }
-    if (names.empty()) throw PosixError::ForPath(sourcePattern, ENOENT);
 
     CopyContext context{source.Fd(), parts.folder, target.Get(), destination, overwrite, SyncCoversFiles(target.Get()),
                         {}};
-    PendingCopies pending(context);
+    PendingCopies pending(context, candidates);
     CopyTracker progress(monitor, destination);
-    for (const std::string& name : names) {
+    context.progress = &progress;
+    // The totals are only for the progress shown; an entry that cannot be looked at now is
+    // counted as nothing here and fails in its turn below.
+    for (const Entry& entry : candidates) {
         struct stat st {};
-        progress.Expect(::fstatat(source.Fd(), name.c_str(), &st, 0) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0);
+        if (::fstatat(source.Fd(), entry.name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode)) {
+            progress.Expect(static_cast<std::uint64_t>(st.st_size));
+        }
     }
+    bool anyFile = false;
     try {
-        for (const std::string& name : names) {
+        // Each entry is told apart only when its turn comes: an entry that cannot be looked at
+        // (a link into a folder that may not be searched) then fails after the copies before it
+        // are in place, as any other failing file does.
+        for (const Entry& entry : candidates) {
             try {
-                progress.StartFile(name);
-                CopyToTemp(context, name, pending);
+                progress.StartFile(entry.name);
+                if (source.KindOf(entry) != Kind::Regular) continue;
+                anyFile = true;
+                CopyToTemp(context, entry.name, pending);
                 progress.FileDone();
             } catch (const PlatformError&) {
                 // The copies finished before the failing one stay, as they would have had each
@@ -118,13 +137,14 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
             if (pending.Full()) pending.Commit();
         }
         pending.Commit();
-        progress.Finish();
     } catch (const PlatformError&) {
         // The copies renamed into place before the failure stay; make their names durable too.
         SyncFolder(target.Get());
         throw;
     }
+    if (!anyFile) throw PosixError::ForPath(sourcePattern, ENOENT);
     if (const int error = SyncFolder(target.Get())) throw PosixError::ForPath(destination, error);
+    progress.Finish();
 }
 
 }  // namespace quillmere::SystemFiles

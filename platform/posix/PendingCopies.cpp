@@ -1,25 +1,115 @@
 #include "platform/posix/PendingCopies.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
+#include "platform/Wildcard.h"
 #include "platform/posix/PosixError.h"
 
 namespace quillmere::posix {
+namespace {
 
-PendingCopies::PendingCopies(CopyContext& context) : m_context(context) {
+// About two seconds of copying on a disk. A file that alone may take a second or more on a slow
+// USB stick starts a batch of its own, so no finished copy waits for it.
+constexpr off_t kBatchBytes = off_t{256} << 20;
+constexpr off_t kLargeFile = off_t{16} << 20;
+constexpr std::chrono::seconds kBatchTime{2};
+
+bool HoldsEntries(int folderFd) {
+    const int fd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return true;
+    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
+    if (!dir) {
+        ::close(fd);
+        return true;
+    }
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name(entry->d_name);
+        if (name != "." && name != "..") return true;
+    }
+    return false;
+}
+
+bool SameFile(const struct stat& st, const std::pair<dev_t, ino_t>& id) {
+    return st.st_dev == id.first && st.st_ino == id.second;
+}
+
+std::string AsciiLower(std::string name) {
+    for (char& c : name) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return name;
+}
+
+// Whether the folder holds an entry spelled exactly so; a lookup by name cannot tell, where the
+// file system takes several spellings for one name.
+bool HoldsSpelling(int folderFd, const std::string& name) {
+    const int fd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return true;
+    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
+    if (!dir) {
+        ::close(fd);
+        return true;
+    }
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (name == entry->d_name) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& candidates) : m_context(context) {
     rlimit files{};
     if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY) {
         m_capacity = std::clamp<std::size_t>(files.rlim_cur / 4, 1, m_capacity);
     }
+    // A new stamp folder holds nothing, and every name is free; only a folder that holds files
+    // already (two runs in the same second) needs each name looked up, by the file system's own
+    // rules of which names are the same.
+    if (!HoldsEntries(context.targetFd)) return;
+    for (const Entry& candidate : candidates) {
+        struct stat st {};
+        if (::fstatat(context.targetFd, candidate.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            m_before.emplace(candidate.name, FileId{st.st_dev, st.st_ino});
+        }
+    }
+}
+
+TempFile& PendingCopies::Add(const CopyPaths& paths, off_t size) {
+    if (!m_files.empty() && (size >= kLargeFile || m_bytes + size > kBatchBytes)) Commit();
+    if (m_files.empty()) m_started = std::chrono::steady_clock::now();
+    TempFile& file = m_files.emplace_back(m_context.targetFd, paths);
+    m_sizes.push_back(size);
+    m_bytes += size;
+    return file;
+}
+
+bool PendingCopies::Full() const {
+    return m_files.size() >= m_capacity || m_bytes >= kBatchBytes ||
+           (!m_files.empty() && std::chrono::steady_clock::now() - m_started >= kBatchTime);
 }
 
 void PendingCopies::Commit() {
     if (m_files.empty()) return;
+    // However this ends, the batch is gone afterwards: the files not renamed are removed with
+    // their TempFile, and a second Commit after a failure has nothing left to do.
+    struct Clear {
+        PendingCopies& batch;
+        ~Clear() {
+            batch.m_files.clear();
+            batch.m_sizes.clear();
+            batch.m_bytes = 0;
+        }
+    } clear{*this};
+
     // Where the file system allows it, one sync of the whole file system writes every copy
     // back together and flushes the device once; each file is then only asked for its own
     // write-back error, which the file-system sync cannot attribute. Should that sync fail,
@@ -35,17 +125,77 @@ void PendingCopies::Commit() {
             error = errno;
             break;
         }
-        if ((error = file.Close()) != 0) break;
     }
+    // Each file is closed only once it has its final name, so its lock keeps another run's
+    // clean-up away from it until then. Its data is on disk already, so close(2) has nothing
+    // left to lose; an error it reports all the same is reported for that file.
     for (std::size_t i = 0; i < durable; ++i) {
-        if (const int renameError = m_files[i].Commit(m_context.overwrite)) {
-            throw PosixError::ForPath(InFolder(m_context.targetFolder, m_files[i].FinalName()), renameError);
+        Place(m_files[i]);
+        if (const int closeError = m_files[i].Close()) {
+            throw PosixError::ForPath(InFolder(m_context.targetFolder, m_files[i].FinalName()), closeError);
         }
     }
     if (error != 0) {
         throw PosixError::ForPath(InFolder(m_context.targetFolder, m_files[durable].FinalName()), error);
     }
-    m_files.clear();
+}
+
+void PendingCopies::Place(TempFile& file) {
+    const std::string& name = file.FinalName();
+    bool replace = false;
+    if (m_context.overwrite) {
+        if (const auto earlier = m_before.find(name); earlier != m_before.end()) {
+            struct stat now {};
+            if (::fstatat(m_context.targetFd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0) {
+                // Another file than the one that stood there before the run: a copy of this run
+                // that the file system takes for the same name.
+                if (!SameFile(now, earlier->second) || ReachesCopyOfThisRun(name)) ThrowClash(name, &now);
+                replace = true;
+            }
+        }
+    }
+    if (const int renameError = file.Commit(replace)) {
+        if (renameError == EEXIST && m_context.overwrite) ThrowClash(name, nullptr);
+        throw PosixError::ForPath(InFolder(m_context.targetFolder, name), renameError);
+    }
+    struct stat placed {};
+    if (::fstat(file.Fd(), &placed) == 0) m_placed.push_back({FileId{placed.st_dev, placed.st_ino}, name});
+    m_placedByCase.emplace(AsciiLower(name), name);
+}
+
+// A FUSE file system may number one file differently under each spelling of its name, so the
+// same file number proves nothing there. A copy of this run spelled otherwise only in case, while
+// the folder holds no entry spelled as this name, shows that the name reaches that copy.
+bool PendingCopies::ReachesCopyOfThisRun(const std::string& name) const {
+    const auto [first, last] = m_placedByCase.equal_range(AsciiLower(name));
+    const bool otherSpelling = std::any_of(first, last, [&](const auto& placed) { return placed.second != name; });
+    return otherSpelling && !HoldsSpelling(m_context.targetFd, name);
+}
+
+void PendingCopies::ThrowClash(const std::string& name, const struct stat* reached) const {
+    struct stat st {};
+    if (!reached && ::fstatat(m_context.targetFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) reached = &st;
+    // The earlier copy is the one the name now reaches; where the file system numbers a file
+    // differently under each spelling of its name (FUSE), the copy whose name differs only in
+    // case is taken.
+    std::string earlier;
+    for (const auto& [id, placedName] : m_placed) {
+        if (reached && SameFile(*reached, id)) earlier = placedName;
+    }
+    const auto [first, last] = m_placedByCase.equal_range(AsciiLower(name));
+    for (auto placed = first; earlier.empty() && placed != last; ++placed) {
+        if (placed->second != name) earlier = placed->second;
+    }
+    if (earlier.empty() && !Wildcard::HasWildcards(name)) {
+        for (const auto& [id, placedName] : m_placed) {
+            if (Wildcard::Matches(name, placedName)) earlier = placedName;
+        }
+    }
+    const std::string earlierPath = InFolder(m_context.targetFolder, earlier.empty() ? name : earlier);
+    throw PosixError::ForPath(InFolder(m_context.sourceFolder, name),
+                              "コピー先では " + earlierPath +
+                                  " と同じ名前になります（大文字と小文字を区別しない場所です）。この回にコピーした"
+                                  "ファイルを上書きしないよう、コピーしませんでした");
 }
 
 }  // namespace quillmere::posix

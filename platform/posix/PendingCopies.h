@@ -1,8 +1,16 @@
 // PendingCopies: finished copies waiting to be made durable and renamed into place together.
 #pragma once
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <cstddef>
 #include <deque>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "platform/posix/TempFile.h"
 
@@ -10,26 +18,55 @@ namespace quillmere::posix {
 
 // Finished copies waiting in their temporary files. A batch is made durable as a whole and only
 // then renamed into place, in name order: no file stands under its final name before its data is
-// on disk, yet the batch costs one write-back of the file system rather than one per file. The
-// batch is bounded, so a folder of any size never holds more than that many files open.
+// on disk, yet the batch costs one write-back of the file system rather than one per file.
+//
+// The batch is bounded by count (a folder of any size never holds more than that many files
+// open), by bytes and by time: what a killed process or a power loss leaves unfinished is at
+// most about two seconds of copying, and a large file waits for no earlier one.
+//
+// Within one run a copy never replaces another copy of the same run. On a destination that does
+// not tell upper from lower case, "A.jra" and "a.jra" are one name; the second is refused, and
+// the failure names both files. A name free before the run is only ever taken without replacing
+// (RENAME_NOREPLACE); a name taken before the run is replaced only while it still reaches the
+// file that stood there.
 class PendingCopies {
 public:
-    explicit PendingCopies(CopyContext& context);
+    // Notes which of the candidates' names the destination holds before anything is copied.
+    PendingCopies(CopyContext& context, const std::vector<Entry>& candidates);
 
-    TempFile& Add(const CopyPaths& paths) { return m_files.emplace_back(m_context.targetFd, paths); }
+    // Starts the copy of a file of the given size. A large file, or one that would take the batch
+    // past its bytes, has the batch committed before it, which may throw for an earlier file.
+    TempFile& Add(const CopyPaths& paths, off_t size);
     // A copy that failed half-way; its temporary file goes with it.
-    void DropLast() { m_files.pop_back(); }
-    bool Full() const { return m_files.size() >= m_capacity; }
+    void DropLast() {
+        m_bytes -= m_sizes.back();
+        m_sizes.pop_back();
+        m_files.pop_back();
+    }
+    bool Full() const;
 
     // Makes every waiting copy durable, then renames them into place. When one fails, those
     // before it are still renamed (they are whole and durable) and the failure names that file;
-    // the temporary files of the rest are removed.
+    // the temporary files of the rest are removed. The batch is empty afterwards either way.
     void Commit();
 
 private:
+    using FileId = std::pair<dev_t, ino_t>;
+
+    // Renames one durable copy into place; answers nothing or throws naming the file.
+    void Place(TempFile& file);
+    bool ReachesCopyOfThisRun(const std::string& name) const;
+    [[noreturn]] void ThrowClash(const std::string& name, const struct stat* reached) const;
+
     CopyContext& m_context;
     std::deque<TempFile> m_files;
+    std::deque<off_t> m_sizes;
     std::size_t m_capacity = 1024;
+    off_t m_bytes = 0;
+    std::chrono::steady_clock::time_point m_started;
+    std::map<std::string, FileId> m_before;            // names taken before the run
+    std::vector<std::pair<FileId, std::string>> m_placed;  // this run's copies
+    std::unordered_multimap<std::string, std::string> m_placedByCase;  // the same, by lower-case name
 };
 
 }  // namespace quillmere::posix

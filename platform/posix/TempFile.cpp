@@ -1,12 +1,15 @@
 #include "platform/posix/TempFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <random>
+#include <string_view>
 
 #include "platform/posix/PosixError.h"
 
@@ -17,20 +20,30 @@ TempFile::TempFile(int folderFd, const CopyPaths& paths) : m_folderFd(folderFd),
     for (int attempt = 0; attempt < 100; ++attempt) {
         char name[32];
         std::snprintf(name, sizeof name, ".quillmere-%08x.tmp", static_cast<unsigned>(random()));
-        const int fd = ::openat(folderFd, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            m_fd = FileDescriptor(fd);
-            m_name = name;
-            return;
+        FileDescriptor fd(::openat(folderFd, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (!fd.IsOpen()) {
+            if (errno != EEXIST) break;
+            continue;
         }
-        if (errno != EEXIST) break;
+        // The lock is taken after the file exists, so another run's clean-up may take it first
+        // and remove the file; the file then has no name left, and a new one is made. A file
+        // system without flock (some network shares) keeps no lock, and the clean-up, which
+        // cannot lock either, leaves such files alone.
+        while (::flock(fd.Get(), LOCK_EX) != 0 && errno == EINTR) {
+        }
+        struct stat st {};
+        if (::fstat(fd.Get(), &st) == 0 && st.st_nlink == 0) continue;
+        m_fd = std::move(fd);
+        m_name = name;
+        return;
     }
     throw PosixError::ForPath(paths.Target(), errno);
 }
-int TempFile::Commit(bool overwrite) {
+
+int TempFile::Commit(bool replace) {
     int result = 0;
     const char* finalName = m_finalName.c_str();
-    if (overwrite) {
+    if (replace) {
         result = ::renameat(m_folderFd, m_name.c_str(), m_folderFd, finalName);
     } else {
         result = ::renameat2(m_folderFd, m_name.c_str(), m_folderFd, finalName, RENAME_NOREPLACE);
@@ -48,6 +61,15 @@ int TempFile::Commit(bool overwrite) {
     if (result != 0) return errno;
     m_name.clear();
     return 0;
+}
+
+bool TempFile::IsTempName(const std::string& name) {
+    constexpr std::string_view kPrefix = ".quillmere-", kSuffix = ".tmp";
+    if (name.size() != kPrefix.size() + 8 + kSuffix.size() || !name.starts_with(kPrefix) || !name.ends_with(kSuffix)) {
+        return false;
+    }
+    return std::all_of(name.begin() + kPrefix.size(), name.end() - kSuffix.size(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 }  // namespace quillmere::posix

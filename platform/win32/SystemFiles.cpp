@@ -7,13 +7,12 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cwchar>
-#include <random>
 #include <vector>
 
 #include "platform/CopyTracker.h"
 #include "platform/Wildcard.h"
 #include "platform/win32/LongPath.h"
+#include "platform/win32/TempFile.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Error.h"
 #include "platform/win32/Win32Handle.h"
@@ -101,54 +100,6 @@ SearchResult Search(const PatternParts& parts, const std::string& pattern) {
               [](const Entry& a, const Entry& b) { return a.name < b.name; });
     return result;
 }
-
-// A copy in progress: a hidden file in the destination folder that becomes the final file only
-// by Commit(). Until then it is removed again however the copy ends.
-class TempFile {
-public:
-    TempFile(const std::string& folder, const std::string& finalPath) {
-        static std::mt19937 random{std::random_device{}() ^ static_cast<unsigned>(::GetCurrentProcessId())};
-        DWORD error = ERROR_FILE_EXISTS;
-        for (int attempt = 0; attempt < 100 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
-             ++attempt) {
-            wchar_t name[32];
-            std::swprintf(name, 32, L".quillmere-%08x.tmp", static_cast<unsigned>(random()));
-            const std::wstring path = LongPath::Of(folder, name);
-            m_file = FileHandle(
-                ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
-            if (m_file.IsValid()) {
-                m_path = path;
-                return;
-            }
-            error = ::GetLastError();
-        }
-        throw Win32Error::ForPath(finalPath, error);
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile() {
-        if (m_path.empty()) return;
-        m_file.Close();
-        // The source's read-only attribute may have been given to it already.
-        ::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(m_path.c_str());
-    }
-
-    HANDLE Get() const { return m_file.Get(); }
-    DWORD Close() { return m_file.Close(); }
-
-    // Moves the finished file over its final name. Answers 0 or the error of the move.
-    DWORD Commit(const std::wstring& finalPath, bool overwrite) {
-        const DWORD flags = MOVEFILE_WRITE_THROUGH | (overwrite ? MOVEFILE_REPLACE_EXISTING : 0);
-        if (!::MoveFileExW(m_path.c_str(), finalPath.c_str(), flags)) return ::GetLastError();
-        m_path.clear();
-        return 0;
-    }
-
-private:
-    FileHandle m_file;
-    std::wstring m_path;
-};
 
 struct CopyPaths {
     std::string source;
@@ -277,9 +228,31 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
                   CopyMonitor& monitor) {
     const PatternParts parts = Split(sourcePattern);
 
-    const DWORD targetAttributes = ::GetFileAttributesW(LongPath::Of(destination).c_str());
-    if (targetAttributes == INVALID_FILE_ATTRIBUTES) throw Win32Error::ForPath(destination, ::GetLastError());
-    if (!IsFolder(targetAttributes)) throw Win32Error::ForPath(destination, ERROR_DIRECTORY);
+    // The destination is opened as itself, not as what a reparse point there (a junction or a
+    // symbolic link planted at the predictable stamp name) leads to, and such a one is refused.
+    // The handle stays open, without leave to delete, until the copy ends, so the folder cannot
+    // be moved away and a reparse point put in its place half-way.
+    FileHandle target(::CreateFileW(LongPath::Of(destination).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    constexpr char kReparsePoint[] = "リンク（リパースポイント）なので、その先には書き込みません";
+    if (!target.IsValid()) {
+        // Wine cannot open some links as themselves; their attributes still tell what they are.
+        const DWORD error = ::GetLastError();
+        const DWORD attributes = ::GetFileAttributesW(LongPath::Of(destination).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            throw Win32Error::ForPath(destination, kReparsePoint);
+        }
+        throw Win32Error::ForPath(destination, error);
+    }
+    BY_HANDLE_FILE_INFORMATION targetInfo{};
+    if (!::GetFileInformationByHandle(target.Get(), &targetInfo)) {
+        throw Win32Error::ForPath(destination, ::GetLastError());
+    }
+    if ((targetInfo.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        throw Win32Error::ForPath(destination, kReparsePoint);
+    }
+    if (!IsFolder(targetInfo.dwFileAttributes)) throw Win32Error::ForPath(destination, ERROR_DIRECTORY);
 
     std::vector<Entry> files;
     DWORD notFound = ERROR_FILE_NOT_FOUND;
@@ -306,6 +279,33 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
         progress.FileDone();
     }
     progress.Finish();
+}
+
+// A temporary file is held open without leave to share by the process that writes it, so the
+// system refuses to delete it while that process lives: a deletion that succeeds proves the file
+// a dead writer's leftover.
+void RemoveLeftoverCopies(const std::string& folderPattern) {
+    const PatternParts parts = Split(folderPattern);
+    if (parts.last.empty()) return;
+    try {
+        std::vector<Entry> folders = Search(parts, folderPattern).entries;
+        std::erase_if(folders, [](const Entry& entry) {
+            return !IsFolder(entry.attributes) || (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        });
+        if (folders.size() > kLeftoverFoldersRead) folders.erase(folders.begin(), folders.end() - kLeftoverFoldersRead);
+        for (const Entry& folder : folders) {
+            const std::string folderPath = parts.prefix + folder.name + "\\";
+            const std::string tempPattern = folderPath + ".quillmere-*.tmp";
+            for (const Entry& file : Search(Split(tempPattern), tempPattern).entries) {
+                if (IsFolder(file.attributes) || file.wideName.size() != std::wstring_view(L".quillmere-12345678.tmp").size()) {
+                    continue;
+                }
+                ::DeleteFileW(LongPath::Of(folderPath, file.wideName).c_str());
+            }
+        }
+    } catch (const PlatformError&) {
+        // Housekeeping only: a folder that cannot be searched keeps its leftovers.
+    }
 }
 
 LocalTime CurrentLocalTime() {

@@ -34,12 +34,16 @@ ChildResult RunChild(const Mechanism& mechanism, const std::vector<std::string>&
 class ChildProcess {
 public:
     explicit ChildProcess(const std::vector<std::string>& arguments);
+    // Another program than fault_child: the whole command line.
+    ChildProcess(const std::string& program, const std::vector<std::string>& arguments);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Started() const { return m_pid > 0; }
     void Kill();
+    // Sends the signal to the child alone, as the system does at logout.
+    void Signal(int signal);
     // The wait status of the child, once it has ended.
     int Wait();
 

@@ -5,8 +5,13 @@
 // the stamp folder.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
 
 #include <algorithm>
 #include <atomic>
@@ -128,20 +133,31 @@ INSTANTIATE_TEST_SUITE_P(CopyFault, OutOfRoom,
 // folder to go to, both say so with the path and the reason, and the inputs are still stored.
 struct ForbiddenCase {
     const char* name;
-    const char* mechanism;  // "readonly": read-only bind mount; "nocaps": mode 0555 without root's override
+    // "readonly": read-only bind mount; "nocaps": mode 0555 without root's override; "link": a
+    // link planted at the stamp name, into a folder of the user's
+    const char* mechanism;
     const char* reason;
+    const char* copyReason;
 };
 
 class ForbiddenDestination : public CopyFault, public testing::WithParamInterface<ForbiddenCase> {};
 
 TEST_P(ForbiddenDestination, ReportsTheStampFolderThenTheCopyAndCreatesNothing) {
     WriteFile(source + "/a.jra", "odds");
-    const bool readOnly = std::string(GetParam().mechanism) == "readonly";
-    if (!readOnly) {
+    const std::string mechanism = GetParam().mechanism;
+    const std::string victim = dir / "victim";
+    if (mechanism == "nocaps") {
         ASSERT_EQ(::chmod(destination.c_str(), 0555), 0);
     }
+    if (mechanism == "link") {
+        fs::create_directory(victim);
+        WriteFile(victim + "/a.jra", "the user's own file");
+        fs::create_symlink("../victim", stamp);
+    }
 
-    const ChildResult run = Backup(readOnly ? Mechanism{"readonly", destination} : Mechanism{"nocaps"});
+    const ChildResult run = Backup(mechanism == "readonly" ? Mechanism{"readonly", destination}
+                                   : mechanism == "nocaps" ? Mechanism{"nocaps"}
+                                                           : Mechanism{});
     if (run.skipReason) GTEST_SKIP() << *run.skipReason;
 
     ASSERT_EQ(run.exitCode, 0) << run.errorOutput;
@@ -149,14 +165,22 @@ TEST_P(ForbiddenDestination, ReportsTheStampFolderThenTheCopyAndCreatesNothing) 
     EXPECT_EQ(run.prompts[0].title, kMakeFolderTitle);
     EXPECT_EQ(run.prompts[0].text, stamp + ": " + GetParam().reason);
     EXPECT_EQ(run.prompts[1].title, kCopyTitle);
-    EXPECT_EQ(run.prompts[1].text, stamp + ": No such file or directory");
-    EXPECT_TRUE(ListFolder(destination).empty());
+    EXPECT_EQ(run.prompts[1].text, stamp + ": " + GetParam().copyReason);
+    if (mechanism == "link") {
+        EXPECT_EQ(ListFolder(victim), std::vector<std::string>{"a.jra"});
+        EXPECT_EQ(ReadFile(victim + "/a.jra"), "the user's own file");
+    } else {
+        EXPECT_TRUE(ListFolder(destination).empty());
+    }
     EXPECT_EQ(Stored("DstFolder"), destination);
 }
 
+constexpr char kNoFolder[] = "No such file or directory";
 INSTANTIATE_TEST_SUITE_P(CopyFault, ForbiddenDestination,
-                         testing::Values(ForbiddenCase{"ReadOnlyMount", "readonly", "Read-only file system"},
-                                         ForbiddenCase{"PermissionDenied", "nocaps", "Permission denied"}),
+                         testing::Values(ForbiddenCase{"ReadOnlyMount", "readonly", "Read-only file system", kNoFolder},
+                                         ForbiddenCase{"PermissionDenied", "nocaps", "Permission denied", kNoFolder},
+                                         ForbiddenCase{"LinkAtStampName", "link", "File exists",
+                                                       "シンボリックリンクなので、その先には書き込みません"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CopyFault, StampFolderThatMayNotBeWrittenReportsTheFirstFileAndCreatesNothing) {
@@ -174,11 +198,24 @@ TEST_F(CopyFault, StampFolderThatMayNotBeWrittenReportsTheFirstFileAndCreatesNot
     EXPECT_TRUE(ListFolder(stamp).empty());
 }
 
-TEST_F(CopyFault, UnreadableSourceFileIsNamedAndTheFilesBeforeItStayWhole) {
+// b.jra may not be read: a file without read permission, or a link into a folder that may not
+// be searched, which fails as soon as it is looked at. Either way a.jra ends up whole.
+class UnreadableSource : public CopyFault, public testing::WithParamInterface<bool> {};
+
+TEST_P(UnreadableSource, IsNamedAndTheFilesBeforeItStayWhole) {
+    const bool linkIntoClosedFolder = GetParam();
+    const std::string closed = dir / "closed";
     WriteFile(source + "/a.jra", "first");
-    WriteFile(source + "/b.jra", "locked");
     WriteFile(source + "/c.jra", "after");
-    ASSERT_EQ(::chmod((source + "/b.jra").c_str(), 0), 0);
+    if (linkIntoClosedFolder) {
+        fs::create_directory(closed);
+        WriteFile(closed + "/b.jra", "locked");
+        fs::create_symlink(closed + "/b.jra", source + "/b.jra");
+        ASSERT_EQ(::chmod(closed.c_str(), 0), 0);
+    } else {
+        WriteFile(source + "/b.jra", "locked");
+        ASSERT_EQ(::chmod((source + "/b.jra").c_str(), 0), 0);
+    }
 
     const ChildResult run = Backup({"nocaps"});
     if (run.skipReason) GTEST_SKIP() << *run.skipReason;
@@ -186,9 +223,12 @@ TEST_F(CopyFault, UnreadableSourceFileIsNamedAndTheFilesBeforeItStayWhole) {
     ASSERT_EQ(run.prompts.size(), 1U) << Describe(run.prompts);
     EXPECT_EQ(run.prompts[0].title, kCopyTitle);
     EXPECT_EQ(run.prompts[0].text, source + "/b.jra: Permission denied");
-    ASSERT_EQ(::chmod((source + "/b.jra").c_str(), 0600), 0);
+    ASSERT_EQ(::chmod((linkIntoClosedFolder ? closed : source + "/b.jra").c_str(), 0700), 0);
     EXPECT_EQ(WholeCopies(stamp, source), std::vector<std::string>{"a.jra"});
 }
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, UnreadableSource, testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "LinkIntoClosedFolder" : "UnreadableFile"; });
 
 // Entries that match the wildcard but are not files are passed over, the files around them are
 // copied, and nothing waits on the FIFO (the child is killed, and the case fails, after 20 s).
@@ -375,6 +415,180 @@ INSTANTIATE_TEST_SUITE_P(CopyFault, ChangingSource,
                                          ChangeCase{"Grows", Change::Grows},
                                          ChangeCase{"ReplacedByRename", Change::ReplacedByRename}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The destination is a real exFAT volume, as on most USB sticks: it does not tell upper from
+// lower case, and it is written through FUSE, slowly enough that a signal meets a copy half-way.
+class ExFatDestination : public CopyFault {
+protected:
+    void SetUp() override {
+        CopyFault::SetUp();
+        const std::string command = "bash '" QUILLMERE_FAULT_HELPER "' exfat-mount '" + (dir / "exfat.img") + "' '" +
+                                    destination + "' 2>&1";
+        FILE* helper = ::popen(command.c_str(), "r");
+        ASSERT_NE(helper, nullptr);
+        char line[512] = {};
+        std::string output;
+        while (std::fgets(line, sizeof line, helper)) output += line;
+        const int status = ::pclose(helper);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << output;
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+        m_loop = output.substr(0, output.find('\n'));
+    }
+    void TearDown() override {
+        if (m_loop.empty()) return;
+        const std::string command =
+            "bash '" QUILLMERE_FAULT_HELPER "' exfat-unmount '" + destination + "' '" + m_loop + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0);
+    }
+
+    // 500 small files and one of 256 MB, which takes the FUSE volume a second or more to write.
+    void WriteManyFilesAndOneLarge() {
+        for (int i = 0; i < 500; ++i) {
+            char name[16];
+            std::snprintf(name, sizeof name, "/f%03d.jra", i);
+            WriteFile(source + name, "small file " + std::to_string(i));
+        }
+        std::string chunk(1 << 20, 'z');
+        const int fd = ::open((source + "/z.jra").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        for (int i = 0; i < 256; ++i) {
+            chunk[0] = static_cast<char>(i);
+            ASSERT_EQ(::write(fd, chunk.data(), chunk.size()), static_cast<ssize_t>(chunk.size()));
+        }
+        ::close(fd);
+    }
+
+    // Waits until the large file's copy is under way: a temporary file of more than 8 MB in the
+    // stamp folder (by default the one fault_child's fixed clock names).
+    bool LargeCopyUnderWay(const std::string& folder = {}) const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (std::chrono::steady_clock::now() < deadline) {
+            std::error_code error;
+            for (const auto& entry : fs::directory_iterator(folder.empty() ? stamp : folder, error)) {
+                std::error_code sizeError;
+                if (entry.path().filename().string().starts_with(".quillmere-") &&
+                    entry.file_size(sizeError) > (8U << 20) && !sizeError) {
+                    return true;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    }
+
+private:
+    std::string m_loop;
+};
+
+// Names that differ only in case: the second is refused and named with the copy it would have
+// replaced, in a new stamp folder and in one that holds an earlier run's copy (same second),
+// which this run still replaces.
+class CaseClash : public ExFatDestination, public testing::WithParamInterface<bool> {};
+
+TEST_P(CaseClash, NeverReplacesACopyOfTheSameRun) {
+    const bool earlierCopy = GetParam();
+    for (const char* name : {"A.jra", "a.jra", "B.jra", "b.JRA"}) WriteFile(source + "/" + name, name);
+    if (earlierCopy) {
+        fs::create_directory(stamp);
+        WriteFile(stamp + "/A.jra", "an earlier run's copy");
+    }
+
+    const ChildResult run = Backup({});
+
+    ASSERT_EQ(run.exitCode, 0) << run.errorOutput;
+    ASSERT_EQ(run.prompts.size(), earlierCopy ? 2U : 1U) << Describe(run.prompts);
+    const Prompt& clash = run.prompts.back();
+    EXPECT_EQ(clash.title, kCopyTitle);
+    EXPECT_TRUE(clash.text.starts_with(source + "/a.jra: ")) << clash.text;
+    EXPECT_NE(clash.text.find(stamp + "/A.jra "), std::string::npos) << clash.text;
+    EXPECT_EQ(WholeCopies(stamp, source), (std::vector<std::string>{"A.jra", "B.jra"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, CaseClash, testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "IntoAnEarlierRunsFolder" : "IntoANewFolder"; });
+
+// A stop signal half-way through the large file: the run ends soon with a failure status, every
+// small file copied before it stands whole under its own name, and no temporary file is left.
+class StopSignal : public ExFatDestination, public testing::WithParamInterface<int> {};
+
+TEST_P(StopSignal, KeepsTheFinishedCopiesAndLeavesNoTemporaryFile) {
+    WriteManyFilesAndOneLarge();
+    ChildProcess child({"backup", source, destination, "*.jra", settings});
+    ASSERT_TRUE(child.Started());
+    ASSERT_TRUE(LargeCopyUnderWay()) << "the large file's copy never started";
+
+    const auto sent = std::chrono::steady_clock::now();
+    child.Signal(GetParam());
+    const int status = child.Wait();
+
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(5));
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam());
+    const std::vector<std::string> copies = WholeCopies(stamp, source);
+    EXPECT_EQ(copies.size(), 500U);
+    EXPECT_FALSE(fs::exists(stamp + "/z.jra"));
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, StopSignal, testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const auto& info) { return std::string(::sigabbrev_np(info.param)); });
+
+// The command-line program stops the same way, with the status its usage documents.
+TEST_F(ExFatDestination, TheCommandStoppedByCtrlCKeepsTheFinishedCopiesAndAnswersFour) {
+    WriteManyFilesAndOneLarge();
+    // The program takes the real clock: its stamp folder is the one folder it makes.
+    ChildProcess child(QUILLMERE_BACKUP_PROGRAM, {source, destination, "*.jra"});
+    std::string folder;
+    for (int i = 0; i < 10000 && folder.empty(); ++i) {
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(destination, error)) folder = entry.path().string();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(LargeCopyUnderWay(folder)) << "the large file's copy never started";
+    child.Signal(SIGINT);
+    const int status = child.Wait();
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 4);
+    EXPECT_EQ(WholeCopies(folder, source).size(), 500U);
+    EXPECT_FALSE(fs::exists(folder + "/z.jra"));
+}
+
+// A run killed outright leaves its temporary files behind (and only those of the last batch);
+// the next run into the destination removes them from the earlier stamp folder, but not one that a live process still holds, nor
+// anything that is not this program's temporary file.
+TEST_F(ExFatDestination, NextRunRemovesTheTemporaryFilesOfAKilledRunButNotALiveOne) {
+    WriteManyFilesAndOneLarge();
+    {
+        ChildProcess child({"backup", source, destination, "*.jra", settings});
+        ASSERT_TRUE(LargeCopyUnderWay()) << "the large file's copy never started";
+        child.Kill();
+        child.Wait();
+    }
+    const std::string earlier = destination + "/20261207_101400";
+    fs::rename(stamp, earlier);
+    auto tempFiles = [](const std::string& folder) {
+        std::vector<std::string> names = ListFolder(folder);
+        std::erase_if(names, [](const std::string& name) { return !name.starts_with(".quillmere-"); });
+        return names;
+    };
+    ASSERT_FALSE(tempFiles(earlier).empty()) << "the killed run left no temporary file";
+    // A batch holds back little: the small files finished before the large one stand under
+    // their own names although the run never ended.
+    EXPECT_EQ(ListFolder(earlier).size() - tempFiles(earlier).size(), 500U);
+    EXPECT_EQ(ReadFile(earlier + "/f499.jra"), ReadFile(source + "/f499.jra"));
+    const std::string live = earlier + "/.quillmere-0000beef.tmp";
+    const int liveFd = ::open(live.c_str(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_EQ(::flock(liveFd, LOCK_EX), 0);
+    WriteFile(earlier + "/.quillmere-notes.tmp", "the user's");
+    fs::create_directory(destination + "/other");
+    WriteFile(destination + "/other/.quillmere-00000001.tmp", "not in a stamp folder");
+
+    const ChildResult run = Backup({});
+    ::close(liveFd);
+
+    EXPECT_TRUE(run.prompts.empty()) << Describe(run.prompts);
+    EXPECT_EQ(WholeCopies(stamp, source).size(), 501U);
+    EXPECT_EQ(tempFiles(earlier), (std::vector<std::string>{".quillmere-0000beef.tmp", ".quillmere-notes.tmp"}));
+    EXPECT_TRUE(fs::exists(destination + "/other/.quillmere-00000001.tmp"));
+}
 
 }  // namespace
 }  // namespace quillmere::test

@@ -4,8 +4,9 @@
 //
 //   prompt <TAB> style <TAB> title or "-" <TAB> text, with "\" and line breaks escaped
 //
-// Questions are answered Yes. The exit status is 0 unless the arguments are wrong or (for the
-// settings commands) a write failed.
+// Questions are answered Yes. The exit status is 0 unless the arguments are wrong, (for the
+// settings commands) a write failed, or a stop signal ended the backup (128 + the signal), as
+// in the program.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 
 #include "backup/BackupRun.h"
 #include "platform/SettingsFile.h"
+#include "platform/StopRequest.h"
 #include "platform/SystemOps.h"
 
 namespace {
@@ -103,8 +105,9 @@ int main(int argc, char* argv[]) {
         if (command == "backup" && argc == 6) {
             ChildOps ops(argv[5]);
             InputsWindow window(argv[2], argv[3], argv[4]);
+            StopRequest::InstallSignalHandlers();
             BackupRun(ops, window).Run();
-            return 0;
+            return StopRequest::Requested() ? 128 + StopRequest::Signal() : 0;
         }
         if (command == "write" && argc == 6) {
             SettingsFile(argv[2]).Write(argv[3], argv[4], argv[5]);

@@ -13,6 +13,12 @@
 #       as for anyone. Other users have no such capabilities and run COMMAND as they are.
 #   fault-helper.sh filesize BLOCKS -- COMMAND...
 #       Under a file-size limit of BLOCKS kilobytes, with SIGXFSZ ignored.
+#   fault-helper.sh exfat-mount IMAGE FOLDER
+#       As root: makes IMAGE a 512 MB exFAT volume (sparse), attaches it to a loop device and
+#       mounts it on FOLDER with exfat-fuse, where every process sees it; prints the loop device.
+#       exFAT does not tell upper from lower case, as on most USB sticks.
+#   fault-helper.sh exfat-unmount FOLDER LOOP
+#       Unmounts FOLDER, detaches LOOP and removes the image it was made from.
 #
 # Exit status 77 with "skip: REASON" on stderr means the mechanism is missing on this machine;
 # the tests then report the case as skipped with that reason.
@@ -90,8 +96,31 @@ case "$form" in
         ulimit -f "$blocks" || skip "cannot lower the file-size limit"
         exec "$@"
         ;;
+    exfat-mount)
+        [ $# -eq 2 ] || { echo "usage: $0 exfat-mount IMAGE FOLDER" >&2; exit 2; }
+        image="$1" folder="$2"
+        [ "$(id -u)" -eq 0 ] || skip "mounting an exFAT volume needs root"
+        for tool in mkfs.exfat mount.exfat-fuse losetup; do
+            command -v "$tool" >/dev/null || skip "$tool is not installed (exfatprogs, exfat-fuse)"
+        done
+        truncate -s 512M "$image" && mkfs.exfat "$image" >/dev/null || exit 3
+        # mount.exfat-fuse wants a block device; a plain image file fails "Block device required".
+        # Under a lock: two cases that look for a free loop device at once could pick the same.
+        loop="$(flock /tmp/quillmere-loop.lock losetup -f --show "$image")" || skip "no free loop device"
+        mount.exfat-fuse "$loop" "$folder" >/dev/null 2>&1 || { losetup -d "$loop"; skip "cannot mount exFAT on $folder"; }
+        echo "$loop"
+        ;;
+    exfat-unmount)
+        [ $# -eq 2 ] || { echo "usage: $0 exfat-unmount FOLDER LOOP" >&2; exit 2; }
+        folder="$1" loop="$2"
+        image="$(losetup -n -O BACK-FILE "$loop" 2>/dev/null)"
+        umount "$folder" || umount -l "$folder"
+        losetup -d "$loop"
+        [ -n "$image" ] && rm -f "$image"
+        exit 0
+        ;;
     *)
-        echo "usage: $0 tmpfs|readonly|nocaps|filesize ..." >&2
+        echo "usage: $0 tmpfs|readonly|nocaps|filesize|exfat-mount|exfat-unmount ..." >&2
         exit 2
         ;;
 esac
