@@ -48,6 +48,26 @@ bool FolderExists(PlatformOps& ops, const std::string& path) {
     return false;
 }
 
+FolderLookup LookUpFolder(PlatformOps& ops, const std::string& path) {
+    const bool listed = !path.empty() && path.back() == kPathSeparator;
+    try {
+        if (!ops.FindFirstEntry(path, EntryAttributes::Directory).empty()) {
+            // A listing is only made of a folder. A name found by itself may be a file: only a
+            // folder can be named with "." after it.
+            if (listed || !ops.FindFirstEntry(JoinPath(path, "."), EntryAttributes::Directory).empty()) {
+                return {FolderState::Folder, {}};
+            }
+            return {FolderState::NotFolder, {}};
+        }
+        if (listed && !ops.FindFirstEntry(path + ".", EntryAttributes::Directory).empty()) {
+            return {FolderState::Folder, {}};
+        }
+    } catch (const std::exception& e) {
+        return {FolderState::Unknown, e.what()};
+    }
+    return {FolderState::Missing, {}};
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
     // The separator is ASCII, and no byte of a multi-byte UTF-8 character is ASCII, so the last
     // byte is the separator only when the last character is.

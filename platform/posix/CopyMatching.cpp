@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/NulByte.h"
 #include "platform/SystemFiles.h"
 #include "platform/Wildcard.h"
 #include "platform/posix/FolderSync.h"
@@ -73,6 +74,8 @@ void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pe
 }  // namespace
 
 void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
+    NulByte::Refuse(sourcePattern);
+    NulByte::Refuse(destination);
     const PatternParts parts = Split(sourcePattern);
 
     FileDescriptor target(::open(destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/NulByte.h"
 #include "platform/PlatformOps.h"
 #include "platform/posix/FileDescriptor.h"
 #include "platform/posix/PosixError.h"
@@ -314,6 +315,7 @@ std::filesystem::path SettingsFile::LocationFor(const std::string& app) {
 
 std::string SettingsFile::Read(const std::string& section, const std::string& key,
                                const std::string& defaultValue) const {
+    NulByte::Refuse(m_file.native());
     Document document;
     if (!Load(m_file, document)) return defaultValue;
     const Location location = Find(document, section, key);
@@ -324,6 +326,7 @@ std::string SettingsFile::Read(const std::string& section, const std::string& ke
 
 void SettingsFile::Write(const std::string& section, const std::string& key, const std::string& value) {
     CheckNames(m_file, section, key);
+    NulByte::Refuse(m_file.native());
     const fs::path target = Resolve(m_file);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     MakeFolders(folder);

@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "platform/NulByte.h"
 #include "platform/Wildcard.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/WideText.h"
@@ -238,6 +239,7 @@ void CopyOne(const PatternParts& parts, const Entry& entry, const std::string& d
 
 std::string FindFirstEntry(const std::string& pattern, int attributes) {
     if (pattern.empty()) return {};
+    NulByte::Refuse(pattern);
     const bool withFolders = (attributes & EntryAttributes::Directory) != 0;
     const PatternParts parts = Split(pattern);
 
@@ -265,10 +267,13 @@ std::string FindFirstEntry(const std::string& pattern, int attributes) {
 }
 
 void CreateFolder(const std::string& path) {
+    NulByte::Refuse(path);
     if (!::CreateDirectoryW(LongPath::Of(path).c_str(), nullptr)) throw Win32Error::ForPath(path, ::GetLastError());
 }
 
 void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
+    NulByte::Refuse(sourcePattern);
+    NulByte::Refuse(destination);
     const PatternParts parts = Split(sourcePattern);
 
     const DWORD targetAttributes = ::GetFileAttributesW(LongPath::Of(destination).c_str());

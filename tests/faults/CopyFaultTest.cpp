@@ -9,6 +9,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <climits>
+#include <functional>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -28,6 +31,7 @@ namespace quillmere::test {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 constexpr char kStamp[] = "20261207_101500";  // fault_child's clock
 constexpr char kCopyTitle[] = "ファイルのコピー";
@@ -373,6 +377,74 @@ INSTANTIATE_TEST_SUITE_P(CopyFault, ChangingSource,
                          testing::Values(ChangeCase{"RewrittenInPlace", Change::RewrittenInPlace},
                                          ChangeCase{"Grows", Change::Grows},
                                          ChangeCase{"ReplacedByRename", Change::ReplacedByRename}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Inputs that no run can use: each is refused by its check with one message in the run's title,
+// and nothing is created, replaced or stored. A NUL comes from a damaged settings file (read back
+// whole, NUL and all) or from the clipboard; the system would see only the text before it.
+struct RefusedCase {
+    const char* name;
+    std::function<std::array<std::string, 3>(const std::string& source, const std::string& destination)> inputs;
+    const char* message;  // followed by the text the message names, if any
+    const char* focus;
+};
+
+const std::string kNul(1, '\0');
+
+const RefusedCase kRefusedCases[] = {
+    {"NulInTheSourceFromTheClipboard", [](auto& src, auto& dst) { return std::array{src + kNul + "x", dst, "*.jra"s}; },
+     "コピー元フォルダに使えない文字 (NUL) が含まれています。", "SourceFolder"},
+    {"NulInTheDestinationFromDamagedSettings",
+     [](auto& src, auto& dst) {
+         return std::array{src, SettingsFile(dst + "/../config/Quillmere.conf").Read("LastExec", "DstFolder", ""),
+                           "*.jra"s};
+     },
+     "コピー先フォルダに使えない文字 (NUL) が含まれています。", "DestinationFolder"},
+    {"NulInTheWildcard", [](auto& src, auto& dst) { return std::array{src, dst + "/new", "*.jra" + kNul + "/x"}; },
+     "ファイル種別に使えない文字 (NUL) が含まれています。", "FileType"},
+    {"DestinationIsAFile", [](auto& src, auto& dst) { return std::array{src, dst + "/a.jra", "*.jra"s}; },
+     "コピー先フォルダがフォルダではありません。\n{dst}/a.jra", "DestinationFolder"},
+    {"DestinationNameLongerThanAllowed",
+     [](auto& src, auto& dst) { return std::array{src, dst + "/" + std::string(256, 'n'), "*.jra"s}; },
+     "コピー先フォルダを確かめられません。\n{dst}/" "{256n}: File name too long", "DestinationFolder"},
+    {"DestinationPathLongerThanAllowed",
+     [](auto& src, auto& dst) {
+         std::string path = dst;
+         while (path.size() <= PATH_MAX) path += "/" + std::string(200, 'd');
+         return std::array{src, path, "*.jra"s};
+     },
+     "コピー先フォルダを確かめられません。\n{input}: File name too long", "DestinationFolder"},
+};
+
+class RefusedInput : public CopyFault, public testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(RefusedInput, IsRefusedOnceAndNothingIsCreatedOrStored) {
+    WriteFile(source + "/a.jra", "new odds");
+    WriteFile(destination + "/a.jra", "the user's own file");
+    const std::string stored = "[LastExec]\nDstFolder=" + destination + kNul + "/x\n";
+    fs::create_directory(dir / "config");
+    WriteFile(settings, stored);
+    std::vector<std::string> log;
+    RealFilesPlatform ops(log, settings);
+    ops.fixedTime = LocalTime{2026, 12, 7, 10, 15, 0};
+    FakeWindow window(log);
+    window.inputs = GetParam().inputs(source, destination);
+    ASSERT_FALSE(window.inputs[1].empty());
+
+    BackupRun(ops, window).Run();
+
+    std::string message = GetParam().message;
+    for (const auto& [name, text] : {std::pair{"{dst}"s, destination}, std::pair{"{256n}"s, std::string(256, 'n')},
+                                     std::pair{"{input}"s, window.inputs[1]}}) {
+        if (const auto at = message.find(name); at != std::string::npos) message.replace(at, name.size(), text);
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{"prompt 48 [バックアップ] " + message, "focus "s + GetParam().focus}));
+    EXPECT_EQ(ListFolder(destination), std::vector<std::string>{"a.jra"});
+    EXPECT_EQ(ReadFile(destination + "/a.jra"), "the user's own file");
+    EXPECT_EQ(ReadFile(settings), stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, RefusedInput, testing::ValuesIn(kRefusedCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
