@@ -21,6 +21,7 @@
 #include "backup/BackupRun.h"
 #include "backup/FileModule.h"
 #include "platform/SettingsFile.h"
+#include "platform/posix/FileDescriptor.h"
 #include "tests/BoundSocket.h"
 #include "tests/FakeWindow.h"
 #include "tests/RealFilesPlatform.h"
@@ -446,6 +447,39 @@ TEST_P(RefusedInput, IsRefusedOnceAndNothingIsCreatedOrStored) {
 
 INSTANTIATE_TEST_SUITE_P(CopyFault, RefusedInput, testing::ValuesIn(kRefusedCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A sparse file keeps its holes: the copy of a 2 GiB file holding three short runs of data takes
+// a few blocks, not 2 GiB of the destination (and the time to write them).
+TEST_F(CopyFault, SparseSourceKeepsItsHolesInTheCopy) {
+    constexpr off_t kSize = off_t{2} << 30;
+    const std::vector<std::pair<off_t, std::string>> runs = {
+        {0, "head"}, {off_t{1} << 30, "middle of the file"}, {kSize - 4, "tail"}};
+    const std::string file = source + "/sparse.jra";
+    {
+        const FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+        ASSERT_EQ(::ftruncate(fd.Get(), kSize), 0);
+        for (const auto& [at, text] : runs) ASSERT_EQ(::pwrite(fd.Get(), text.data(), text.size(), at), ssize_t(text.size()));
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    ASSERT_LT(st.st_blocks * 512, off_t{1} << 20) << "the test folder's file system keeps no holes";
+
+    const ChildResult run = RunChild({}, {"backup", source, destination, "*.jra", settings}, std::chrono::seconds(60));
+
+    EXPECT_TRUE(run.prompts.empty()) << Describe(run.prompts);
+    const std::string copy = stamp + "/sparse.jra";
+    ASSERT_EQ(::stat(copy.c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, kSize);
+    EXPECT_LT(st.st_blocks * 512, off_t{1} << 20) << "the holes were written out as zeros";
+    const FileDescriptor fd(::open(copy.c_str(), O_RDONLY | O_CLOEXEC));
+    for (const auto& [at, text] : runs) {
+        std::string read(text.size() + 8, 'x');
+        const ssize_t got = ::pread(fd.Get(), read.data(), read.size(), at);
+        read.resize(static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        const std::string expected = at + off_t(text.size()) == kSize ? text : text + std::string(8, '\0');
+        EXPECT_EQ(read, expected) << "at " << at;
+    }
+}
 
 }  // namespace
 }  // namespace quillmere::test
