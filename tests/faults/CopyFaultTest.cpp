@@ -293,6 +293,8 @@ bool IsOneMoment(const std::string& content) {
 TEST_P(ChangingSource, CopyIsOneWholeVersionOrAReportedFailure) {
     const std::string file = source + "/big.jra";
     WriteFile(file, Version(0));
+    WriteFile(source + "/.v1", Version(1));
+    WriteFile(source + "/.v2", Version(2));
     std::atomic<bool> stop{false};
     std::atomic<unsigned> changes{0};
     using Clock = std::chrono::steady_clock;
@@ -325,7 +327,14 @@ TEST_P(ChangingSource, CopyIsOneWholeVersionOrAReportedFailure) {
                     break;
                 }
                 case Change::ReplacedByRename:
-                    WriteFile(source + "/.next", Version(v));
+                    // For a moment only: two versions written beforehand take turns under the
+                    // name, so a rename lands within every copy made during the moment.
+                    if (GetParam().settles) {
+                        fs::create_hard_link(source + (v % 2 ? "/.v1" : "/.v2"), source + "/.next");
+                        std::this_thread::sleep_for(std::chrono::microseconds(200));
+                    } else {
+                        WriteFile(source + "/.next", Version(v));
+                    }
                     fs::rename(source + "/.next", file);
                     ++changes;
                     break;
