@@ -130,9 +130,9 @@ TEST_F(BackupEndToEnd, DestinationThatIsAFileIsRefusedOnce) {
 
     BackupRun(ops, window).Run();
 
-    EXPECT_EQ(log, (std::vector<std::string>{"prompt 48 [バックアップ] コピー先フォルダがフォルダではありません。\n" +
-                                                 destination,
-                                             "focus DestinationFolder"}));
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "prompt 48 [バックアップ] コピー先フォルダがフォルダではありません。\n" + destination,
+                       "focus DestinationFolder"}));
     EXPECT_EQ(ReadFile(destination), "a file, not a folder");
     EXPECT_EQ(Stored("DstFolder"), "<absent>");
 }

@@ -127,7 +127,8 @@ TEST(SystemFiles, CreateFolderCreatesExactlyOne) {
 
     // The system would see only the text before a NUL, and create "missing".
     const std::string cut = dir / std::string("missing\0/child", 14);
-    EXPECT_EQ(FailureOf([&] { SystemFiles::CreateFolder(cut); }), dir / "missing\\0/child: パスに NUL 文字が含まれています");
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CreateFolder(cut); }),
+              dir / "missing\\0/child: パスに NUL 文字が含まれています");
     EXPECT_FALSE(fs::exists(dir.Path() / "missing"));
 }
 

@@ -35,8 +35,8 @@ off_t CopyRange(int in, int out, off_t offset, off_t end, CopyContext& context, 
     off_t inAt = offset;
     off_t outAt = offset;
     while (inAt < end) {
-        const ssize_t moved =
-            ::copy_file_range(in, &inAt, out, &outAt, static_cast<std::size_t>(std::min<off_t>(end - inAt, 1 << 30)), 0);
+        const ssize_t moved = ::copy_file_range(in, &inAt, out, &outAt,
+                                                static_cast<std::size_t>(std::min<off_t>(end - inAt, 1 << 30)), 0);
         if (moved > 0) continue;
         if (moved == 0) return inAt;
         if (errno == EINTR) continue;
@@ -53,7 +53,8 @@ off_t CopyRange(int in, int out, off_t offset, off_t end, CopyContext& context, 
         }
         if (got == 0) return inAt;
         for (ssize_t done = 0; done < got;) {
-            const ssize_t written = ::pwrite(out, buffer.data() + done, static_cast<std::size_t>(got - done), inAt + done);
+            const ssize_t written =
+                ::pwrite(out, buffer.data() + done, static_cast<std::size_t>(got - done), inAt + done);
             if (written < 0 && errno == EINTR) continue;
             if (written <= 0) throw PosixError::ForPath(paths.Target(), written < 0 ? errno : ENOSPC);
             done += written;

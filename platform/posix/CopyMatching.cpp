@@ -1,8 +1,8 @@
 // The never-torn copy of every matching file: each copy is written under a temporary name and
 // renamed into place only when its data is durable.
 #include <fcntl.h>
-#include <time.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <string>

@@ -244,7 +244,9 @@ void CopyOne(const PatternParts& parts, const Entry& entry, const std::string& d
              std::vector<char>& buffer) {
     constexpr int kTries = 4;
     for (int attempt = 1; !TryCopyOne(parts, entry, destination, overwrite, buffer); ++attempt) {
-        if (attempt == kTries) throw Win32Error::ForPath(parts.prefix + entry.name, "コピー中にファイルが変更されました");
+        if (attempt == kTries) {
+            throw Win32Error::ForPath(parts.prefix + entry.name, "コピー中にファイルが変更されました");
+        }
         ::Sleep(200);
     }
 }

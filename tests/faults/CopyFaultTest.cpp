@@ -10,11 +10,11 @@
 
 #include <algorithm>
 #include <array>
-#include <climits>
-#include <functional>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <thread>
 
@@ -417,7 +417,10 @@ struct RefusedCase {
 const std::string kNul(1, '\0');
 
 const RefusedCase kRefusedCases[] = {
-    {"NulInTheSourceFromTheClipboard", [](auto& src, auto& dst) { return std::array{src + kNul + "x", dst, "*.jra"s}; },
+    {"NulInTheSourceFromTheClipboard",
+     [](auto& src, auto& dst) {
+         return std::array{src + kNul + "x", dst, "*.jra"s};
+     },
      "コピー元フォルダに使えない文字 (NUL) が含まれています。", "SourceFolder"},
     {"NulInTheDestinationFromDamagedSettings",
      [](auto& src, auto& dst) {
@@ -425,13 +428,23 @@ const RefusedCase kRefusedCases[] = {
                            "*.jra"s};
      },
      "コピー先フォルダに使えない文字 (NUL) が含まれています。", "DestinationFolder"},
-    {"NulInTheWildcard", [](auto& src, auto& dst) { return std::array{src, dst + "/new", "*.jra" + kNul + "/x"}; },
+    {"NulInTheWildcard",
+     [](auto& src, auto& dst) {
+         return std::array{src, dst + "/new", "*.jra" + kNul + "/x"};
+     },
      "ファイル種別に使えない文字 (NUL) が含まれています。", "FileType"},
-    {"DestinationIsAFile", [](auto& src, auto& dst) { return std::array{src, dst + "/a.jra", "*.jra"s}; },
+    {"DestinationIsAFile",
+     [](auto& src, auto& dst) {
+         return std::array{src, dst + "/a.jra", "*.jra"s};
+     },
      "コピー先フォルダがフォルダではありません。\n{dst}/a.jra", "DestinationFolder"},
     {"DestinationNameLongerThanAllowed",
-     [](auto& src, auto& dst) { return std::array{src, dst + "/" + std::string(256, 'n'), "*.jra"s}; },
-     "コピー先フォルダを確かめられません。\n{dst}/" "{256n}: File name too long", "DestinationFolder"},
+     [](auto& src, auto& dst) {
+         return std::array{src, dst + "/" + std::string(256, 'n'), "*.jra"s};
+     },
+     "コピー先フォルダを確かめられません。\n{dst}/"
+     "{256n}: File name too long",
+     "DestinationFolder"},
     {"DestinationPathLongerThanAllowed",
      [](auto& src, auto& dst) {
          std::string path = dst;
@@ -482,7 +495,8 @@ TEST_F(CopyFault, SparseSourceKeepsItsHolesInTheCopy) {
     {
         const FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
         ASSERT_EQ(::ftruncate(fd.Get(), kSize), 0);
-        for (const auto& [at, text] : runs) ASSERT_EQ(::pwrite(fd.Get(), text.data(), text.size(), at), ssize_t(text.size()));
+        for (const auto& [at, text] : runs)
+            ASSERT_EQ(::pwrite(fd.Get(), text.data(), text.size(), at), ssize_t(text.size()));
     }
     struct stat st {};
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
