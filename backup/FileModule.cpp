@@ -59,8 +59,13 @@ FolderLookup LookUpFolder(PlatformOps& ops, const std::string& path) {
             }
             return {FolderState::NotFolder, {}};
         }
-        if (listed && !ops.FindFirstEntry(path + ".", EntryAttributes::Directory).empty()) {
-            return {FolderState::Folder, {}};
+        if (listed) {
+            if (!ops.FindFirstEntry(path + ".", EntryAttributes::Directory).empty()) return {FolderState::Folder, {}};
+            // "file/" lists nothing and names no folder, but something stands at "file".
+            const std::string bare = path.substr(0, path.find_last_not_of(kPathSeparator) + 1);
+            if (!bare.empty() && !ops.FindFirstEntry(bare, EntryAttributes::Directory).empty()) {
+                return {FolderState::NotFolder, {}};
+            }
         }
     } catch (const std::exception& e) {
         return {FolderState::Unknown, e.what()};

@@ -14,7 +14,6 @@
 #include <chrono>
 #include <climits>
 #include <filesystem>
-#include <functional>
 #include <set>
 #include <thread>
 
@@ -409,8 +408,8 @@ INSTANTIATE_TEST_SUITE_P(CopyFault, ChangingSource,
 // whole, NUL and all) or from the clipboard; the system would see only the text before it.
 struct RefusedCase {
     const char* name;
-    std::function<std::array<std::string, 3>(const std::string& source, const std::string& destination)> inputs;
-    const char* message;  // followed by the text the message names, if any
+    std::array<std::string, 3> inputs;  // source, destination, wildcard; with the words of Expand
+    std::string message;
     const char* focus;
 };
 
@@ -418,43 +417,57 @@ const std::string kNul(1, '\0');
 
 const RefusedCase kRefusedCases[] = {
     {"NulInTheSourceFromTheClipboard",
-     [](auto& src, auto& dst) {
-         return std::array{src + kNul + "x", dst, "*.jra"s};
-     },
-     "コピー元フォルダに使えない文字 (NUL) が含まれています。", "SourceFolder"},
+     {"{src}" + kNul + "x", "{dst}", "*.jra"},
+     "コピー元フォルダに使えない文字 (NUL) が含まれています。",
+     "SourceFolder"},
     {"NulInTheDestinationFromDamagedSettings",
-     [](auto& src, auto& dst) {
-         return std::array{src, SettingsFile(dst + "/../config/Quillmere.conf").Read("LastExec", "DstFolder", ""),
-                           "*.jra"s};
-     },
-     "コピー先フォルダに使えない文字 (NUL) が含まれています。", "DestinationFolder"},
+     {"{src}", "{stored}", "*.jra"},
+     "コピー先フォルダに使えない文字 (NUL) が含まれています。",
+     "DestinationFolder"},
     {"NulInTheWildcard",
-     [](auto& src, auto& dst) {
-         return std::array{src, dst + "/new", "*.jra" + kNul + "/x"};
-     },
-     "ファイル種別に使えない文字 (NUL) が含まれています。", "FileType"},
+     {"{src}", "{dst}/new", "*.jra" + kNul + "/x"},
+     "ファイル種別に使えない文字 (NUL) が含まれています。",
+     "FileType"},
     {"DestinationIsAFile",
-     [](auto& src, auto& dst) {
-         return std::array{src, dst + "/a.jra", "*.jra"s};
-     },
-     "コピー先フォルダがフォルダではありません。\n{dst}/a.jra", "DestinationFolder"},
+     {"{src}", "{dst}/a.jra", "*.jra"},
+     "コピー先フォルダがフォルダではありません。\n{dst}/a.jra",
+     "DestinationFolder"},
+    {"DestinationIsAFileWithASeparator",
+     {"{src}", "{dst}/a.jra/", "*.jra"},
+     "コピー先フォルダがフォルダではありません。\n{dst}/a.jra/",
+     "DestinationFolder"},
     {"DestinationNameLongerThanAllowed",
-     [](auto& src, auto& dst) {
-         return std::array{src, dst + "/" + std::string(256, 'n'), "*.jra"s};
-     },
-     "コピー先フォルダを確かめられません。\n{dst}/"
-     "{256n}: File name too long",
+     {"{src}", "{dst}/{256n}", "*.jra"},
+     "コピー先フォルダを確かめられません。\n{dst}/{256n}: File name too long",
      "DestinationFolder"},
     {"DestinationPathLongerThanAllowed",
-     [](auto& src, auto& dst) {
-         std::string path = dst;
-         while (path.size() <= PATH_MAX) path += "/" + std::string(200, 'd');
-         return std::array{src, path, "*.jra"s};
-     },
-     "コピー先フォルダを確かめられません。\n{input}: File name too long", "DestinationFolder"},
+     {"{src}", "{long}", "*.jra"},
+     "コピー先フォルダを確かめられません。\n{long}: File name too long",
+     "DestinationFolder"},
 };
 
-class RefusedInput : public CopyFault, public testing::WithParamInterface<RefusedCase> {};
+class RefusedInput : public CopyFault, public testing::WithParamInterface<RefusedCase> {
+protected:
+    // {src} and {dst}: the two folders; {stored}: the destination as the damaged settings file
+    // holds it, NUL and all; {256n}: a name one byte longer than allowed; {long}: a path longer
+    // than PATH_MAX.
+    std::string Expand(std::string text) const {
+        std::string tooLong = destination;
+        while (tooLong.size() <= PATH_MAX) tooLong += "/" + std::string(200, 'd');
+        const std::pair<std::string, std::string> words[] = {
+            {"{src}", source},
+            {"{dst}", destination},
+            {"{stored}", SettingsFile(settings).Read("LastExec", "DstFolder", "")},
+            {"{256n}", std::string(256, 'n')},
+            {"{long}", tooLong}};
+        for (const auto& [word, value] : words) {
+            for (auto at = text.find(word); at != std::string::npos; at = text.find(word, at + value.size())) {
+                text.replace(at, word.size(), value);
+            }
+        }
+        return text;
+    }
+};
 
 TEST_P(RefusedInput, IsRefusedOnceAndNothingIsCreatedOrStored) {
     WriteFile(source + "/a.jra", "new odds");
@@ -466,17 +479,12 @@ TEST_P(RefusedInput, IsRefusedOnceAndNothingIsCreatedOrStored) {
     RealFilesPlatform ops(log, settings);
     ops.fixedTime = LocalTime{2026, 12, 7, 10, 15, 0};
     FakeWindow window(log);
-    window.inputs = GetParam().inputs(source, destination);
-    ASSERT_FALSE(window.inputs[1].empty());
+    for (int i = 0; i < 3; ++i) window.inputs[i] = Expand(GetParam().inputs[i]);
 
     BackupRun(ops, window).Run();
 
-    std::string message = GetParam().message;
-    for (const auto& [name, text] : {std::pair{"{dst}"s, destination}, std::pair{"{256n}"s, std::string(256, 'n')},
-                                     std::pair{"{input}"s, window.inputs[1]}}) {
-        if (const auto at = message.find(name); at != std::string::npos) message.replace(at, name.size(), text);
-    }
-    EXPECT_EQ(log, (std::vector<std::string>{"prompt 48 [バックアップ] " + message, "focus "s + GetParam().focus}));
+    EXPECT_EQ(log, (std::vector<std::string>{"prompt 48 [バックアップ] " + Expand(GetParam().message),
+                                             "focus "s + GetParam().focus}));
     EXPECT_EQ(ListFolder(destination), std::vector<std::string>{"a.jra"});
     EXPECT_EQ(ReadFile(destination + "/a.jra"), "the user's own file");
     EXPECT_EQ(ReadFile(settings), stored);
