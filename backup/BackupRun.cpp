@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "backup/FileModule.h"
+#include "platform/NulByte.h"
 #include "settings/SettingsLayout.h"
 
 namespace quillmere {
@@ -16,6 +17,11 @@ constexpr char kCreateDestination[] = "コピー先フォルダが存在しま�
 constexpr char kNoFileType[] = "ファイル種別が指定されていません。";
 constexpr char kNoMatchingFile[] = "コピー元フォルダに該当ファイルが存在しません。";
 constexpr char kNoStamp[] = "現在の日時からフォルダ名を作れません。時計の設定を確かめてください。";
+constexpr char kSourceHasNul[] = "コピー元フォルダに使えない文字 (NUL) が含まれています。";
+constexpr char kDestinationHasNul[] = "コピー先フォルダに使えない文字 (NUL) が含まれています。";
+constexpr char kFileTypeHasNul[] = "ファイル種別に使えない文字 (NUL) が含まれています。";
+constexpr char kDestinationNotFolder[] = "コピー先フォルダがフォルダではありません。\n";
+constexpr char kDestinationUnknown[] = "コピー先フォルダを確かめられません。\n";
 constexpr char kSettingsNotSaved[] = "入力内容を保存できませんでした。";
 
 // Only ASCII spaces are removed: a tab or an ideographic space may be part of a real name.
@@ -47,17 +53,35 @@ void BackupRun::ShowFailure(const std::string& description) {
 
 // The checks run in this order so that the user is told about the first missing input in the
 // order of the window's rows, and so that the question about creating the destination comes up
-// only once the source is known to exist. Each check reads its inputs afresh.
+// only once the source is known to exist. Each check reads its inputs afresh. An input holding a
+// NUL (pasted, or read from a damaged settings file) is refused before any of them reaches the
+// system, which would see only the text before the NUL: all three are checked before the first
+// search, so a refused run has created nothing.
 bool BackupRun::CheckInputs() {
-    auto refuse = [this](const char* message, BackupInput focus) {
+    auto refuse = [this](const std::string& message, BackupInput focus) {
         m_ops.ShowPrompt(message, PromptStyle::OkExclamation, kTitle);
         m_window.FocusInput(focus);
         return false;
     };
     if (GetSrcFolder().empty()) return refuse(kNoSource, BackupInput::SourceFolder);
+    if (NulByte::In(GetSrcFolder())) return refuse(kSourceHasNul, BackupInput::SourceFolder);
     if (GetDstFolder().empty()) return refuse(kNoDestination, BackupInput::DestinationFolder);
+    if (NulByte::In(GetDstFolder())) return refuse(kDestinationHasNul, BackupInput::DestinationFolder);
+    if (NulByte::In(GetFileType())) return refuse(kFileTypeHasNul, BackupInput::FileType);
     if (!FileModule::FolderExists(m_ops, GetSrcFolder())) return refuse(kSourceMissing, BackupInput::SourceFolder);
-    if (!FileModule::FolderExists(m_ops, GetDstFolder())) {
+
+    // Only a destination the system says is not there is offered for creation. One that is a
+    // file, or one the search cannot look at (a name longer than the system allows, a folder that
+    // may not be searched), would only fail again at every step of the run: it is refused with
+    // one message, before anything is created.
+    const FileModule::FolderLookup destination = FileModule::LookUpFolder(m_ops, GetDstFolder());
+    if (destination.state == FileModule::FolderState::NotFolder) {
+        return refuse(kDestinationNotFolder + GetDstFolder(), BackupInput::DestinationFolder);
+    }
+    if (destination.state == FileModule::FolderState::Unknown) {
+        return refuse(kDestinationUnknown + destination.failure, BackupInput::DestinationFolder);
+    }
+    if (destination.state == FileModule::FolderState::Missing) {
         if (m_ops.ShowPrompt(kCreateDestination, PromptStyle::YesNoQuestion, kTitle) != PromptAnswer::Yes) {
             m_window.FocusInput(BackupInput::DestinationFolder);
             return false;

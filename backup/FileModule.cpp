@@ -49,6 +49,31 @@ bool FolderExists(PlatformOps& ops, const std::string& path) {
     return false;
 }
 
+FolderLookup LookUpFolder(PlatformOps& ops, const std::string& path) {
+    const bool listed = !path.empty() && path.back() == kPathSeparator;
+    try {
+        if (!ops.FindFirstEntry(path, EntryAttributes::Directory).empty()) {
+            // A listing is only made of a folder. A name found by itself may be a file: only a
+            // folder can be named with "." after it.
+            if (listed || !ops.FindFirstEntry(JoinPath(path, "."), EntryAttributes::Directory).empty()) {
+                return {FolderState::Folder, {}};
+            }
+            return {FolderState::NotFolder, {}};
+        }
+        if (listed) {
+            if (!ops.FindFirstEntry(path + ".", EntryAttributes::Directory).empty()) return {FolderState::Folder, {}};
+            // "file/" lists nothing and names no folder, but something stands at "file".
+            const std::string bare = path.substr(0, path.find_last_not_of(kPathSeparator) + 1);
+            if (!bare.empty() && !ops.FindFirstEntry(bare, EntryAttributes::Directory).empty()) {
+                return {FolderState::NotFolder, {}};
+            }
+        }
+    } catch (const std::exception& e) {
+        return {FolderState::Unknown, e.what()};
+    }
+    return {FolderState::Missing, {}};
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
     // The separator is ASCII, and no byte of a multi-byte UTF-8 character is ASCII, so the last
     // byte is the separator only when the last character is.

@@ -18,6 +18,18 @@ namespace quillmere::FileModule {
 // search shows its reason in a box titled "Quillmere" and answers false.
 bool FolderExists(PlatformOps& ops, const std::string& path);
 
+// What a destination path names. Unknown: the search itself failed (a name longer than the
+// system allows, a folder that may not be searched); failure then holds its description.
+enum class FolderState { Folder, NotFolder, Missing, Unknown };
+struct FolderLookup {
+    FolderState state;
+    std::string failure;
+};
+
+// Looks the path up as FolderExists does, but tells a folder from a file or anything else found
+// under that name, and a failing search from a missing folder. Shows nothing.
+FolderLookup LookUpFolder(PlatformOps& ops, const std::string& path);
+
 // The folder, the separator unless the folder already ends in it, then the name. Only the
 // platform's own separator counts.
 std::string JoinPath(const std::string& folder, const std::string& name);

@@ -25,6 +25,10 @@ void CopyTracker::FileDone() {
     ++m_state.filesDone;
 }
 
+void CopyTracker::CheckStop() {
+    if (m_monitor.StopRequested()) throw CopyStopped(m_destination, m_state.filesDone);
+}
+
 void CopyTracker::Finish() {
     m_state.currentFile.clear();
     m_state.filesTotal = m_state.filesDone;
@@ -37,7 +41,7 @@ void CopyTracker::ReportAndCheck() {
     // A file that grew since it was counted must not take the bar past its end.
     if (m_state.bytesDone > m_state.bytesTotal) m_state.bytesTotal = m_state.bytesDone;
     m_monitor.Report(m_state);
-    if (m_monitor.StopRequested()) throw CopyStopped(m_destination, m_state.filesDone);
+    CheckStop();
 }
 
 }  // namespace quillmere

@@ -21,6 +21,8 @@ public:
     // Reports now and then. Throws CopyStopped when a stop was asked for.
     void Moved(std::uint64_t bytes);
     void FileDone();
+    // Throws CopyStopped when a stop was asked for (between tries of a changing file).
+    void CheckStop();
     // The last report: every file done.
     void Finish();
 

@@ -26,6 +26,7 @@ struct RunCase {
 void SourceAndDestinationExist(FakePlatform& ops) {
     ops.Find("/src", 16, "src");
     ops.Find("/dst", 16, "dst");
+    ops.Find("/dst/.", 16, ".");
 }
 
 void EverythingThere(FakePlatform& ops) {
@@ -56,7 +57,8 @@ Log Join(Log head, const Log& tail) {
     return head;
 }
 
-const Log kChecksPass = {"find /src 16", "find /dst 16", "find /src/*.jra 0"};
+const Log kChecksPass = {"find /src 16", "find /dst 16", "find /dst/. 16", "find /src/*.jra 0"};
+const std::string kNul(1, '\0');
 
 const RunCase kRunCases[] = {
     {"BothFoldersEmptyReportsTheSourceOnly",
@@ -130,24 +132,54 @@ const RunCase kRunCases[] = {
     {"EmptyFileTypeIsReportedAfterTheFolders",
      {"/src", "/dst", ""},
      SourceAndDestinationExist,
-     {"find /src 16", "find /dst 16", "prompt 48 [バックアップ] ファイル種別が指定されていません。", "focus FileType"}},
+     {"find /src 16", "find /dst 16", "find /dst/. 16", "prompt 48 [バックアップ] ファイル種別が指定されていません。",
+      "focus FileType"}},
     {"NoMatchingFileStopsTheRun",
      {"/src", "/dst", "*.jra"},
      SourceAndDestinationExist,
-     {"find /src 16", "find /dst 16", "find /src/*.jra 0",
-      "prompt 48 [バックアップ] コピー元フォルダに該当ファイルが存在しません。", "focus FileType"}},
+     Join(kChecksPass, {"prompt 48 [バックアップ] コピー元フォルダに該当ファイルが存在しません。", "focus FileType"})},
     {"FailingFileSearchIsShownAsItsReasonNotAsNoMatch",
      {"/src", "/dst", "*.jra"},
      [](FakePlatform& ops) {
          SourceAndDestinationExist(ops);
          ops.failures["find /src/*.jra 0"] = "/src: Permission denied";
      },
-     {"find /src 16", "find /dst 16", "find /src/*.jra 0", "prompt 0 [-] /src: Permission denied", "focus FileType"}},
+     Join(kChecksPass, {"prompt 0 [-] /src: Permission denied", "focus FileType"})},
     {"FailingSourceSearchIsShownThenTheSourceCountsAsMissing",
      {"/src", "/dst", "*.jra"},
      [](FakePlatform& ops) { ops.failures["find /src 16"] = "/src: Input/output error"; },
      {"find /src 16", "prompt 0 [-] /src: Input/output error",
       "prompt 48 [バックアップ] コピー元フォルダが存在しません。", "focus SourceFolder"}},
+    // A NUL would cut the path short at the system; no search is made with it, nothing stored.
+    {"NulInTheSourceIsRefused",
+     {"/src" + kNul + "x", "/dst", "*.jra"},
+     EverythingThere,
+     {"prompt 48 [バックアップ] コピー元フォルダに使えない文字 (NUL) が含まれています。", "focus SourceFolder"}},
+    {"NulInTheDestinationIsRefused",
+     {"/src", "/dst" + kNul + "/x", "*.jra"},
+     EverythingThere,
+     {"prompt 48 [バックアップ] コピー先フォルダに使えない文字 (NUL) が含まれています。", "focus DestinationFolder"}},
+    {"NulInTheFileTypeIsRefusedBeforeTheDestinationCouldBeCreated",
+     {"/src", "/dst", "*.jra" + kNul + "x"},
+     DestinationMissing,
+     {"prompt 48 [バックアップ] ファイル種別に使えない文字 (NUL) が含まれています。", "focus FileType"}},
+    {"DestinationThatIsAFileIsRefusedOnceBeforeAnythingIsCreated",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         DestinationMissing(ops);
+         ops.Find("/dst", 16, "dst");
+     },
+     {"find /src 16", "find /dst 16", "find /dst/. 16",
+      "prompt 48 [バックアップ] コピー先フォルダがフォルダではありません。\n/dst", "focus DestinationFolder"}},
+    {"DestinationTheSearchCannotLookAtIsNotOfferedForCreation",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         DestinationMissing(ops);
+         ops.failures["find /dst 16"] = "/dst: File name too long";
+     },
+     {"find /src 16", "find /dst 16",
+      "prompt 48 [バックアップ] コピー先フォルダを確かめられません。\n/dst: File name too long",
+      "focus DestinationFolder"}},
     {"CompleteRunShowsNoMessage", {"/src", "/dst", "*.jra"}, EverythingThere, Join(kChecksPass, RunAfterChecks())},
     {"SpacesAroundInputsAreIgnoredEverywhere",
      {"  /src ", " /dst  ", "  *.jra  "},
@@ -263,9 +295,10 @@ TEST(BackupRun, OnlyAsciiSpacesAreTrimmed) {
     // An ideographic space and a tab may belong to a real folder name; they are kept.
     const std::string source = "\t/src\xE3\x80\x80";
     ops.Find(source, 16, "src");
-    ops.Find("/dst", 16, "dst");
+    ops.Find(Native("/dst"), 16, "dst");
+    ops.Find(Native("/dst/."), 16, ".");
     ops.Find(source + Native("/*.jra"), 0, "a.jra");
-    window.inputs = {" " + source + " ", "/dst", "*.jra"};
+    window.inputs = {" " + source + " ", Native("/dst"), "*.jra"};
 
     BackupRun(ops, window).Run();
 

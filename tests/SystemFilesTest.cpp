@@ -124,6 +124,12 @@ TEST(SystemFiles, CreateFolderCreatesExactlyOne) {
     const std::string nested = dir / "missing/child";
     EXPECT_EQ(FailureOf([&] { SystemFiles::CreateFolder(nested); }), nested + ": No such file or directory");
     EXPECT_FALSE(fs::exists(dir.Path() / "missing"));
+
+    // The system would see only the text before a NUL, and create "missing".
+    const std::string cut = dir / std::string("missing\0/child", 14);
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CreateFolder(cut); }),
+              dir / "missing\\0/child: パスに NUL 文字が含まれています");
+    EXPECT_FALSE(fs::exists(dir.Path() / "missing"));
 }
 
 TEST(SystemFiles, CreatingAnExistingFolderFails) {
@@ -335,6 +341,11 @@ TEST_F(CopyTest, MissingDestinationFailsWithItsPath) {
     EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(source + "/*.jra", missing, true); }),
               missing + ": No such file or directory");
     EXPECT_FALSE(fs::exists(missing));
+    // Cut at its NUL, this destination would be the source folder's parent.
+    const std::string cut = dir.Path().string() + std::string("\0/x", 3);
+    EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(source + "/*.jra", cut, true); }),
+              dir.Path().string() + "\\0/x: パスに NUL 文字が含まれています");
+    EXPECT_FALSE(fs::exists(dir.Path() / "a.jra"));
 }
 
 TEST_F(CopyTest, DestinationThatIsAFileFails) {

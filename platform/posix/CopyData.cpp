@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/posix/PosixError.h"
@@ -27,6 +28,79 @@ void WriteAll(int out, const char* data, std::size_t size, const CopyPaths& path
     }
 }
 
+// Copies the bytes in [offset, end) to the same offsets of out, by the kernel where it can and
+// by pread/pwrite from where it cannot. Answers the offset reached: end, or less when the source
+// ended early (it shrank; the check after the copy reports that).
+off_t CopyRange(int in, int out, off_t offset, off_t end, CopyContext& context, const CopyPaths& paths) {
+    off_t inAt = offset;
+    off_t outAt = offset;
+    while (inAt < end) {
+        const ssize_t moved = ::copy_file_range(in, &inAt, out, &outAt,
+                                                static_cast<std::size_t>(std::min<off_t>(end - inAt, 16 << 20)), 0);
+        if (moved > 0) {
+            if (context.progress) context.progress->Moved(static_cast<std::uint64_t>(moved));
+            continue;
+        }
+        if (moved == 0) return inAt;
+        if (errno == EINTR) continue;
+        break;
+    }
+    std::vector<char>& buffer = context.buffer;
+    if (buffer.empty()) buffer.resize(std::size_t{1} << 20);
+    while (inAt < end) {
+        const auto wanted = static_cast<std::size_t>(std::min<off_t>(end - inAt, static_cast<off_t>(buffer.size())));
+        const ssize_t got = ::pread(in, buffer.data(), wanted, inAt);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw PosixError::ForPath(paths.Source(), errno);
+        }
+        if (got == 0) return inAt;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t written =
+                ::pwrite(out, buffer.data() + done, static_cast<std::size_t>(got - done), inAt + done);
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) throw PosixError::ForPath(paths.Target(), written < 0 ? errno : ENOSPC);
+            done += written;
+        }
+        inAt += got;
+        if (context.progress) context.progress->Moved(static_cast<std::uint64_t>(got));
+    }
+    return inAt;
+}
+
+// A file with holes (st_blocks short of its size) is copied extent by extent, so its holes stay
+// holes in the copy: a 2 GiB file with a few blocks of data takes a few blocks, not 2 GiB, and
+// no time. Answers the size copied, or -1 when the file has no holes or the file system cannot
+// tell where they are; the dense copy then does the work.
+off_t CopySparse(int in, int out, off_t expectedSize, CopyContext& context, const CopyPaths& paths) {
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || st.st_blocks * 512 >= st.st_size) return -1;
+    off_t at = 0;
+    while (at < expectedSize) {
+        const off_t data = ::lseek(in, at, SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO) break;  // nothing but a hole up to the end
+            if (at == 0 && (errno == EINVAL || errno == EOPNOTSUPP)) return -1;
+            throw PosixError::ForPath(paths.Source(), errno);
+        }
+        if (data >= expectedSize) break;
+        off_t hole = ::lseek(in, data, SEEK_HOLE);
+        if (hole < 0) throw PosixError::ForPath(paths.Source(), errno);
+        // Data added beyond the size known at the start is not copied; the check after the copy
+        // sees the change.
+        hole = std::min(hole, expectedSize);
+        // A hole counts as copied the moment it is passed.
+        if (context.progress) context.progress->Moved(static_cast<std::uint64_t>(data - at));
+        const off_t reached = CopyRange(in, out, data, hole, context, paths);
+        if (reached < hole) return reached;
+        at = hole;
+    }
+    // The last hole has no data to write; the size makes it.
+    if (::ftruncate(out, expectedSize) != 0) throw PosixError::ForPath(paths.Target(), errno);
+    if (context.progress && at < expectedSize) context.progress->Moved(static_cast<std::uint64_t>(expectedSize - at));
+    return expectedSize;
+}
+
 }  // namespace
 
 // Moves the data from in to out and answers the number of bytes moved. The kernel does the work
@@ -45,6 +119,9 @@ off_t CopyData(int in, int out, off_t expectedSize, CopyContext& context, const 
         // These say the two folders cannot share blocks at all; any other error may be this
         // file's alone.
         if (errno == EOPNOTSUPP || errno == ENOTTY || errno == EXDEV || errno == ENOSYS) context.mayClone = false;
+    }
+    if (expectedSize > 0) {
+        if (const off_t copied = CopySparse(in, out, expectedSize, context, paths); copied >= 0) return copied;
     }
     off_t total = 0;
     for (;;) {

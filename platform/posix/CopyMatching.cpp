@@ -2,12 +2,14 @@
 // renamed into place only when its data is durable.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/CopyTracker.h"
+#include "platform/NulByte.h"
 #include "platform/SystemFiles.h"
 #include "platform/Wildcard.h"
 #include "platform/posix/FolderSync.h"
@@ -25,8 +27,9 @@ bool SameTime(const timespec& a, const timespec& b) {
 }
 
 // Copies one file into a temporary file of the batch, with its time and mode. A file that is not
-// regular after all is passed over.
-void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pending) {
+// regular after all is passed over. Answers false, leaving nothing in the batch, when the file
+// changed while it was read.
+bool TryCopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pending) {
     const CopyPaths paths{context.sourceFolder, context.targetFolder, name};
 
     // O_NONBLOCK: should the entry have turned into a FIFO since it was listed, opening it must
@@ -35,7 +38,7 @@ void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pe
     if (!in.IsOpen()) throw PosixError::ForPath(paths.Source(), errno);
     struct stat before {};
     if (::fstat(in.Get(), &before) != 0) throw PosixError::ForPath(paths.Source(), errno);
-    if (!S_ISREG(before.st_mode)) return;
+    if (!S_ISREG(before.st_mode)) return true;
     if (const int error = in.MakeBlocking()) throw PosixError::ForPath(paths.Source(), error);
 
     if (!context.overwrite) {
@@ -50,12 +53,13 @@ void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pe
         const off_t copied = CopyData(in.Get(), temp.Fd(), before.st_size, context, paths);
 
         // A file written to while it was read would give a copy that is neither its old nor its
-        // new content; refuse it rather than keep it under the final name.
+        // new content; it is never kept under the final name.
         struct stat after {};
         if (::fstat(in.Get(), &after) != 0) throw PosixError::ForPath(paths.Source(), errno);
         if (copied != before.st_size || after.st_size != before.st_size || !SameTime(after.st_mtim, before.st_mtim) ||
             !SameTime(after.st_ctim, before.st_ctim)) {
-            throw PosixError::ForPath(paths.Source(), "コピー中にファイルが変更されました");
+            pending.DropLast();
+            return false;
         }
 
         const timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
@@ -69,12 +73,33 @@ void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pe
         pending.DropLast();
         throw;
     }
+    return true;
+}
+
+// The odds files are rewritten by their own program from time to time, so a file caught changing
+// is tried again after a short pause, opened anew by its name each time: one replaced whole by a
+// rename is then read in its new version. Only a file that keeps changing is reported, and the
+// files after it are not held up by a single rewrite.
+void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pending) {
+    constexpr int kTries = 4;
+    // A signal cuts a pause short; the next try then comes sooner, which does no harm.
+    constexpr timespec kPause{0, 200'000'000};
+    for (int attempt = 1;; ++attempt) {
+        if (TryCopyToTemp(context, name, pending)) return;
+        if (attempt == kTries) {
+            throw PosixError::ForPath(InFolder(context.sourceFolder, name), "コピー中にファイルが変更されました");
+        }
+        ::nanosleep(&kPause, nullptr);
+        if (context.progress) context.progress->CheckStop();
+    }
 }
 
 }  // namespace
 
 void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                   CopyMonitor& monitor) {
+    NulByte::Refuse(sourcePattern);
+    NulByte::Refuse(destination);
     const PatternParts parts = Split(sourcePattern);
 
     // The destination is opened once, and a link standing at its last component is refused: the

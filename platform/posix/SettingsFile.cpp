@@ -2,7 +2,6 @@
 // of the whole file under an advisory lock on its folder.
 #include "platform/SettingsFile.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -15,8 +14,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/NulByte.h"
 #include "platform/PlatformOps.h"
 #include "platform/posix/FileDescriptor.h"
+#include "platform/posix/FileReplacement.h"
 #include "platform/posix/PosixError.h"
 
 namespace quillmere {
@@ -232,59 +233,6 @@ fs::path Resolve(const fs::path& file) {
     return file;
 }
 
-// Writes the text to a temporary file beside the target, makes it durable and renames it over the
-// target, then makes the rename durable. Either the old or the new file is there at every moment.
-void Replace(int folderFd, const fs::path& target, const std::string& text, mode_t mode) {
-    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
-    if (!fd.IsOpen()) throw PosixError::ForPath(target.string(), errno);
-
-    int error = 0;
-    if (::fchmod(fd.Get(), mode) != 0) error = errno;
-    for (std::size_t done = 0; error == 0 && done < text.size();) {
-        const ssize_t written = ::write(fd.Get(), text.data() + done, text.size() - done);
-        if (written > 0) {
-            done += static_cast<std::size_t>(written);
-        } else if (written == 0) {
-            error = ENOSPC;
-        } else if (errno != EINTR) {
-            error = errno;
-        }
-    }
-    if (error == 0 && ::fsync(fd.Get()) != 0) error = errno;
-    if (const int closeError = fd.Close(); error == 0) error = closeError;
-    if (error == 0 && ::rename(pattern.c_str(), target.c_str()) != 0) error = errno;
-    if (error != 0) {
-        ::unlink(pattern.c_str());
-        throw PosixError::ForPath(target.string(), error);
-    }
-    if (::fsync(folderFd) != 0 && errno != EINVAL) throw PosixError::ForPath(target.string(), errno);
-}
-
-// A writer killed between creating its temporary file and the rename leaves that file behind, and
-// every such kill would add one to the user's config folder. Temporary files are made only under
-// the lock, so one found while holding it belongs to no live writer. Removing them is tidying,
-// never part of the write: a failure here is passed over.
-void RemoveRemnants(int folderFd, const fs::path& target) {
-    const std::string prefix = "." + target.filename().string() + ".";
-    constexpr std::size_t kRandomPart = 6;  // the XXXXXX of mkostemp
-    const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listFd < 0) return;
-    DIR* dir = ::fdopendir(listFd);
-    if (!dir) {
-        ::close(listFd);
-        return;
-    }
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name(entry->d_name);
-        if (name.size() == prefix.size() + kRandomPart && name.starts_with(prefix) &&
-            (entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN)) {
-            ::unlinkat(folderFd, entry->d_name, 0);
-        }
-    }
-    ::closedir(dir);
-}
-
 fs::path ConfigHome() {
     // A relative XDG_CONFIG_HOME is invalid and ignored, as the XDG rules say.
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') return xdg;
@@ -314,6 +262,7 @@ std::filesystem::path SettingsFile::LocationFor(const std::string& app) {
 
 std::string SettingsFile::Read(const std::string& section, const std::string& key,
                                const std::string& defaultValue) const {
+    NulByte::Refuse(m_file.native());
     Document document;
     if (!Load(m_file, document)) return defaultValue;
     const Location location = Find(document, section, key);
@@ -324,6 +273,7 @@ std::string SettingsFile::Read(const std::string& section, const std::string& ke
 
 void SettingsFile::Write(const std::string& section, const std::string& key, const std::string& value) {
     CheckNames(m_file, section, key);
+    NulByte::Refuse(m_file.native());
     const fs::path target = Resolve(m_file);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     MakeFolders(folder);
@@ -335,7 +285,7 @@ void SettingsFile::Write(const std::string& section, const std::string& key, con
     int locked = 0;
     while ((locked = ::flock(folderFd.Get(), LOCK_EX)) != 0 && errno == EINTR) {
     }
-    if (locked == 0) RemoveRemnants(folderFd.Get(), target);
+    if (locked == 0) FileReplacement::RemoveRemnants(folderFd.Get(), target);
 
     Document document;
     const std::optional<mode_t> mode = Load(target, document);
@@ -354,7 +304,7 @@ void SettingsFile::Write(const std::string& section, const std::string& key, con
         document.lines.push_back("[" + section + "]");
         document.lines.push_back(key + "=" + encoded);
     }
-    Replace(folderFd.Get(), target, Serialize(document), mode.value_or(0600));
+    FileReplacement::Replace(folderFd.Get(), target, Serialize(document), mode.value_or(0600));
 }
 
 }  // namespace quillmere

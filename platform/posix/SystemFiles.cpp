@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/NulByte.h"
 #include "platform/Wildcard.h"
 #include "platform/posix/FileDescriptor.h"
 #include "platform/posix/FolderReader.h"
@@ -40,6 +41,7 @@ std::string ParentOf(const std::string& path) {
 
 std::string FindFirstEntry(const std::string& pattern, int attributes) {
     if (pattern.empty()) return {};
+    NulByte::Refuse(pattern);
     const bool withFolders = (attributes & EntryAttributes::Directory) != 0;
     const PatternParts parts = Split(pattern);
 
@@ -87,6 +89,7 @@ std::string FindFirstEntry(const std::string& pattern, int attributes) {
 }
 
 void CreateFolder(const std::string& path) {
+    NulByte::Refuse(path);
     if (::mkdir(path.c_str(), 0777) != 0) throw PosixError::ForPath(path, errno);
     // Make the new name durable too. The folder exists now whatever this answers, so a failure
     // here is not reported as a failure to create it.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/CopyTracker.h"
+#include "platform/NulByte.h"
 #include "platform/Wildcard.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/TempFile.h"
@@ -133,8 +134,10 @@ DWORD CopiedAttributes(DWORD source) {
            FILE_ATTRIBUTE_ARCHIVE;
 }
 
-void CopyOne(const PatternParts& parts, const Entry& entry, const std::string& destination, bool overwrite,
-             std::vector<char>& buffer, CopyTracker& progress) {
+// One try at copying the file. Answers false, leaving no file behind, when it changed while it
+// was read.
+bool TryCopyOne(const PatternParts& parts, const Entry& entry, const std::string& destination, bool overwrite,
+                std::vector<char>& buffer, CopyTracker& progress) {
     const CopyPaths paths{parts.prefix + entry.name, InFolder(destination, entry.name)};
     const std::wstring targetPath = LongPath::Of(destination, entry.wideName);
 
@@ -167,12 +170,12 @@ void CopyOne(const PatternParts& parts, const Entry& entry, const std::string& d
     }
 
     // A file written to while it was read would give a copy that is neither its old nor its new
-    // content; refuse it rather than keep it under the final name.
+    // content; it is never kept under the final name.
     BY_HANDLE_FILE_INFORMATION after{};
     if (!::GetFileInformationByHandle(in.Get(), &after)) throw Win32Error::ForPath(paths.source, ::GetLastError());
     if (copied != SizeOf(before) || SizeOf(after) != SizeOf(before) ||
         !SameTime(after.ftLastWriteTime, before.ftLastWriteTime)) {
-        throw Win32Error::ForPath(paths.source, "コピー中にファイルが変更されました");
+        return false;
     }
     // The source must be closed before the copy can take its place when both are the same file.
     in.Close();
@@ -188,12 +191,28 @@ void CopyOne(const PatternParts& parts, const Entry& entry, const std::string& d
     if (!::FlushFileBuffers(temp.Get())) throw Win32Error::ForPath(paths.target, ::GetLastError());
     if (const DWORD error = temp.Close()) throw Win32Error::ForPath(paths.target, error);
     if (const DWORD error = temp.Commit(targetPath, overwrite)) throw Win32Error::ForPath(paths.target, error);
+    return true;
+}
+
+// A file caught changing (its program rewrites it from time to time) is tried again after a
+// short pause, opened anew by its name; only one that keeps changing is reported.
+void CopyOne(const PatternParts& parts, const Entry& entry, const std::string& destination, bool overwrite,
+             std::vector<char>& buffer, CopyTracker& progress) {
+    constexpr int kTries = 4;
+    for (int attempt = 1; !TryCopyOne(parts, entry, destination, overwrite, buffer, progress); ++attempt) {
+        if (attempt == kTries) {
+            throw Win32Error::ForPath(parts.prefix + entry.name, "コピー中にファイルが変更されました");
+        }
+        ::Sleep(200);
+        progress.CheckStop();
+    }
 }
 
 }  // namespace
 
 std::string FindFirstEntry(const std::string& pattern, int attributes) {
     if (pattern.empty()) return {};
+    NulByte::Refuse(pattern);
     const bool withFolders = (attributes & EntryAttributes::Directory) != 0;
     const PatternParts parts = Split(pattern);
 
@@ -221,11 +240,14 @@ std::string FindFirstEntry(const std::string& pattern, int attributes) {
 }
 
 void CreateFolder(const std::string& path) {
+    NulByte::Refuse(path);
     if (!::CreateDirectoryW(LongPath::Of(path).c_str(), nullptr)) throw Win32Error::ForPath(path, ::GetLastError());
 }
 
 void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                   CopyMonitor& monitor) {
+    NulByte::Refuse(sourcePattern);
+    NulByte::Refuse(destination);
     const PatternParts parts = Split(sourcePattern);
 
     // The destination is opened as itself, not as what a reparse point there (a junction or a

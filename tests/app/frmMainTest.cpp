@@ -226,6 +226,7 @@ TEST_P(frmMainTypedTest, ATypedWildcardIsShownRunAndStoredExactlyAsTyped) {
     const std::string typed = GetParam().typed;
     ops.Find("/src", 16, "src");
     ops.Find("/dst", 16, "dst");
+    ops.Find("/dst/.", 16, ".");
     ops.Find("/src/" + typed, 0, "match");
     frmMain window(ops, volumes);
     ShowActive(window);

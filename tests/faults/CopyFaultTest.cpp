@@ -14,8 +14,10 @@
 #include <cstdio>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <filesystem>
 #include <set>
 #include <thread>
@@ -23,6 +25,7 @@
 #include "backup/BackupRun.h"
 #include "backup/FileModule.h"
 #include "platform/SettingsFile.h"
+#include "platform/posix/FileDescriptor.h"
 #include "tests/BoundSocket.h"
 #include "tests/FakeWindow.h"
 #include "tests/RealFilesPlatform.h"
@@ -33,6 +36,7 @@ namespace quillmere::test {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 constexpr char kStamp[] = "20261207_101500";  // fault_child's clock
 constexpr char kCopyTitle[] = "ファイルのコピー";
@@ -290,12 +294,14 @@ TEST_F(CopyFault, HostileNamesInFoldersAndFilesAreCopiedExactlyAndNothingRuns) {
 
 // A source file that changes while it is copied: the copy that is reported as done holds the
 // file as it stood at one moment; otherwise the copy is reported as failed and leaves no file
-// under its name. Every block of a version holds that version's letter, so a mix shows.
+// under its name. Every block of a version holds that version's letter, so a mix shows. A file
+// that changes for a moment only (settles) is tried again and copied, never reported.
 enum class Change { RewrittenInPlace, Grows, ReplacedByRename };
 
 struct ChangeCase {
     const char* name;
     Change change;
+    bool settles = false;  // the writer works only for the first 150 ms of each copy
 };
 
 class ChangingSource : public CopyFault, public testing::WithParamInterface<ChangeCase> {};
@@ -326,10 +332,18 @@ bool IsOneMoment(const std::string& content) {
 TEST_P(ChangingSource, CopyIsOneWholeVersionOrAReportedFailure) {
     const std::string file = source + "/big.jra";
     WriteFile(file, Version(0));
+    WriteFile(source + "/.v1", Version(1));
+    WriteFile(source + "/.v2", Version(2));
     std::atomic<bool> stop{false};
     std::atomic<unsigned> changes{0};
+    using Clock = std::chrono::steady_clock;
+    std::atomic<Clock::time_point> burstEnd{Clock::time_point::max()};
     std::thread writer([&] {
         for (unsigned v = 1; !stop; ++v) {
+            if (Clock::now() >= burstEnd.load()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
+            }
             switch (GetParam().change) {
                 case Change::RewrittenInPlace: {
                     // Block by block, so a reader meets the old and the new version side by side.
@@ -352,7 +366,16 @@ TEST_P(ChangingSource, CopyIsOneWholeVersionOrAReportedFailure) {
                     break;
                 }
                 case Change::ReplacedByRename:
-                    WriteFile(source + "/.next", Version(v));
+                    // For a moment only: two versions written beforehand take turns under the
+                    // name, so a rename lands within every copy made during the moment.
+                    if (GetParam().settles) {
+                        // (A rename between two links of one file would do nothing and keep both.)
+                        fs::remove(source + "/.next");
+                        fs::create_hard_link(source + (changes % 2 ? "/.v1" : "/.v2"), source + "/.next");
+                        std::this_thread::sleep_for(std::chrono::microseconds(200));
+                    } else {
+                        WriteFile(source + "/.next", Version(v));
+                    }
                     fs::rename(source + "/.next", file);
                     ++changes;
                     break;
@@ -368,12 +391,14 @@ TEST_P(ChangingSource, CopyIsOneWholeVersionOrAReportedFailure) {
     // On a busy machine the writer may not get a turn during a copy, or only just before the copy
     // looked at the file; such a round proves less. So the rounds go on until a few of them met a
     // change and, where the change must be seen, one copy was refused for it.
-    const bool mustBeSeen = GetParam().change != Change::ReplacedByRename;
+    const bool settles = GetParam().settles;
+    const bool mustBeSeen = GetParam().change != Change::ReplacedByRename && !settles;
     for (int round = 0; round < 300 && (changedRounds < 4 || (mustBeSeen && failures == 0)); ++round) {
         const std::string target = dir / ("copy" + std::to_string(round));
         fs::create_directory(target);
         const unsigned changesBefore = changes;
         ops.prompts.shown.clear();
+        if (settles) burstEnd = Clock::now() + std::chrono::milliseconds(150);
         CopyWatcher watcher;
         FileModule::CopyMatchingFiles(ops, source, target, "*.jra", watcher);
         if (changes != changesBefore) ++changedRounds;
@@ -384,6 +409,7 @@ TEST_P(ChangingSource, CopyIsOneWholeVersionOrAReportedFailure) {
             reportedCopies.push_back(ReadFile(target + "/big.jra"));
         } else {
             ++failures;
+            EXPECT_FALSE(settles) << "a file that changed for a moment only was reported";
             ASSERT_EQ(ops.prompts.shown.size(), 1U);
             EXPECT_EQ(ops.prompts.shown[0].title, kCopyTitle);
             EXPECT_EQ(ops.prompts.shown[0].text, file + ": コピー中にファイルが変更されました");
@@ -413,7 +439,9 @@ TEST_P(ChangingSource, CopyIsOneWholeVersionOrAReportedFailure) {
 INSTANTIATE_TEST_SUITE_P(CopyFault, ChangingSource,
                          testing::Values(ChangeCase{"RewrittenInPlace", Change::RewrittenInPlace},
                                          ChangeCase{"Grows", Change::Grows},
-                                         ChangeCase{"ReplacedByRename", Change::ReplacedByRename}),
+                                         ChangeCase{"ReplacedByRename", Change::ReplacedByRename},
+                                         ChangeCase{"RewrittenForAMoment", Change::RewrittenInPlace, true},
+                                         ChangeCase{"ReplacedByRenameForAMoment", Change::ReplacedByRename, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The destination is a real exFAT volume, as on most USB sticks: it does not tell upper from
@@ -588,6 +616,130 @@ TEST_F(ExFatDestination, NextRunRemovesTheTemporaryFilesOfAKilledRunButNotALiveO
     EXPECT_EQ(WholeCopies(stamp, source).size(), 501U);
     EXPECT_EQ(tempFiles(earlier), (std::vector<std::string>{".quillmere-0000beef.tmp", ".quillmere-notes.tmp"}));
     EXPECT_TRUE(fs::exists(destination + "/other/.quillmere-00000001.tmp"));
+}
+
+// Inputs that no run can use: each is refused by its check with one message in the run's title,
+// and nothing is created, replaced or stored. A NUL comes from a damaged settings file (read back
+// whole, NUL and all) or from the clipboard; the system would see only the text before it.
+struct RefusedCase {
+    const char* name;
+    std::array<std::string, 3> inputs;  // source, destination, wildcard; with the words of Expand
+    std::string message;
+    const char* focus;
+};
+
+const std::string kNul(1, '\0');
+
+const RefusedCase kRefusedCases[] = {
+    {"NulInTheSourceFromTheClipboard",
+     {"{src}" + kNul + "x", "{dst}", "*.jra"},
+     "コピー元フォルダに使えない文字 (NUL) が含まれています。",
+     "SourceFolder"},
+    {"NulInTheDestinationFromDamagedSettings",
+     {"{src}", "{stored}", "*.jra"},
+     "コピー先フォルダに使えない文字 (NUL) が含まれています。",
+     "DestinationFolder"},
+    {"NulInTheWildcard",
+     {"{src}", "{dst}/new", "*.jra" + kNul + "/x"},
+     "ファイル種別に使えない文字 (NUL) が含まれています。",
+     "FileType"},
+    {"DestinationIsAFile",
+     {"{src}", "{dst}/a.jra", "*.jra"},
+     "コピー先フォルダがフォルダではありません。\n{dst}/a.jra",
+     "DestinationFolder"},
+    {"DestinationIsAFileWithASeparator",
+     {"{src}", "{dst}/a.jra/", "*.jra"},
+     "コピー先フォルダがフォルダではありません。\n{dst}/a.jra/",
+     "DestinationFolder"},
+    {"DestinationNameLongerThanAllowed",
+     {"{src}", "{dst}/{256n}", "*.jra"},
+     "コピー先フォルダを確かめられません。\n{dst}/{256n}: File name too long",
+     "DestinationFolder"},
+    {"DestinationPathLongerThanAllowed",
+     {"{src}", "{long}", "*.jra"},
+     "コピー先フォルダを確かめられません。\n{long}: File name too long",
+     "DestinationFolder"},
+};
+
+class RefusedInput : public CopyFault, public testing::WithParamInterface<RefusedCase> {
+protected:
+    // {src} and {dst}: the two folders; {stored}: the destination as the damaged settings file
+    // holds it, NUL and all; {256n}: a name one byte longer than allowed; {long}: a path longer
+    // than PATH_MAX.
+    std::string Expand(std::string text) const {
+        std::string tooLong = destination;
+        while (tooLong.size() <= PATH_MAX) tooLong += "/" + std::string(200, 'd');
+        const std::pair<std::string, std::string> words[] = {
+            {"{src}", source},
+            {"{dst}", destination},
+            {"{stored}", SettingsFile(settings).Read("LastExec", "DstFolder", "")},
+            {"{256n}", std::string(256, 'n')},
+            {"{long}", tooLong}};
+        for (const auto& [word, value] : words) {
+            for (auto at = text.find(word); at != std::string::npos; at = text.find(word, at + value.size())) {
+                text.replace(at, word.size(), value);
+            }
+        }
+        return text;
+    }
+};
+
+TEST_P(RefusedInput, IsRefusedOnceAndNothingIsCreatedOrStored) {
+    WriteFile(source + "/a.jra", "new odds");
+    WriteFile(destination + "/a.jra", "the user's own file");
+    const std::string stored = "[LastExec]\nDstFolder=" + destination + kNul + "/x\n";
+    fs::create_directory(dir / "config");
+    WriteFile(settings, stored);
+    std::vector<std::string> log;
+    RealFilesPlatform ops(log, settings);
+    ops.fixedTime = LocalTime{2026, 12, 7, 10, 15, 0};
+    FakeWindow window(log);
+    for (int i = 0; i < 3; ++i) window.inputs[i] = Expand(GetParam().inputs[i]);
+
+    BackupRun(ops, window).Run();
+
+    EXPECT_EQ(log, (std::vector<std::string>{"prompt 48 [バックアップ] " + Expand(GetParam().message),
+                                             "focus "s + GetParam().focus}));
+    EXPECT_EQ(ListFolder(destination), std::vector<std::string>{"a.jra"});
+    EXPECT_EQ(ReadFile(destination + "/a.jra"), "the user's own file");
+    EXPECT_EQ(ReadFile(settings), stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, RefusedInput, testing::ValuesIn(kRefusedCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A sparse file keeps its holes: the copy of a 2 GiB file holding three short runs of data takes
+// a few blocks, not 2 GiB of the destination (and the time to write them).
+TEST_F(CopyFault, SparseSourceKeepsItsHolesInTheCopy) {
+    constexpr off_t kSize = off_t{2} << 30;
+    const std::vector<std::pair<off_t, std::string>> runs = {
+        {0, "head"}, {off_t{1} << 30, "middle of the file"}, {kSize - 4, "tail"}};
+    const std::string file = source + "/sparse.jra";
+    {
+        const FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+        ASSERT_EQ(::ftruncate(fd.Get(), kSize), 0);
+        for (const auto& [at, text] : runs)
+            ASSERT_EQ(::pwrite(fd.Get(), text.data(), text.size(), at), ssize_t(text.size()));
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    ASSERT_LT(st.st_blocks * 512, off_t{1} << 20) << "the test folder's file system keeps no holes";
+
+    const ChildResult run = RunChild({}, {"backup", source, destination, "*.jra", settings}, std::chrono::seconds(60));
+
+    EXPECT_TRUE(run.prompts.empty()) << Describe(run.prompts);
+    const std::string copy = stamp + "/sparse.jra";
+    ASSERT_EQ(::stat(copy.c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, kSize);
+    EXPECT_LT(st.st_blocks * 512, off_t{1} << 20) << "the holes were written out as zeros";
+    const FileDescriptor fd(::open(copy.c_str(), O_RDONLY | O_CLOEXEC));
+    for (const auto& [at, text] : runs) {
+        std::string read(text.size() + 8, 'x');
+        const ssize_t got = ::pread(fd.Get(), read.data(), read.size(), at);
+        read.resize(static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        const std::string expected = at + off_t(text.size()) == kSize ? text : text + std::string(8, '\0');
+        EXPECT_EQ(read, expected) << "at " << at;
+    }
 }
 
 }  // namespace

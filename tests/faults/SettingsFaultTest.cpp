@@ -1,7 +1,9 @@
 // The settings file under real faults: damaged content, a store that cannot be written or is
 // full, writers killed at random moments and two programs writing at once. Afterwards every key
 // reads as its stored value or its default, and the file is the old or the new one, never torn.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -246,6 +248,34 @@ TEST(SettingsFault, TwoProgramsWritingDifferentKeysLoseNone) {
         }
     }
     EXPECT_EQ(lost, 0);
+}
+
+// The clean-up of killed writers' temporary files removes only those: the user's own files that
+// merely look alike, and a temporary file that a live writer still holds, stay untouched.
+TEST(SettingsFault, CleanUpRemovesOnlyDeadWritersTemporaryFiles) {
+    TempFolder dir;
+    const std::string path = dir / "Quillmere.conf";
+    WriteFile(path, "[LastExec]\nSrcFolder=/old\n");
+    const std::vector<std::string> mine = {".Quillmere.conf.backup", ".Quillmere.conf.orig12", "Quillmere.conf~",
+                                           ".Quillmere.conf.quillmere-tmp-7chars7"};
+    for (const std::string& name : mine) WriteFile(dir / name, "mine: " + name);
+    fs::create_directory(dir / ".Quillmere.conf.quillmere-tmp-dirABC");
+    fs::create_symlink(".Quillmere.conf.backup", dir / ".Quillmere.conf.quillmere-tmp-linkAB");
+    const std::string live = dir / ".Quillmere.conf.quillmere-tmp-liveAB";
+    WriteFile(live, "being written");
+    const int held = ::open(live.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    WriteFile(dir / ".Quillmere.conf.quillmere-tmp-deadAB", "left by a killed writer");
+
+    SettingsFile(path).Write("LastExec", "SrcFolder", "/new");
+    ::close(held);
+
+    for (const std::string& name : mine) EXPECT_EQ(ReadFile(dir / name), "mine: " + name);
+    EXPECT_TRUE(fs::is_directory(dir / ".Quillmere.conf.quillmere-tmp-dirABC"));
+    EXPECT_TRUE(fs::is_symlink(dir / ".Quillmere.conf.quillmere-tmp-linkAB"));
+    EXPECT_EQ(ReadFile(live), "being written");
+    EXPECT_FALSE(fs::exists(dir / ".Quillmere.conf.quillmere-tmp-deadAB"));
+    EXPECT_EQ(SettingsFile(path).Read("LastExec", "SrcFolder", ""), "/new");
 }
 
 }  // namespace
