@@ -12,6 +12,7 @@
 
 #include <exception>
 
+#include "app/BackgroundCopy.h"
 #include "app/HandlerGuard.h"
 #include "app/OpenListKeys.h"
 #include "app/Twips.h"
@@ -126,6 +127,10 @@ QWidget* frmMain::Input(BackupInput input) const {
 
 void frmMain::FocusInput(BackupInput input) {
     Input(input)->setFocus();
+}
+
+void frmMain::WatchCopy(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) {
+    BackgroundCopy(m_ops, this).Run(stampFolder, copy);
 }
 
 void frmMain::SetMousePointer(int pointer) {

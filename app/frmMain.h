@@ -10,7 +10,8 @@
 //            first failure: warning "バックアップ", focus to that input, end
 //        hourglass on this window
 //        StampName(CurrentLocalTime) --> JoinPath(destination, stamp) --> MakeFolder
-//        CopyMatchingFiles(JoinPath(source, wildcard) -> stamp folder, overwrite)
+//        CopyMatchingFiles(JoinPath(source, wildcard) -> stamp folder, overwrite), on a thread of
+//            its own; after 0.5 s the progress window with Stop (BackgroundCopy, frmProgress)
 //        SaveLastExec: LastExec/SrcFolder, DstFolder, FileType --> settings store
 //        pointer back to the default; no completion message
 //
@@ -45,6 +46,8 @@ public:
     std::string InputText(BackupInput input) const override;
     void FocusInput(BackupInput input) override;
     void SetMousePointer(int pointer) override;
+    // Off this window's thread, with the progress window and Stop (see BackgroundCopy).
+    void WatchCopy(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

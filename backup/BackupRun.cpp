@@ -129,11 +129,13 @@ void BackupRun::SaveLastExec() {
 //       ─> RemoveLeftoverCopies(dst) ─> CopyMatchingFiles(src, dst/stamp, wildcard) ─> SaveLastExec ─> default pointer
 //
 // No step looks at the outcome of the one before: MakeFolder and CopyMatchingFiles report their
-// own failures, and the inputs are stored even when the copy failed.
-void BackupRun::Run() {
+// own failures, and the inputs are stored even when the copy failed. The outcome only gathers
+// what happened, for the caller.
+BackupResult BackupRun::Run() {
     bool hourglass = false;
+    BackupResult result{BackupOutcome::Failed, {}};
     try {
-        if (!CheckInputs()) return;
+        if (!CheckInputs()) return {BackupOutcome::Refused, {}};
         m_window.SetMousePointer(MousePointer::Hourglass);
         hourglass = true;
 
@@ -146,12 +148,16 @@ void BackupRun::Run() {
             m_ops.ShowPrompt(kNoStamp, PromptStyle::OkExclamation, kTitle);
         } else {
             const std::string stampFolder = FileModule::JoinPath(destination, stamp);
-            FileModule::MakeFolder(m_ops, stampFolder);
+            const bool made = FileModule::MakeFolder(m_ops, stampFolder);
             // Before the copy, so the room the leftovers of a killed run took is free for it.
             FileModule::RemoveLeftoverCopies(m_ops, destination);
             const std::string source = GetSrcFolder();
             const std::string wildcard = GetFileType();
-            FileModule::CopyMatchingFiles(m_ops, source, stampFolder, wildcard);
+            const FileModule::CopyOutcome copied =
+                FileModule::CopyMatchingFiles(m_ops, source, stampFolder, wildcard, m_window);
+            if (made) result.stampFolder = stampFolder;
+            if (copied == FileModule::CopyOutcome::Stopped) result.outcome = BackupOutcome::Stopped;
+            if (made && copied == FileModule::CopyOutcome::Copied) result.outcome = BackupOutcome::Completed;
         }
         SaveLastExec();
         m_window.SetMousePointer(MousePointer::Default);
@@ -160,7 +166,9 @@ void BackupRun::Run() {
         // hourglass never stays behind.
         if (hourglass) m_window.SetMousePointer(MousePointer::Default);
         ShowFailure(e.what());
+        result.outcome = BackupOutcome::Failed;
     }
+    return result;
 }
 
 }  // namespace quillmere

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "backup/CopyWatcher.h"
 #include "platform/PlatformOps.h"
 
 namespace quillmere {
@@ -14,7 +15,8 @@ namespace quillmere {
 enum class BackupInput { SourceFolder, DestinationFolder, FileType };
 
 // What the run needs of its window; the main window implements it, tests implement it too.
-class BackupWindow {
+// It also watches the copy (see CopyWatcher).
+class BackupWindow : public CopyWatcher {
 public:
     virtual ~BackupWindow() = default;
     virtual std::string InputText(BackupInput input) const = 0;
@@ -22,10 +24,24 @@ public:
     virtual void SetMousePointer(int pointer) = 0;  // MousePointer::Hourglass (11) or Default (0)
 };
 
+// How a run ended, for a caller that acts on it (the command-line program's exit status). The
+// user has been told about every failure already.
+enum class BackupOutcome {
+    Refused,    // an input check refused the inputs (or the user declined to create the destination)
+    Completed,  // the stamp folder holds a copy of every matching file
+    Failed,     // the stamp folder or a copy failed
+    Stopped,    // the user or a stop signal stopped the copy; the finished copies stay
+};
+
+struct BackupResult {
+    BackupOutcome outcome;
+    std::string stampFolder;  // empty when no stamp folder was made
+};
+
 class BackupRun {
 public:
     BackupRun(PlatformOps& ops, BackupWindow& window);
-    void Run();
+    BackupResult Run();
 
 private:
     bool CheckInputs();

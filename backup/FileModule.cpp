@@ -9,6 +9,7 @@ namespace {
 
 constexpr char kMakeFolderTitle[] = "フォルダの作成";
 constexpr char kCopyTitle[] = "ファイルのコピー";
+constexpr char kStopTitle[] = "バックアップ";
 
 bool IsLeapYear(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -80,20 +81,33 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + name;
 }
 
-void MakeFolder(PlatformOps& ops, const std::string& path) {
+bool MakeFolder(PlatformOps& ops, const std::string& path) {
     try {
         ops.CreateFolder(path);
+        return true;
     } catch (const std::exception& e) {
         ops.ShowPrompt(e.what(), PromptStyle::OkExclamation, kMakeFolderTitle);
+        return false;
     }
 }
 
-void CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
-                       const std::string& wildcard) {
+CopyOutcome CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
+                              const std::string& wildcard, CopyWatcher& watcher) {
     try {
-        ops.CopyFile(JoinPath(sourceFolder, wildcard), destinationFolder, true);
+        // Only the copy itself runs inside the watcher: the boxes below are shown on the
+        // caller's thread, which is the window's.
+        const std::string pattern = JoinPath(sourceFolder, wildcard);
+        watcher.WatchCopy(destinationFolder,
+                          [&](CopyMonitor& monitor) { ops.CopyFile(pattern, destinationFolder, true, monitor); });
+        return CopyOutcome::Copied;
+    } catch (const CopyStopped& stopped) {
+        ops.ShowPrompt("バックアップを中止しました。" + std::to_string(stopped.FilesCopied()) +
+                           " 個のファイルをコピーしました。\n" + destinationFolder,
+                       PromptStyle::OkExclamation, kStopTitle);
+        return CopyOutcome::Stopped;
     } catch (const std::exception& e) {
         ops.ShowPrompt(e.what(), PromptStyle::OkExclamation, kCopyTitle);
+        return CopyOutcome::Failed;
     }
 }
 

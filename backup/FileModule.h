@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "backup/CopyWatcher.h"
 #include "platform/PlatformOps.h"
 
 namespace quillmere::FileModule {
@@ -33,13 +34,17 @@ FolderLookup LookUpFolder(PlatformOps& ops, const std::string& path);
 // platform's own separator counts.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
-// Creates the one folder; a failure shows a "フォルダの作成" box.
-void MakeFolder(PlatformOps& ops, const std::string& path);
+// Creates the one folder; a failure shows a "フォルダの作成" box. Answers whether it was made.
+bool MakeFolder(PlatformOps& ops, const std::string& path);
+
+enum class CopyOutcome { Copied, Failed, Stopped };
 
 // Copies every file of sourceFolder matching wildcard into destinationFolder, replacing same-named
-// files; a failure shows a "ファイルのコピー" box. Note the order: the wildcard comes last.
-void CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
-                       const std::string& wildcard);
+// files, shown by the watcher (which may run it off the caller's thread). A failure shows a "ファイルのコピー" box, a stop a
+// "バックアップ" box saying how many files were copied and where. Note the order: the wildcard
+// comes last.
+CopyOutcome CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
+                              const std::string& wildcard, CopyWatcher& watcher);
 
 // Removes what copies of earlier runs into this destination left behind when they were killed
 // half-way: their temporary files in the stamp folders. Reports nothing.

@@ -112,6 +112,30 @@ CopyFigures MeasureCopy(const Options& options, const std::string& root, const W
     return {Median(ours), Median(baseline), Median(peaks)};
 }
 
+// The cost of progress reporting: our copier with a window-like monitor against the same copier
+// without one, alternately. Every run copies into a folder of its own and nothing is deleted
+// until all runs are done: freshly freed inodes would slow the creates of the runs after.
+void MeasureProgressCost(const Options& options, const std::string& root, const WorkSet& set, ResultTable& table) {
+    const std::string copier = options.bin + "/bench/quillmere_copy_once";
+    std::vector<double> with, without;
+    std::fprintf(stderr, "copying %s with and without progress\n", set.label.c_str());
+    for (int run = 0; run < options.runs; ++run) {
+        for (const bool progress : {run % 2 == 0, run % 2 != 0}) {
+            const std::string destination =
+                root + "/progress-" + fs::path(set.folder).filename().string() + "-" + std::to_string(run) +
+                (progress ? "-with" : "-without");
+            fs::create_directory(destination);
+            SettleDisk(root);
+            std::vector<std::string> command{copier, set.folder, destination, "*.jra"};
+            if (progress) command.insert(command.begin() + 1, "--progress");
+            const Sample sample = Run(command);
+            if (CountEntries(destination) != set.matching) throw std::runtime_error("a copy of " + set.label + " is incomplete");
+            (progress ? with : without).push_back(sample.seconds);
+        }
+    }
+    table.Add("copy " + set.label + " with progress, vs without", Median(with), Median(without), "s", 1.03);
+}
+
 double SecondsOf(const std::function<void()>& work) {
     const auto start = Clock::now();
     work();
@@ -213,6 +237,8 @@ void MeasureFiles(const Options& options, const std::string& root, ResultTable& 
               1.1);
 
     MeasureSearch(sets.copies[3], table);
+    MeasureProgressCost(options, root, sets.copies[0], table);
+    MeasureProgressCost(options, root, sets.copies[2], table);
 }
 
 int Main(int argc, char* argv[]) {

@@ -2,9 +2,13 @@
 // Execute button runs it, in a process of its own so that its time and peak memory are measured
 // the same way as the baseline's cp and sync.
 //
-// Usage: quillmere_copy_once SOURCE-FOLDER DESTINATION-FOLDER WILDCARD
+// Usage: quillmere_copy_once [--progress] SOURCE-FOLDER DESTINATION-FOLDER WILDCARD
+// With --progress the copy reports to a monitor that does what the window's does with each report
+// (a locked copy for the window's thread to show), so the cost of progress reporting shows.
 // Exits 1 when the copy showed a failure (printed on stderr), 2 on wrong usage.
 #include <cstdio>
+#include <cstring>
+#include <mutex>
 
 #include "backup/FileModule.h"
 #include "platform/SystemOps.h"
@@ -23,14 +27,35 @@ public:
     bool failed = false;
 };
 
+class WindowLikeWatcher final : public quillmere::CopyWatcher, public quillmere::CopyMonitor {
+public:
+    void WatchCopy(const std::string&, const std::function<void(quillmere::CopyMonitor&)>& copy) override {
+        copy(*this);
+    }
+    void Report(const quillmere::CopyProgress& progress) override {
+        const std::lock_guard lock(m_mutex);
+        m_latest = progress;
+    }
+    bool StopRequested() override { return false; }
+
+private:
+    std::mutex m_mutex;
+    quillmere::CopyProgress m_latest;
+};
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s SOURCE-FOLDER DESTINATION-FOLDER WILDCARD\n", argv[0]);
+    const bool progress = argc == 5 && std::strcmp(argv[1], "--progress") == 0;
+    if (argc != 4 && !progress) {
+        std::fprintf(stderr, "usage: %s [--progress] SOURCE-FOLDER DESTINATION-FOLDER WILDCARD\n", argv[0]);
         return 2;
     }
+    char** const args = argv + (progress ? 2 : 1);
     ConsoleOps ops;
-    quillmere::FileModule::CopyMatchingFiles(ops, argv[1], argv[2], argv[3]);
+    quillmere::CopyWatcher unwatched;
+    WindowLikeWatcher watched;
+    quillmere::FileModule::CopyMatchingFiles(ops, args[0], args[1], args[2],
+                                             progress ? static_cast<quillmere::CopyWatcher&>(watched) : unwatched);
     return ops.failed ? 1 : 0;
 }

@@ -56,13 +56,17 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
+class CopyMonitor;
+
 class PlatformOps {
 public:
     virtual ~PlatformOps() = default;
     virtual int ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) = 0;
     virtual std::string FindFirstEntry(const std::string& pattern, int attributes) = 0;
     virtual void CreateFolder(const std::string& path) = 0;
-    virtual void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite) = 0;
+    // Reports its progress to the monitor and stops when the monitor asks (see CopyMonitor.h).
+    virtual void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                          CopyMonitor& monitor) = 0;
     // Housekeeping that reports nothing, so a fake may leave it out.
     virtual void RemoveLeftoverCopies(const std::string& /*folderPattern*/) {}
     virtual LocalTime CurrentLocalTime() = 0;

@@ -40,8 +40,4 @@ int Signal() {
     return request > 0 ? request : 0;
 }
 
-PlatformError Stopped(const std::string& path) {
-    return PlatformError(path + ": 停止の要求を受けたため、このファイルから後はコピーしていません");
-}
-
 }  // namespace quillmere::StopRequest

@@ -1,11 +1,7 @@
-// StopRequest: the one flag that asks a running backup to stop at its next safe point. The
-// system's stop signals set it (logout, shutdown, Ctrl+C, a closed terminal); a window may set it
-// too. The copy engine looks at it between files and between chunks of a large file.
+// StopRequest: the flag that the system's stop signals set (logout, shutdown, Ctrl+C, a closed
+// terminal). Every copy's monitor answers a stop request while it is set (see CopyMonitor.h), so a
+// running backup stops at its next safe point; a Stop button asks through its own monitor.
 #pragma once
-
-#include <string>
-
-#include "platform/PlatformOps.h"
 
 namespace quillmere::StopRequest {
 
@@ -18,8 +14,5 @@ void Request(int signal = 0);
 bool Requested();
 // The signal that set the flag, or 0 (not set, or set without a signal).
 int Signal();
-
-// The failure a copy reports when it stops on request: it names the first file not copied.
-PlatformError Stopped(const std::string& path);
 
 }  // namespace quillmere::StopRequest

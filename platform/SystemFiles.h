@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/CopyMonitor.h"
 #include "platform/PlatformOps.h"
 
 namespace quillmere::SystemFiles {
@@ -27,9 +28,15 @@ void CreateFolder(const std::string& path);
 // only when its data is durable, so a same-named file is either kept whole or replaced whole.
 // The destination itself must be a folder, not a link to one. Within one call a copy never
 // replaces another copy of the same call (names the destination takes for one, such as "A.jra"
-// and "a.jra" on FAT). Stops at the first file that fails, or when a stop is requested (see
-// StopRequest.h); the files before it in name order stay, whole under their own names.
-void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite);
+// and "a.jra" on FAT). Stops at the first file that fails, or when the monitor asks for a stop
+// (throwing CopyStopped); the files before it in name order stay, whole under their own names.
+// Reports its progress to the monitor.
+void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                  CopyMonitor& monitor);
+inline void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
+    UnwatchedCopy monitor;
+    CopyMatching(sourcePattern, destination, overwrite, monitor);
+}
 
 // In the last few folders in name order that match the pattern (links are not followed), removes
 // the temporary files that copies left behind when their process ended before them: only files

@@ -13,8 +13,9 @@ void SystemOps::CreateFolder(const std::string& path) {
     SystemFiles::CreateFolder(path);
 }
 
-void SystemOps::CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
-    SystemFiles::CopyMatching(sourcePattern, destination, overwrite);
+void SystemOps::CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                         CopyMonitor& monitor) {
+    SystemFiles::CopyMatching(sourcePattern, destination, overwrite, monitor);
 }
 
 void SystemOps::RemoveLeftoverCopies(const std::string& folderPattern) {

@@ -21,3 +21,34 @@ trap '/usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX
 /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >/dev/null 2>&1
 /usr/lib/wine/wineserver64 -w
 ctest --test-dir "$build" --output-on-failure --no-tests=error
+
+# --- quillmere-backup.exe on a real backup ----------------------------------------------------
+# The console program copies real files under Wine: the copies keep their times, the stamp
+# folder's path is the last line of its output, and the inputs land in the registry.
+work="$(mktemp -d "${TMPDIR:-/tmp}/quillmere-cli.XXXXXX")"
+trap '/usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX" "$work"' EXIT
+mkdir "$work/src"
+printf 'odds' >"$work/src/ZO01.JRA"
+printf 'notes' >"$work/src/memo.txt"
+touch -d '2020-02-03 04:05:06' "$work/src/ZO01.JRA"
+winpath() { echo "Z:${1//\//\\}"; }
+fail() { echo "quillmere-backup.exe: $*" >&2; exit 1; }
+
+status=0
+out="$(/usr/lib/wine/wine64 "$build/cli/quillmere-backup.exe" --yes "$(winpath "$work/src")" \
+    "$(winpath "$work/dst")" 2>"$work/err")" || status=$?
+[ "$status" -eq 0 ] || fail "exit status $status: $(cat "$work/err")"
+stamp_line="$(printf '%s\n' "$out" | tr -d '\r' | tail -n 1)"
+[[ "$stamp_line" =~ ^Z:.*\\dst\\[0-9]{8}_[0-9]{6}$ ]] || fail "last line is not the stamp folder: $stamp_line"
+stamp="$work/dst/${stamp_line##*\\}"
+[ "$(ls "$stamp")" = "ZO01.JRA" ] || fail "the stamp folder holds: $(ls "$stamp")"
+[ "$(stat -c %Y "$stamp/ZO01.JRA")" = "$(stat -c %Y "$work/src/ZO01.JRA")" ] || fail "the copy lost its time"
+/usr/lib/wine/wine64 reg query 'HKCU\Software\Quillmere\Quillmere\LastExec' /v DstFolder 2>/dev/null |
+    tr -d '\r' | grep -qF "$(winpath "$work/dst")" || fail "the destination was not stored in the registry"
+
+status=0
+/usr/lib/wine/wine64 "$build/cli/quillmere-backup.exe" "$(winpath "$work/src")" "$(winpath "$work/none")" \
+    >/dev/null 2>&1 || status=$?
+[ "$status" -eq 3 ] || fail "a missing destination without --yes answered $status, not 3"
+[ ! -e "$work/none" ] || fail "a missing destination was created without --yes"
+echo "quillmere-backup.exe: backup under Wine passed"

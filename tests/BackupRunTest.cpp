@@ -119,6 +119,16 @@ const RunCase kRunCases[] = {
       "prompt 48 [ファイルのコピー] /dst/" + kStamp + ": No such file or directory",
       "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
       "write Quillmere:LastExec:FileType=*.jra", "pointer 0"}},
+    {"StoppedCopySaysHowManyFilesAndWhereAndStoresTheInputs",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         EverythingThere(ops);
+         ops.stopCopyAfter = 2;
+     },
+     Join(kChecksPass, {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+                        "prompt 48 [バックアップ] バックアップを中止しました。2 個のファイルをコピーしました。\n/dst/" + kStamp,
+                        "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
+                        "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
     {"EmptyFileTypeIsReportedAfterTheFolders",
      {"/src", "/dst", ""},
      SourceAndDestinationExist,

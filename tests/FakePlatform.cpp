@@ -1,5 +1,7 @@
 #include "tests/FakePlatform.h"
 
+#include "platform/CopyMonitor.h"
+
 namespace quillmere::test {
 
 void FakePlatform::Log(const std::string& line) {
@@ -22,8 +24,10 @@ void FakePlatform::CreateFolder(const std::string& path) {
     Log("mkdir " + path);
 }
 
-void FakePlatform::CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
+void FakePlatform::CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                            CopyMonitor& monitor) {
     Log("copy " + sourcePattern + " -> " + destination + (overwrite ? " overwrite" : ""));
+    if (stopCopyAfter || monitor.StopRequested()) throw CopyStopped(destination, stopCopyAfter.value_or(0));
 }
 
 LocalTime FakePlatform::CurrentLocalTime() {

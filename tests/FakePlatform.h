@@ -3,7 +3,9 @@
 // changes can be asserted as one sequence); results and failures come from the test's script.
 #pragma once
 
+#include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +21,8 @@ public:
     int ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) override;
     std::string FindFirstEntry(const std::string& pattern, int attributes) override;
     void CreateFolder(const std::string& path) override;
-    void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite) override;
+    void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                  CopyMonitor& monitor) override;
     LocalTime CurrentLocalTime() override;
     std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key,
                             const std::string& defaultValue) override;
@@ -37,6 +40,8 @@ public:
     // An operation whose log line is a key here throws PlatformError with the value as its text.
     std::map<std::string, std::string> failures;
     LocalTime now{2001, 6, 5, 21, 4, 3};
+    // Set: the copy stops as if asked to, after this many files.
+    std::optional<std::uint64_t> stopCopyAfter;
     std::map<std::string, std::string> settings;  // "app:section:key" -> value
 
 private:

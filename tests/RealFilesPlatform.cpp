@@ -2,10 +2,38 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "platform/CopyMonitor.h"
+
 namespace quillmere::test {
 
 int RealFilesPlatform::ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) {
     return prompts.Answer(text, style, title);
+}
+
+namespace {
+
+class SlowMonitor final : public CopyMonitor {
+public:
+    SlowMonitor(CopyMonitor& monitor, std::chrono::milliseconds pause) : m_monitor(monitor), m_pause(pause) {}
+    void Report(const CopyProgress& progress) override {
+        std::this_thread::sleep_for(m_pause);
+        m_monitor.Report(progress);
+    }
+    bool StopRequested() override { return m_monitor.StopRequested(); }
+
+private:
+    CopyMonitor& m_monitor;
+    std::chrono::milliseconds m_pause;
+};
+
+}  // namespace
+
+void RealFilesPlatform::CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                                 CopyMonitor& monitor) {
+    SlowMonitor slow(monitor, reportPause);
+    SystemOps::CopyFile(sourcePattern, destination, overwrite, reportPause.count() > 0 ? slow : monitor);
 }
 
 LocalTime RealFilesPlatform::CurrentLocalTime() {

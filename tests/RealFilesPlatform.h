@@ -3,6 +3,7 @@
 // temporary folders.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,9 @@ public:
         : prompts(log), m_settings(std::move(settingsFile)) {}
 
     int ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) override;
+    // The real copy, slowed by reportPause at each of its progress reports when that is set.
+    void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                  CopyMonitor& monitor) override;
     LocalTime CurrentLocalTime() override;
     std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key,
                             const std::string& defaultValue) override;
@@ -30,6 +34,7 @@ public:
 
     PromptScript prompts;
     std::optional<LocalTime> fixedTime;  // the system clock when absent
+    std::chrono::milliseconds reportPause{0};
 
 private:
     TestSettingsStore m_settings;

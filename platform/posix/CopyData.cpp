@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "platform/StopRequest.h"
 #include "platform/posix/PosixError.h"
 
 namespace quillmere::posix {
@@ -37,8 +36,11 @@ off_t CopyRange(int in, int out, off_t offset, off_t end, CopyContext& context, 
     off_t outAt = offset;
     while (inAt < end) {
         const ssize_t moved = ::copy_file_range(in, &inAt, out, &outAt,
-                                                static_cast<std::size_t>(std::min<off_t>(end - inAt, 1 << 30)), 0);
-        if (moved > 0) continue;
+                                                static_cast<std::size_t>(std::min<off_t>(end - inAt, 16 << 20)), 0);
+        if (moved > 0) {
+            if (context.progress) context.progress->Moved(static_cast<std::uint64_t>(moved));
+            continue;
+        }
         if (moved == 0) return inAt;
         if (errno == EINTR) continue;
         break;
@@ -61,6 +63,7 @@ off_t CopyRange(int in, int out, off_t offset, off_t end, CopyContext& context, 
             done += written;
         }
         inAt += got;
+        if (context.progress) context.progress->Moved(static_cast<std::uint64_t>(got));
     }
     return inAt;
 }
@@ -86,12 +89,15 @@ off_t CopySparse(int in, int out, off_t expectedSize, CopyContext& context, cons
         // Data added beyond the size known at the start is not copied; the check after the copy
         // sees the change.
         hole = std::min(hole, expectedSize);
+        // A hole counts as copied the moment it is passed.
+        if (context.progress) context.progress->Moved(static_cast<std::uint64_t>(data - at));
         const off_t reached = CopyRange(in, out, data, hole, context, paths);
         if (reached < hole) return reached;
         at = hole;
     }
     // The last hole has no data to write; the size makes it.
     if (::ftruncate(out, expectedSize) != 0) throw PosixError::ForPath(paths.Target(), errno);
+    if (context.progress && at < expectedSize) context.progress->Moved(static_cast<std::uint64_t>(expectedSize - at));
     return expectedSize;
 }
 
@@ -107,6 +113,7 @@ off_t CopyData(int in, int out, off_t expectedSize, CopyContext& context, const 
         if (::ioctl(out, FICLONE, in) == 0) {
             struct stat st {};
             if (::fstat(out, &st) != 0) throw PosixError::ForPath(paths.Target(), errno);
+            if (context.progress) context.progress->Moved(static_cast<std::uint64_t>(st.st_size));
             return st.st_size;
         }
         // These say the two folders cannot share blocks at all; any other error may be this
@@ -118,11 +125,12 @@ off_t CopyData(int in, int out, off_t expectedSize, CopyContext& context, const 
     }
     off_t total = 0;
     for (;;) {
-        // A chunk takes well under a second, so a request to stop is seen that soon.
-        if (StopRequest::Requested()) throw StopRequest::Stopped(paths.Source());
-        const ssize_t moved = ::copy_file_range(in, nullptr, out, nullptr, std::size_t{64} << 20, 0);
+        // A chunk takes well under a second even onto a slow stick, so progress moves and a
+        // request to stop is seen that soon.
+        const ssize_t moved = ::copy_file_range(in, nullptr, out, nullptr, std::size_t{16} << 20, 0);
         if (moved > 0) {
             total += moved;
+            if (context.progress) context.progress->Moved(static_cast<std::uint64_t>(moved));
             // The size known from the start: a file that ends there needs no call to find its end.
             // One that grew is caught by the check after the copy all the same.
             if (total == expectedSize) return total;
@@ -136,7 +144,6 @@ off_t CopyData(int in, int out, off_t expectedSize, CopyContext& context, const 
     std::vector<char>& buffer = context.buffer;
     if (buffer.empty()) buffer.resize(std::size_t{1} << 20);
     for (;;) {
-        if (StopRequest::Requested()) throw StopRequest::Stopped(paths.Source());
         const ssize_t got = ::read(in, buffer.data(), buffer.size());
         if (got < 0) {
             if (errno == EINTR) continue;
@@ -145,6 +152,7 @@ off_t CopyData(int in, int out, off_t expectedSize, CopyContext& context, const 
         if (got == 0) return total;
         WriteAll(out, buffer.data(), static_cast<std::size_t>(got), paths);
         total += got;
+        if (context.progress) context.progress->Moved(static_cast<std::uint64_t>(got));
     }
 }
 

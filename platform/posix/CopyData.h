@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CopyTracker.h"
 #include "platform/posix/FolderReader.h"
 
 namespace quillmere::posix {
@@ -33,6 +34,7 @@ struct CopyContext {
     bool syncCoversFiles;
     std::vector<char> buffer;
     bool mayClone = true;
+    CopyTracker* progress = nullptr;  // told of every chunk moved; it throws CopyStopped on a stop
 };
 
 // Moves the data from in to out and answers the number of bytes moved; throws naming the file that

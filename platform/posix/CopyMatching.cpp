@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/CopyTracker.h"
 #include "platform/NulByte.h"
-#include "platform/StopRequest.h"
 #include "platform/SystemFiles.h"
 #include "platform/Wildcard.h"
 #include "platform/posix/FolderSync.h"
@@ -90,12 +90,14 @@ void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pe
             throw PosixError::ForPath(InFolder(context.sourceFolder, name), "コピー中にファイルが変更されました");
         }
         ::nanosleep(&kPause, nullptr);
+        if (context.progress) context.progress->CheckStop();
     }
 }
 
 }  // namespace
 
-void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
+void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                  CopyMonitor& monitor) {
     NulByte::Refuse(sourcePattern);
     NulByte::Refuse(destination);
     const PatternParts parts = Split(sourcePattern);
@@ -128,6 +130,16 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
     CopyContext context{source.Fd(), parts.folder, target.Get(), destination, overwrite, SyncCoversFiles(target.Get()),
                         {}};
     PendingCopies pending(context, candidates);
+    CopyTracker progress(monitor, destination);
+    context.progress = &progress;
+    // The totals are only for the progress shown; an entry that cannot be looked at now is
+    // counted as nothing here and fails in its turn below.
+    for (const Entry& entry : candidates) {
+        struct stat st {};
+        if (::fstatat(source.Fd(), entry.name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode)) {
+            progress.Expect(static_cast<std::uint64_t>(st.st_size));
+        }
+    }
     bool anyFile = false;
     try {
         // Each entry is told apart only when its turn comes: an entry that cannot be looked at
@@ -135,10 +147,11 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
         // are in place, as any other failing file does.
         for (const Entry& entry : candidates) {
             try {
-                if (StopRequest::Requested()) throw StopRequest::Stopped(InFolder(parts.folder, entry.name));
+                progress.StartFile(entry.name);
                 if (source.KindOf(entry) != Kind::Regular) continue;
                 anyFile = true;
                 CopyToTemp(context, entry.name, pending);
+                progress.FileDone();
             } catch (const PlatformError&) {
                 // The copies finished before the failing one stay, as they would have had each
                 // been renamed into place on its own. Should one of them fail now, it is the
@@ -156,6 +169,7 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
     }
     if (!anyFile) throw PosixError::ForPath(sourcePattern, ENOENT);
     if (const int error = SyncFolder(target.Get())) throw PosixError::ForPath(destination, error);
+    progress.Finish();
 }
 
 }  // namespace quillmere::SystemFiles

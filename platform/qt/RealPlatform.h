@@ -1,5 +1,6 @@
 // RealPlatform: the PlatformOps of the running program: the system's own operations with the Qt
-// message box and the desktop's address launcher.
+// message box and the desktop's address launcher. Once a stop signal has come, messages go to the
+// error output rather than into boxes nobody may close.
 #pragma once
 
 #include "platform/SystemOps.h"

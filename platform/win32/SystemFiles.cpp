@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/CopyTracker.h"
 #include "platform/NulByte.h"
-#include "platform/StopRequest.h"
 #include "platform/Wildcard.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/TempFile.h"
@@ -54,6 +54,7 @@ struct Entry {
     std::wstring wideName;  // the name the file system holds, used for every further call
     std::string name;
     DWORD attributes;
+    ULONGLONG size;  // as the search saw it; only for progress
 };
 
 struct SearchResult {
@@ -92,7 +93,8 @@ SearchResult Search(const PatternParts& parts, const std::string& pattern) {
             Wildcard::Matches(parts.last, WideText::Narrow(data.cAlternateFileName))) {
             continue;
         }
-        result.entries.push_back({std::wstring(wide), std::move(name), data.dwFileAttributes});
+        const ULONGLONG size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        result.entries.push_back({std::wstring(wide), std::move(name), data.dwFileAttributes, size});
     } while (::FindNextFileW(find.Get(), &data));
     if (const DWORD error = ::GetLastError(); error != ERROR_NO_MORE_FILES) throw Win32Error::ForPath(pattern, error);
     std::sort(result.entries.begin(), result.entries.end(),
@@ -135,7 +137,7 @@ DWORD CopiedAttributes(DWORD source) {
 // One try at copying the file. Answers false, leaving no file behind, when it changed while it
 // was read.
 bool TryCopyOne(const PatternParts& parts, const Entry& entry, const std::string& destination, bool overwrite,
-                std::vector<char>& buffer) {
+                std::vector<char>& buffer, CopyTracker& progress) {
     const CopyPaths paths{parts.prefix + entry.name, InFolder(destination, entry.name)};
     const std::wstring targetPath = LongPath::Of(destination, entry.wideName);
 
@@ -163,6 +165,8 @@ bool TryCopyOne(const PatternParts& parts, const Entry& entry, const std::string
         if (got == 0) break;
         WriteAll(temp.Get(), buffer.data(), got, paths);
         copied += got;
+        // A stop here throws: the temporary file goes with it.
+        progress.Moved(got);
     }
 
     // A file written to while it was read would give a copy that is neither its old nor its new
@@ -193,13 +197,14 @@ bool TryCopyOne(const PatternParts& parts, const Entry& entry, const std::string
 // A file caught changing (its program rewrites it from time to time) is tried again after a
 // short pause, opened anew by its name; only one that keeps changing is reported.
 void CopyOne(const PatternParts& parts, const Entry& entry, const std::string& destination, bool overwrite,
-             std::vector<char>& buffer) {
+             std::vector<char>& buffer, CopyTracker& progress) {
     constexpr int kTries = 4;
-    for (int attempt = 1; !TryCopyOne(parts, entry, destination, overwrite, buffer); ++attempt) {
+    for (int attempt = 1; !TryCopyOne(parts, entry, destination, overwrite, buffer, progress); ++attempt) {
         if (attempt == kTries) {
             throw Win32Error::ForPath(parts.prefix + entry.name, "コピー中にファイルが変更されました");
         }
         ::Sleep(200);
+        progress.CheckStop();
     }
 }
 
@@ -239,7 +244,8 @@ void CreateFolder(const std::string& path) {
     if (!::CreateDirectoryW(LongPath::Of(path).c_str(), nullptr)) throw Win32Error::ForPath(path, ::GetLastError());
 }
 
-void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
+void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                  CopyMonitor& monitor) {
     NulByte::Refuse(sourcePattern);
     NulByte::Refuse(destination);
     const PatternParts parts = Split(sourcePattern);
@@ -287,10 +293,14 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
     }
 
     std::vector<char> buffer;
+    CopyTracker progress(monitor, destination);
+    for (const Entry& entry : files) progress.Expect(entry.size);
     for (const Entry& entry : files) {
-        if (StopRequest::Requested()) throw StopRequest::Stopped(parts.prefix + entry.name);
-        CopyOne(parts, entry, destination, overwrite, buffer);
+        progress.StartFile(entry.name);
+        CopyOne(parts, entry, destination, overwrite, buffer, progress);
+        progress.FileDone();
     }
+    progress.Finish();
 }
 
 // A temporary file is held open without leave to share by the process that writes it, so the

@@ -2,6 +2,8 @@
 // that stores, Enter and Esc, the browse buttons, failures inside its handlers, and a whole backup
 // typed and run as a user would.
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWindow>
@@ -361,6 +363,71 @@ TEST_F(frmMainTest, ABackupTypedAndStartedWithEnterLeavesTheCopiesAndTheInputsOn
     EXPECT_NE(store.find("DstFolder=" + (temp / "バックアップ 先")), std::string::npos) << store;
     EXPECT_NE(store.find("FileType=*.jra"), std::string::npos) << store;
     EXPECT_NE(store.find("Left=1005"), std::string::npos) << store;
+}
+
+// A copy that takes seconds (a real copy, slowed at each progress report): the window still
+// paints, the progress window comes up and advances, Stop asks, and Yes ends the copy within a
+// second with every finished copy whole and no temporary file left.
+TEST_F(frmMainTest, ALongBackupShowsItsProgressAndStopsWithinASecondOfYes) {
+    TempFolder temp;
+    std::filesystem::create_directories(temp.Path() / "src");
+    std::filesystem::create_directories(temp.Path() / "dst");
+    const std::string content(64 * 1024, 'x');
+    for (int i = 0; i < 100; ++i) WriteFile(temp / ("src/f" + std::to_string(100 + i) + ".jra"), content);
+    RealFilesPlatform real(log, temp / "config/Quillmere.conf");
+    real.fixedTime = LocalTime{2001, 6, 5, 21, 4, 3};
+    real.reportPause = std::chrono::milliseconds(40);
+    real.prompts.answers = {PromptAnswer::Yes};  // stop
+
+    frmMain window(real, volumes);
+    Folder(window, 0)->setText(QString::fromStdString(temp / "src"));
+    Folder(window, 1)->setText(QString::fromStdString(temp / "dst"));
+    ShowActive(window);
+
+    int paints = 0;
+    QString countAtFirstLook, countAtSecondLook;
+    QElapsedTimer sinceYes;
+    struct PaintCounter : QObject {
+        int& count;
+        explicit PaintCounter(int& c) : count(c) {}
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++count;
+            return false;
+        }
+    } counter(paints);
+    window.installEventFilter(&counter);
+    QTimer::singleShot(300, [&] { window.update(); });
+    QTimer::singleShot(800, [&] {
+        QWidget* progress = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == "frmProgress" && top->isVisible()) progress = top;
+        }
+        ASSERT_NE(progress, nullptr) << "no progress window";
+        countAtFirstLook = Find<QLabel>(*progress, "lblCount")->text();
+        QTimer::singleShot(400, [&, progress] {
+            countAtSecondLook = Find<QLabel>(*progress, "lblCount")->text();
+            sinceYes.start();
+            QTest::mouseClick(Find<QPushButton>(*progress, "cmdStop"), Qt::LeftButton);
+        });
+    });
+    QTest::mouseClick(Find<QPushButton>(window, "btnExec"), Qt::LeftButton);
+    EXPECT_LT(sinceYes.elapsed(), 1000);
+    window.removeEventFilter(&counter);
+
+    EXPECT_GT(paints, 0) << "the main window did not paint during the copy";
+    EXPECT_NE(countAtFirstLook, countAtSecondLook);
+    ASSERT_EQ(real.prompts.shown.size(), 2U);
+    EXPECT_EQ(real.prompts.shown[0].text, "バックアップを中止しますか？");
+    const std::string stamp = temp / "dst/20010605_210403";
+    const std::vector<std::string> copies = ListFolder(stamp);
+    EXPECT_EQ(real.prompts.shown[1].text, "バックアップを中止しました。" + std::to_string(copies.size()) +
+                                              " 個のファイルをコピーしました。\n" + stamp);
+    EXPECT_GT(copies.size(), 0U);
+    EXPECT_LT(copies.size(), 100U);
+    for (const std::string& name : copies) {
+        EXPECT_EQ(name.rfind(".quillmere", 0), std::string::npos) << name;
+        EXPECT_EQ(ReadFile(stamp + "/" + name), content) << name;
+    }
 }
 
 }  // namespace

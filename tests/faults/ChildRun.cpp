@@ -168,6 +168,12 @@ ChildResult RunChild(const Mechanism& mechanism, const std::vector<std::string>&
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments)
     : m_pid(Spawn(CommandLine({}, arguments), -1, -1)) {}
 
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments) {
+    std::vector<std::string> line{program};
+    line.insert(line.end(), arguments.begin(), arguments.end());
+    m_pid = Spawn(line, -1, -1);
+}
+
 ChildProcess::~ChildProcess() {
     if (m_pid > 0) {
         Kill();

@@ -34,6 +34,8 @@ ChildResult RunChild(const Mechanism& mechanism, const std::vector<std::string>&
 class ChildProcess {
 public:
     explicit ChildProcess(const std::vector<std::string>& arguments);
+    // Another program than fault_child: the whole command line.
+    ChildProcess(const std::string& program, const std::vector<std::string>& arguments);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

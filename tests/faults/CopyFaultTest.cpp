@@ -399,7 +399,8 @@ TEST_P(ChangingSource, CopyIsOneWholeVersionOrAReportedFailure) {
         const unsigned changesBefore = changes;
         ops.prompts.shown.clear();
         if (settles) burstEnd = Clock::now() + std::chrono::milliseconds(150);
-        FileModule::CopyMatchingFiles(ops, source, target, "*.jra");
+        CopyWatcher watcher;
+        FileModule::CopyMatchingFiles(ops, source, target, "*.jra", watcher);
         if (changes != changesBefore) ++changedRounds;
 
         const std::vector<std::string> names = ListFolder(target);
@@ -484,12 +485,13 @@ protected:
         ::close(fd);
     }
 
-    // Waits until the large file's copy is under way: a temporary file of more than 8 MB.
-    bool LargeCopyUnderWay() const {
+    // Waits until the large file's copy is under way: a temporary file of more than 8 MB in the
+    // stamp folder (by default the one fault_child's fixed clock names).
+    bool LargeCopyUnderWay(const std::string& folder = {}) const {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (std::chrono::steady_clock::now() < deadline) {
             std::error_code error;
-            for (const auto& entry : fs::directory_iterator(stamp, error)) {
+            for (const auto& entry : fs::directory_iterator(folder.empty() ? stamp : folder, error)) {
                 std::error_code sizeError;
                 if (entry.path().filename().string().starts_with(".quillmere-") &&
                     entry.file_size(sizeError) > (8U << 20) && !sizeError) {
@@ -556,6 +558,26 @@ TEST_P(StopSignal, KeepsTheFinishedCopiesAndLeavesNoTemporaryFile) {
 
 INSTANTIATE_TEST_SUITE_P(CopyFault, StopSignal, testing::Values(SIGTERM, SIGINT, SIGHUP),
                          [](const auto& info) { return std::string(::sigabbrev_np(info.param)); });
+
+// The command-line program stops the same way, with the status its usage documents.
+TEST_F(ExFatDestination, TheCommandStoppedByCtrlCKeepsTheFinishedCopiesAndAnswersFour) {
+    WriteManyFilesAndOneLarge();
+    // The program takes the real clock: its stamp folder is the one folder it makes.
+    ChildProcess child(QUILLMERE_BACKUP_PROGRAM, {source, destination, "*.jra"});
+    std::string folder;
+    for (int i = 0; i < 10000 && folder.empty(); ++i) {
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(destination, error)) folder = entry.path().string();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(LargeCopyUnderWay(folder)) << "the large file's copy never started";
+    child.Signal(SIGINT);
+    const int status = child.Wait();
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 4);
+    EXPECT_EQ(WholeCopies(folder, source).size(), 500U);
+    EXPECT_FALSE(fs::exists(folder + "/z.jra"));
+}
 
 // A run killed outright leaves its temporary files behind (and only those of the last batch);
 // the next run into the destination removes them from the earlier stamp folder, but not one that a live process still holds, nor

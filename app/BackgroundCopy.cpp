@@ -1,0 +1,135 @@
+#include "app/BackgroundCopy.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QWidget>
+
+#include <exception>
+#include <thread>
+
+#include "app/frmProgress.h"
+#include "platform/StopRequest.h"
+
+namespace quillmere {
+
+namespace {
+
+constexpr char kTitle[] = "バックアップ";
+constexpr char kAskStop[] = "バックアップを中止しますか？";
+// Shorter runs show nothing but the hourglass, as they always did.
+constexpr int kProgressDelayMs = 500;
+constexpr int kRefreshMs = 100;
+
+QString LastComponent(const std::string& path) {
+    const QString text = QString::fromStdString(path);
+    const qsizetype slash = text.lastIndexOf(QChar(kPathSeparator));
+    return slash < 0 ? text : text.mid(slash + 1);
+}
+
+}  // namespace
+
+BackgroundCopy::BackgroundCopy(PlatformOps& ops, QWidget* window) : m_ops(ops), m_window(window) {
+    qApp->installEventFilter(this);
+}
+
+BackgroundCopy::~BackgroundCopy() {
+    qApp->removeEventFilter(this);
+    delete m_progressWindow;
+}
+
+void BackgroundCopy::Run(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) {
+    QEventLoop loop;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            copy(*this);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+
+    QTimer appear;
+    appear.setSingleShot(true);
+    connect(&appear, &QTimer::timeout, this, [&] {
+        m_progressWindow = new frmProgress(LastComponent(stampFolder), [this] { AskToStop(); }, m_window);
+        ShowProgress();
+        m_progressWindow->show();
+    });
+    appear.start(kProgressDelayMs);
+    QTimer refresh;
+    connect(&refresh, &QTimer::timeout, this, &BackgroundCopy::ShowProgress);
+    refresh.start(kRefreshMs);
+
+    loop.exec();
+    // The loop also ends when the program is asked to quit (a stop signal); the copy then stops
+    // at its next safe point by itself, and its thread is waited for.
+    worker.join();
+    delete m_progressWindow;
+    if (failure) std::rethrow_exception(failure);
+}
+
+void BackgroundCopy::AskToStop() {
+    if (m_asking || m_stop) return;
+    m_asking = true;
+    int answer = PromptAnswer::No;
+    try {
+        answer = m_ops.ShowPrompt(kAskStop, PromptStyle::YesNoQuestion, std::string(kTitle));
+    } catch (...) {
+        // No box, no answer: the copy goes on.
+    }
+    m_asking = false;
+    if (answer == PromptAnswer::Yes) m_stop = true;
+}
+
+void BackgroundCopy::Report(const CopyProgress& progress) {
+    const std::lock_guard lock(m_mutex);
+    m_latest = progress;
+}
+
+bool BackgroundCopy::StopRequested() {
+    return m_stop || StopRequest::Requested();
+}
+
+void BackgroundCopy::ShowProgress() {
+    if (!m_progressWindow) return;
+    CopyProgress latest;
+    {
+        const std::lock_guard lock(m_mutex);
+        latest = m_latest;
+    }
+    m_progressWindow->Show(latest);
+}
+
+// The main window stays as it is while the copy runs: no key or click reaches it (its shortcuts
+// included), so nothing can start a second run or change the inputs half-way. Esc and the close
+// box ask whether to stop instead of closing it afterwards.
+bool BackgroundCopy::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || !m_window || widget->window() != m_window) return false;
+    switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            // Accepted, the key is not taken for a shortcut and comes as a key press below.
+            event->accept();
+            return true;
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) AskToStop();
+            return true;
+        case QEvent::Close:
+            event->ignore();
+            AskToStop();
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu: return true;
+        default: return false;
+    }
+}
+
+}  // namespace quillmere

@@ -1,0 +1,70 @@
+#include "app/frmProgress.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "app/Twips.h"
+
+namespace quillmere {
+
+namespace {
+
+// The bar counts in thousandths, so copies of any size fit its int range.
+constexpr int kBarSteps = 1000;
+
+}  // namespace
+
+frmProgress::frmProgress(const QString& stampFolderName, std::function<void()> onStop, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint),
+      m_onStop(std::move(onStop)) {
+    setObjectName(QStringLiteral("frmProgress"));
+    setWindowTitle(QStringLiteral("バックアップ"));
+    setFixedSize(Twips::Rect(0, 0, 5100, 2190).size());
+    // The main window below shows the hourglass; this one takes clicks.
+    setCursor(Qt::ArrowCursor);
+
+    lblFolder = new QLabel(stampFolderName, this);
+    lblFolder->setObjectName(QStringLiteral("lblFolder"));
+    lblFolder->setGeometry(Twips::Rect(240, 180, 4620, 255));
+    prgBytes = new QProgressBar(this);
+    prgBytes->setObjectName(QStringLiteral("prgBytes"));
+    prgBytes->setRange(0, kBarSteps);
+    prgBytes->setTextVisible(false);
+    prgBytes->setGeometry(Twips::Rect(240, 540, 4620, 285));
+    lblCount = new QLabel(this);
+    lblCount->setObjectName(QStringLiteral("lblCount"));
+    lblCount->setGeometry(Twips::Rect(240, 930, 4620, 255));
+    lblFile = new QLabel(this);
+    lblFile->setObjectName(QStringLiteral("lblFile"));
+    lblFile->setGeometry(Twips::Rect(240, 1230, 4620, 255));
+    cmdStop = new QPushButton(QStringLiteral("中止"), this);
+    cmdStop->setObjectName(QStringLiteral("cmdStop"));
+    cmdStop->setGeometry(Twips::Rect(3705, 1575, 1155, 420));
+    cmdStop->setDefault(true);
+    connect(cmdStop, &QPushButton::clicked, this, [this] { m_onStop(); });
+}
+
+void frmProgress::Show(const CopyProgress& progress) {
+    const double share = progress.bytesTotal == 0 ? 1.0
+                                                  : static_cast<double>(progress.bytesDone) / progress.bytesTotal;
+    prgBytes->setValue(static_cast<int>(share * kBarSteps));
+    lblCount->setText(QStringLiteral("%1 / %2 ファイル").arg(progress.filesDone).arg(progress.filesTotal));
+    // A long name is cut in its middle, where names of data files differ least.
+    const QString name = QString::fromStdString(progress.currentFile);
+    lblFile->setText(lblFile->fontMetrics().elidedText(name, Qt::ElideMiddle, lblFile->width()));
+    lblFile->setToolTip(name);
+}
+
+void frmProgress::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    m_onStop();
+}
+
+void frmProgress::reject() {
+    m_onStop();
+}
+
+}  // namespace quillmere

@@ -1,0 +1,56 @@
+#include "cli/CommandLine.h"
+
+namespace quillmere::cli {
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine command;
+    std::vector<std::string> folders;
+    bool optionsEnded = false;
+    for (const std::string& arg : args) {
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
+            command.help = true;
+        } else if (!optionsEnded && (arg == "--yes" || arg == "-y")) {
+            command.yes = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg.front() == '-') {
+            // "-" alone is taken as a folder name; anything else with a dash is an option we do
+            // not know, and guessing at it could copy to the wrong place.
+            command.error = "不明なオプションです: " + arg;
+            return command;
+        } else {
+            folders.push_back(arg);
+        }
+    }
+    if (folders.size() == 1 || folders.size() > 3) {
+        command.error = "フォルダはコピー元とコピー先の二つを指定してください (ファイル種別は三つめに指定できます)。";
+        return command;
+    }
+    if (folders.size() >= 2) {
+        command.inputs.source = folders[0];
+        command.inputs.destination = folders[1];
+    }
+    if (folders.size() == 3) command.inputs.wildcard = folders[2];
+    return command;
+}
+
+std::string UsageText() {
+    return "使い方: quillmere-backup [--yes] [コピー元 コピー先 [ファイル種別]]\n"
+           "\n"
+           "コピー元フォルダのファイル種別に合うファイルを、コピー先フォルダの中に作る日時の\n"
+           "フォルダ (yyyymmdd_hhnnss) へコピーします。フォルダを指定しないときは前回の入力\n"
+           "(ウィンドウと共通) を使い、ファイル種別を省略したときは前回のファイル種別を使います。\n"
+           "成功すると、日時のフォルダのパスを標準出力の最後の行に書き、入力を保存します。\n"
+           "\n"
+           "  -y, --yes    コピー先フォルダがないときは作成する (指定しないと作成しない)\n"
+           "  -h, --help   この説明を表示する\n"
+           "\n"
+           "終了ステータス:\n"
+           "  0  バックアップが完了した\n"
+           "  1  フォルダの作成またはファイルのコピーに失敗した (失敗の前のコピーは残る)\n"
+           "  2  コマンドラインに誤りがある\n"
+           "  3  入力の確認で中止した (コピー先を作成しなかったときを含む)\n"
+           "  4  SIGINT または SIGTERM で中止した (完了したコピーは残る)\n";
+}
+
+}  // namespace quillmere::cli

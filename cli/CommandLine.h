@@ -1,0 +1,37 @@
+// CommandLine: what quillmere-backup was asked to do, read from its arguments, and the exit
+// statuses it answers with.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillmere::cli {
+
+// The exit statuses, documented in --help and the README; scripts and timers act on them.
+enum ExitStatus : int {
+    kCompleted = 0,  // every matching file was copied into the new stamp folder
+    kCopyFailed = 1,  // the stamp folder or a copy failed; the copies made before the failure stay
+    kUsage = 2,       // the arguments could not be understood
+    kRefused = 3,     // an input check refused the inputs, or the destination was not to be created
+    kStopped = 4,     // stopped by SIGINT or SIGTERM; the finished copies stay
+};
+
+struct Inputs {
+    std::optional<std::string> source, destination, wildcard;  // absent: the stored input
+};
+
+struct CommandLine {
+    bool help = false;
+    bool yes = false;  // answer Yes to "create the missing destination?"
+    Inputs inputs;
+    std::string error;  // not empty when the arguments are wrong
+};
+
+// args are the arguments after the program's name, in UTF-8.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The text of --help.
+std::string UsageText();
+
+}  // namespace quillmere::cli

@@ -1,0 +1,57 @@
+#include "cli/ConsolePlatform.h"
+
+#include <cstdio>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/WideText.h"
+#endif
+
+namespace quillmere::cli {
+namespace {
+
+void Write(std::FILE* stream, const std::string& text) {
+#ifdef _WIN32
+    // A console shows UTF-16 text whatever its code page; a pipe or a file gets the UTF-8 bytes.
+    HANDLE handle = ::GetStdHandle(stream == stdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode)) {
+        std::fflush(stream);
+        const std::wstring wide = WideText::Widen(text);
+        DWORD written = 0;
+        ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+#endif
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
+
+}  // namespace
+
+void WriteOut(const std::string& text) {
+    Write(stdout, text);
+}
+
+void WriteError(const std::string& text) {
+    Write(stderr, text);
+}
+
+
+int ConsolePlatform::ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) {
+    std::string line = title.value_or("Quillmere") + ": " + text;
+    if (style != PromptStyle::YesNoQuestion) {
+        WriteError(line + "\n");
+        return PromptAnswer::Ok;
+    }
+    line += m_answerYes ? " はい (--yes)\n" : " いいえ (作成するには --yes を付けてください)\n";
+    WriteError(line);
+    return m_answerYes ? PromptAnswer::Yes : PromptAnswer::No;
+}
+
+void ConsolePlatform::LaunchCommand(const std::string& commandLine, int) {
+    throw PlatformError(commandLine + ": コマンドラインからは開けません");
+}
+
+}  // namespace quillmere::cli

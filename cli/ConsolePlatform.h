@@ -1,0 +1,27 @@
+// ConsolePlatform: the real system with the user's questions and messages on the console. There
+// is nobody to ask: the one question of a run (create the missing destination?) is answered by
+// --yes, and every message goes to standard error.
+#pragma once
+
+#include "platform/SystemOps.h"
+
+namespace quillmere::cli {
+
+class ConsolePlatform final : public SystemOps {
+public:
+    explicit ConsolePlatform(bool answerYes) : m_answerYes(answerYes) {}
+
+    int ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) override;
+    // Nothing in an unattended run opens a web page or a mail.
+    void LaunchCommand(const std::string& commandLine, int showMode) override;
+
+private:
+    bool m_answerYes;
+};
+
+// Writes UTF-8 text to standard output or standard error, in the console's own encoding where
+// that is not UTF-8 (a Windows console).
+void WriteOut(const std::string& text);
+void WriteError(const std::string& text);
+
+}  // namespace quillmere::cli

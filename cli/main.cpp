@@ -1,0 +1,110 @@
+// quillmere-backup: one backup without a window, for timers, cron and the Task Scheduler. The
+// same checks, messages and settings as the window program; the outcome is the exit status.
+#include <clocale>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/win32/WideText.h"
+#endif
+#include <csignal>
+
+#include "backup/BackupRun.h"
+#include "cli/CommandLine.h"
+#include "cli/ConsolePlatform.h"
+#include "cli/ConsoleWindow.h"
+#include "platform/StopRequest.h"
+#include "settings/SettingsLayout.h"
+
+namespace {
+
+using namespace quillmere;
+
+std::vector<std::string> Arguments(int argc, char* argv[]) {
+#ifdef _WIN32
+    // The narrow arguments are in the ANSI code page and lose every character outside it.
+    (void)argc;
+    (void)argv;
+    std::vector<std::string> args;
+    int count = 0;
+    if (LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
+        for (int i = 1; i < count; ++i) args.push_back(WideText::Narrow(wide[i]));
+        ::LocalFree(wide);
+    }
+    return args;
+#else
+    return std::vector<std::string>(argv + 1, argv + argc);
+#endif
+}
+
+// The stamp folder as a full path, so a script can use the last line whatever its own folder.
+std::string FullPath(const std::string& path) {
+    std::error_code error;
+#ifdef _WIN32
+    const std::filesystem::path full = std::filesystem::absolute(WideText::Widen(path), error);
+    return error ? path : WideText::Narrow(full.wstring());
+#else
+    const std::filesystem::path full = std::filesystem::absolute(path, error);
+    return error ? path : full.string();
+#endif
+}
+
+int Run(const cli::CommandLine& command) {
+    cli::ConsolePlatform platform(command.yes);
+    std::string inputs[3];
+    const char* keys[3] = {SettingsLayout::kKeySrcFolder, SettingsLayout::kKeyDstFolder, SettingsLayout::kKeyFileType};
+    const char* defaults[3] = {SettingsLayout::kDefaultFolder, SettingsLayout::kDefaultFolder,
+                               SettingsLayout::kDefaultFileType};
+    const std::optional<std::string>* given[3] = {&command.inputs.source, &command.inputs.destination,
+                                                   &command.inputs.wildcard};
+    try {
+        for (int i = 0; i < 3; ++i) {
+            inputs[i] = *given[i] ? **given[i]
+                                  : platform.ReadSetting(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec,
+                                                         keys[i], defaults[i]);
+        }
+    } catch (const PlatformError& e) {
+        // Without the stored inputs there is nothing sound to back up.
+        cli::WriteError(std::string("Quillmere: ") + e.what() + "\n");
+        return cli::kRefused;
+    }
+
+    cli::ConsoleWindow window(inputs[0], inputs[1], inputs[2]);
+    const BackupResult result = BackupRun(platform, window).Run();
+    switch (result.outcome) {
+        case BackupOutcome::Refused: return cli::kRefused;
+        case BackupOutcome::Failed: return cli::kCopyFailed;
+        case BackupOutcome::Stopped: return cli::kStopped;
+        case BackupOutcome::Completed: break;
+    }
+    cli::WriteOut(FullPath(result.stampFolder) + "\n");
+    return cli::kCompleted;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    // The system's reasons for failures (strerror) in the user's language.
+    std::setlocale(LC_ALL, "");
+#ifdef SIGXFSZ
+    // A file-size limit must end a copy with a message, not kill the run half-way.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+    // SIGINT, SIGTERM and SIGHUP stop the copy at its next safe point with the finished copies in
+    // place, and the run ends with its own exit status instead of being killed half-way.
+    StopRequest::InstallSignalHandlers();
+    const cli::CommandLine command = cli::ParseCommandLine(Arguments(argc, argv));
+    if (command.help) {
+        cli::WriteOut(cli::UsageText());
+        return cli::kCompleted;
+    }
+    if (!command.error.empty()) {
+        cli::WriteError("quillmere-backup: " + command.error + "\n詳しくは quillmere-backup --help\n");
+        return cli::kUsage;
+    }
+    return Run(command);
+}
