@@ -1,5 +1,6 @@
 #include "platform/SystemOps.h"
 
+#include "platform/SystemClock.h"
 #include "platform/SystemFiles.h"
 #include "platform/SystemSettings.h"
 
@@ -23,7 +24,7 @@ void SystemOps::RemoveLeftoverCopies(const std::string& folderPattern) {
 }
 
 LocalTime SystemOps::CurrentLocalTime() {
-    return SystemFiles::CurrentLocalTime();
+    return SystemClock::CurrentLocalTime();
 }
 
 std::string SystemOps::ReadSetting(const std::string& app, const std::string& section, const std::string& key,

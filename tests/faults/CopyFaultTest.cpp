@@ -24,7 +24,7 @@
 
 #include "backup/BackupRun.h"
 #include "backup/FileModule.h"
-#include "platform/SettingsFile.h"
+#include "platform/posix/SettingsFile.h"
 #include "platform/posix/FileDescriptor.h"
 #include "tests/BoundSocket.h"
 #include "tests/FakeWindow.h"
