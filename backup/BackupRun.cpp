@@ -126,9 +126,9 @@ void BackupRun::SaveLastExec() {
 //   CheckInputs ──false──> end (pointer untouched; nothing created but the destination itself,
 //       │true                  when the user said Yes to creating it and a later check refused)
 //   hourglass ─> stamp = StampName(CurrentLocalTime) ─> MakeFolder(dst/stamp)
-//       ─> RemoveLeftoverCopies(dst) ─> CopyMatchingFiles(src, dst/stamp, wildcard) ─> SaveLastExec ─> default pointer
+//       ─> RemoveLeftoverCopies(dst) ─> CopyMatching(src, dst/stamp, wildcard) ─> SaveLastExec ─> default pointer
 //
-// No step looks at the outcome of the one before: MakeFolder and CopyMatchingFiles report their
+// No step looks at the outcome of the one before: MakeFolder and CopyMatching report their
 // own failures, and the inputs are stored even when the copy failed. The outcome only gathers
 // what happened, for the caller.
 BackupResult BackupRun::Run() {
@@ -154,7 +154,7 @@ BackupResult BackupRun::Run() {
             const std::string source = GetSrcFolder();
             const std::string wildcard = GetFileType();
             const FileModule::CopyOutcome copied =
-                FileModule::CopyMatchingFiles(m_ops, source, stampFolder, wildcard, m_window);
+                FileModule::CopyMatching(m_ops, source, stampFolder, wildcard, m_window);
             if (made) result.stampFolder = stampFolder;
             if (copied == FileModule::CopyOutcome::Stopped) result.outcome = BackupOutcome::Stopped;
             if (made && copied == FileModule::CopyOutcome::Copied) result.outcome = BackupOutcome::Completed;

@@ -14,8 +14,8 @@ void SystemOps::CreateFolder(const std::string& path) {
     SystemFiles::CreateFolder(path);
 }
 
-void SystemOps::CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                         CopyMonitor& monitor) {
+void SystemOps::CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                             CopyMonitor& monitor) {
     SystemFiles::CopyMatching(sourcePattern, destination, overwrite, monitor);
 }
 

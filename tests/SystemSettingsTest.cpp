@@ -18,7 +18,6 @@
 
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Error.h"
-#undef CopyFile
 #endif
 
 namespace quillmere::test {
