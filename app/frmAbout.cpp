@@ -13,6 +13,7 @@
 #include "app/HandlerGuard.h"
 #include "app/Twips.h"
 #include "app/UiFont.h"
+#include "platform/ProgramInfo.h"
 
 namespace quillmere {
 
@@ -117,9 +118,11 @@ void frmAbout::Show() {
     auto* picIcon = AddLabel(&window, "picIcon", QString(), Twips::Rect(240, 240, 540, 540));
     picIcon->setPixmap(QIcon(QStringLiteral(":/icons/quillmere.png")).pixmap(32, 32));
     picIcon->setAlignment(Qt::AlignCenter);
-    AddLabel(&window, "lblVersion", QStringLiteral("Version 0.1.0"), Twips::Rect(2400, 540, 1245, 225));
-    SetTextColour(AddLabel(&window, "lblTitle", QStringLiteral("Quillmere"), Twips::Rect(1050, 240, 2265, 300)),
-                  Qt::black);
+    AddLabel(&window, "lblVersion", QStringLiteral("Version %1").arg(QString::fromUtf8(ProgramInfo::kVersion)),
+             Twips::Rect(2400, 540, 1245, 225));
+    SetTextColour(
+        AddLabel(&window, "lblTitle", QString::fromUtf8(ProgramInfo::kName), Twips::Rect(1050, 240, 2265, 300)),
+        Qt::black);
     SetTextColour(AddLabel(&window, "lblDescription", QStringLiteral("PATオッズファイルをバックアップコピーします"),
                            Twips::Rect(1050, 960, 3885, 330)),
                   Qt::black);

@@ -10,7 +10,7 @@
 //            first failure: warning "バックアップ", focus to that input, end
 //        hourglass on this window
 //        StampName(CurrentLocalTime) --> JoinPath(destination, stamp) --> MakeFolder
-//        CopyMatchingFiles(JoinPath(source, wildcard) -> stamp folder, overwrite), on a thread of
+//        CopyMatching(JoinPath(source, wildcard) -> stamp folder, overwrite), on a thread of
 //            its own; after 0.5 s the progress window with Stop (BackgroundCopy, frmProgress)
 //        SaveLastExec: LastExec/SrcFolder, DstFolder, FileType --> settings store
 //        pointer back to the default; no completion message

@@ -6,15 +6,11 @@
 #include <QTimer>
 #include <QTranslator>
 
-#include <algorithm>
 #include <csignal>
-
-#ifdef Q_OS_UNIX
-#include <sys/resource.h>
-#endif
 
 #include "app/UiFont.h"
 #include "app/frmMain.h"
+#include "platform/OpenFileLimit.h"
 #include "platform/StopRequest.h"
 #include "platform/qt/MountedVolumes.h"
 #include "platform/qt/RealPlatform.h"
@@ -26,15 +22,9 @@ int main(int argc, char* argv[]) {
     // the program half-way through a backup.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-#ifdef Q_OS_UNIX
-    // A backup keeps a batch of finished copies open until one sync has made them all durable;
-    // the batch is a quarter of the open-file limit, and desktops start programs with a soft
-    // limit of 1024 under a much higher hard one. Raising it means fewer, larger batches.
-    if (rlimit files{}; ::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
-        files.rlim_cur = std::max<rlim_t>(files.rlim_cur, std::min<rlim_t>(files.rlim_max, 1 << 16));
-        (void)::setrlimit(RLIMIT_NOFILE, &files);
-    }
-#endif
+    // Fewer, larger batches of copies to make durable; the programs the About window starts get
+    // the limit this one started with (see QtLauncher).
+    quillmere::OpenFileLimit::RaiseForCopies();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(quillmere::SettingsLayout::kAppName));
     QApplication::setDesktopFileName(QStringLiteral("quillmere"));

@@ -56,7 +56,7 @@ void BackupRun::ShowFailure(const std::string& description) {
 // only once the source is known to exist. Each check reads its inputs afresh. An input holding a
 // NUL (pasted, or read from a damaged settings file) is refused before any of them reaches the
 // system, which would see only the text before the NUL: all three are checked before the first
-// search, so a refused run has created nothing.
+// search, so a run refused for a NUL has created nothing.
 bool BackupRun::CheckInputs() {
     auto refuse = [this](const std::string& message, BackupInput focus) {
         m_ops.ShowPrompt(message, PromptStyle::OkExclamation, kTitle);
@@ -123,12 +123,12 @@ void BackupRun::SaveLastExec() {
 
 // Data flow of one run:
 //
-//   CheckInputs ──false──> end (nothing created, pointer untouched)
-//       │true
+//   CheckInputs ──false──> end (pointer untouched; nothing created but the destination itself,
+//       │true                  when the user said Yes to creating it and a later check refused)
 //   hourglass ─> stamp = StampName(CurrentLocalTime) ─> MakeFolder(dst/stamp)
-//       ─> RemoveLeftoverCopies(dst) ─> CopyMatchingFiles(src, dst/stamp, wildcard) ─> SaveLastExec ─> default pointer
+//       ─> RemoveLeftoverCopies(dst) ─> CopyMatching(src, dst/stamp, wildcard) ─> SaveLastExec ─> default pointer
 //
-// No step looks at the outcome of the one before: MakeFolder and CopyMatchingFiles report their
+// No step looks at the outcome of the one before: MakeFolder and CopyMatching report their
 // own failures, and the inputs are stored even when the copy failed. The outcome only gathers
 // what happened, for the caller.
 BackupResult BackupRun::Run() {
@@ -154,7 +154,7 @@ BackupResult BackupRun::Run() {
             const std::string source = GetSrcFolder();
             const std::string wildcard = GetFileType();
             const FileModule::CopyOutcome copied =
-                FileModule::CopyMatchingFiles(m_ops, source, stampFolder, wildcard, m_window);
+                FileModule::CopyMatching(m_ops, source, stampFolder, wildcard, m_window);
             if (made) result.stampFolder = stampFolder;
             if (copied == FileModule::CopyOutcome::Stopped) result.outcome = BackupOutcome::Stopped;
             if (made && copied == FileModule::CopyOutcome::Copied) result.outcome = BackupOutcome::Completed;

@@ -91,14 +91,14 @@ bool MakeFolder(PlatformOps& ops, const std::string& path) {
     }
 }
 
-CopyOutcome CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
-                              const std::string& wildcard, CopyWatcher& watcher) {
+CopyOutcome CopyMatching(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
+                         const std::string& wildcard, CopyWatcher& watcher) {
     try {
         // Only the copy itself runs inside the watcher: the boxes below are shown on the
         // caller's thread, which is the window's.
         const std::string pattern = JoinPath(sourceFolder, wildcard);
         watcher.WatchCopy(destinationFolder,
-                          [&](CopyMonitor& monitor) { ops.CopyFile(pattern, destinationFolder, true, monitor); });
+                          [&](CopyMonitor& monitor) { ops.CopyMatching(pattern, destinationFolder, true, monitor); });
         return CopyOutcome::Copied;
     } catch (const CopyStopped& stopped) {
         ops.ShowPrompt("バックアップを中止しました。" + std::to_string(stopped.FilesCopied()) +

@@ -1,6 +1,6 @@
 // FileModule: the operations on paths and on the file system from which the backup run is built.
 //
-// JoinPath and StampName only compute text. FolderExists, MakeFolder and CopyMatchingFiles call
+// JoinPath and StampName only compute text. FolderExists, MakeFolder and CopyMatching call
 // one platform operation each and report its failure themselves, at once, in a message box with
 // the platform's description (path and reason); their callers are never told. That keeps the
 // run's own sequence free of error handling: every step runs and each failure speaks for itself.
@@ -43,8 +43,8 @@ enum class CopyOutcome { Copied, Failed, Stopped };
 // files, shown by the watcher (which may run it off the caller's thread). A failure shows a "ファイルのコピー" box, a stop a
 // "バックアップ" box saying how many files were copied and where. Note the order: the wildcard
 // comes last.
-CopyOutcome CopyMatchingFiles(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
-                              const std::string& wildcard, CopyWatcher& watcher);
+CopyOutcome CopyMatching(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
+                         const std::string& wildcard, CopyWatcher& watcher);
 
 // Removes what copies of earlier runs into this destination left behind when they were killed
 // half-way: their temporary files in the stamp folders. Reports nothing.

@@ -1,4 +1,4 @@
-// Our side of the copy figures: one CopyMatchingFiles through the real system operations, as the
+// Our side of the copy figures: one CopyMatching through the real system operations, as the
 // Execute button runs it, in a process of its own so that its time and peak memory are measured
 // the same way as the baseline's cp and sync.
 //
@@ -55,7 +55,7 @@ int main(int argc, char* argv[]) {
     ConsoleOps ops;
     quillmere::CopyWatcher unwatched;
     WindowLikeWatcher watched;
-    quillmere::FileModule::CopyMatchingFiles(ops, args[0], args[1], args[2],
-                                             progress ? static_cast<quillmere::CopyWatcher&>(watched) : unwatched);
+    quillmere::FileModule::CopyMatching(ops, args[0], args[1], args[2],
+                                        progress ? static_cast<quillmere::CopyWatcher&>(watched) : unwatched);
     return ops.failed ? 1 : 0;
 }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/ProgramInfo.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -40,7 +42,7 @@ void WriteError(const std::string& text) {
 
 
 int ConsolePlatform::ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) {
-    std::string line = title.value_or("Quillmere") + ": " + text;
+    std::string line = title.value_or(ProgramInfo::kName) + ": " + text;
     if (style != PromptStyle::YesNoQuestion) {
         WriteError(line + "\n");
         return PromptAnswer::Ok;

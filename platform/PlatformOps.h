@@ -65,8 +65,8 @@ public:
     virtual std::string FindFirstEntry(const std::string& pattern, int attributes) = 0;
     virtual void CreateFolder(const std::string& path) = 0;
     // Reports its progress to the monitor and stops when the monitor asks (see CopyMonitor.h).
-    virtual void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                          CopyMonitor& monitor) = 0;
+    virtual void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                              CopyMonitor& monitor) = 0;
     // Housekeeping that reports nothing, so a fake may leave it out.
     virtual void RemoveLeftoverCopies(const std::string& /*folderPattern*/) {}
     virtual LocalTime CurrentLocalTime() = 0;

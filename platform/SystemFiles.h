@@ -1,4 +1,4 @@
-// SystemFiles: the system's own file and clock operations behind PlatformOps (posix/ and win32/).
+// SystemFiles: the system's own file operations behind PlatformOps (posix/ and win32/).
 //
 // Patterns are a folder, the separator and a last component; only the last component may hold the
 // wildcards ("*", "?" and the DOS wildcards "<", ">" and the double quote), matched by the Windows
@@ -19,6 +19,9 @@ namespace quillmere::SystemFiles {
 // does not exist. Attributes 0 find ordinary files that are not hidden; 16 find folders too. A
 // pattern ending in the separator lists that folder. Throws when the search itself fails.
 std::string FindFirstEntry(const std::string& pattern, int attributes);
+
+// Throws naming the folder and the system's reason when it cannot be listed.
+void CheckListable(const std::string& folder);
 
 // Creates exactly the one folder the path names; its parent must exist.
 void CreateFolder(const std::string& path);
@@ -44,7 +47,5 @@ inline void CopyMatching(const std::string& sourcePattern, const std::string& de
 // reported. Only the last few are read, so the cost does not grow with the number of folders.
 void RemoveLeftoverCopies(const std::string& folderPattern);
 inline constexpr std::size_t kLeftoverFoldersRead = 8;
-
-LocalTime CurrentLocalTime();
 
 }  // namespace quillmere::SystemFiles

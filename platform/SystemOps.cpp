@@ -1,5 +1,6 @@
 #include "platform/SystemOps.h"
 
+#include "platform/SystemClock.h"
 #include "platform/SystemFiles.h"
 #include "platform/SystemSettings.h"
 
@@ -13,8 +14,8 @@ void SystemOps::CreateFolder(const std::string& path) {
     SystemFiles::CreateFolder(path);
 }
 
-void SystemOps::CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                         CopyMonitor& monitor) {
+void SystemOps::CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                             CopyMonitor& monitor) {
     SystemFiles::CopyMatching(sourcePattern, destination, overwrite, monitor);
 }
 
@@ -23,7 +24,7 @@ void SystemOps::RemoveLeftoverCopies(const std::string& folderPattern) {
 }
 
 LocalTime SystemOps::CurrentLocalTime() {
-    return SystemFiles::CurrentLocalTime();
+    return SystemClock::CurrentLocalTime();
 }
 
 std::string SystemOps::ReadSetting(const std::string& app, const std::string& section, const std::string& key,

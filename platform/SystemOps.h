@@ -11,8 +11,8 @@ class SystemOps : public PlatformOps {
 public:
     std::string FindFirstEntry(const std::string& pattern, int attributes) override;
     void CreateFolder(const std::string& path) override;
-    void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                  CopyMonitor& monitor) override;
+    void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                      CopyMonitor& monitor) override;
     void RemoveLeftoverCopies(const std::string& folderPattern) override;
     LocalTime CurrentLocalTime() override;
     std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key,

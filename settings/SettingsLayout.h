@@ -10,10 +10,13 @@
 #include <optional>
 #include <string>
 
+#include "platform/ProgramInfo.h"
+
 namespace quillmere {
 
 namespace SettingsLayout {
-inline constexpr char kAppName[] = "Quillmere";
+// The settings are kept under the program's name.
+inline constexpr const char* kAppName = ProgramInfo::kName;
 
 inline constexpr char kSectionMainWindow[] = "MainWindow";
 inline constexpr char kKeyLeft[] = "Left";

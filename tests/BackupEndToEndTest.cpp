@@ -16,7 +16,6 @@
 
 #ifdef _WIN32
 #include "platform/win32/Win32Error.h"
-#undef CopyFile
 #endif
 
 namespace quillmere::test {

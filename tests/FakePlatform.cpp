@@ -24,8 +24,8 @@ void FakePlatform::CreateFolder(const std::string& path) {
     Log("mkdir " + path);
 }
 
-void FakePlatform::CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                            CopyMonitor& monitor) {
+void FakePlatform::CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                                CopyMonitor& monitor) {
     Log("copy " + sourcePattern + " -> " + destination + (overwrite ? " overwrite" : ""));
     if (stopCopyAfter || monitor.StopRequested()) throw CopyStopped(destination, stopCopyAfter.value_or(0));
 }

@@ -21,8 +21,8 @@ public:
     int ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) override;
     std::string FindFirstEntry(const std::string& pattern, int attributes) override;
     void CreateFolder(const std::string& path) override;
-    void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                  CopyMonitor& monitor) override;
+    void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                      CopyMonitor& monitor) override;
     LocalTime CurrentLocalTime() override;
     std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key,
                             const std::string& defaultValue) override;

@@ -1,5 +1,5 @@
 // FileModule: paths joined by the platform's separator, stamp names of valid moments, and the
-// searches and messages of FolderExists. (How MakeFolder and CopyMatchingFiles report failures is
+// searches and messages of FolderExists. (How MakeFolder and CopyMatching report failures is
 // pinned by the backup run's call tables.)
 #include <gtest/gtest.h>
 

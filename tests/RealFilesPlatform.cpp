@@ -30,10 +30,10 @@ private:
 
 }  // namespace
 
-void RealFilesPlatform::CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                                 CopyMonitor& monitor) {
+void RealFilesPlatform::CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                                     CopyMonitor& monitor) {
     SlowMonitor slow(monitor, reportPause);
-    SystemOps::CopyFile(sourcePattern, destination, overwrite, reportPause.count() > 0 ? slow : monitor);
+    SystemOps::CopyMatching(sourcePattern, destination, overwrite, reportPause.count() > 0 ? slow : monitor);
 }
 
 LocalTime RealFilesPlatform::CurrentLocalTime() {

@@ -21,8 +21,8 @@ public:
 
     int ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) override;
     // The real copy, slowed by reportPause at each of its progress reports when that is set.
-    void CopyFile(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                  CopyMonitor& monitor) override;
+    void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                      CopyMonitor& monitor) override;
     LocalTime CurrentLocalTime() override;
     std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key,
                             const std::string& defaultValue) override;

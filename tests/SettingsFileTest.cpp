@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "platform/PlatformOps.h"
-#include "platform/SettingsFile.h"
+#include "platform/posix/SettingsFile.h"
 #include "tests/FailureOf.h"
 #include "tests/FileSizeLimit.h"
 #include "tests/TempFolder.h"
@@ -278,9 +278,9 @@ TEST(SettingsFileLocation, FollowsXdgConfigHomeThenHome) {
 
     ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
     ::setenv("HOME", "/home/me", 1);
-    EXPECT_EQ(SettingsFile::DefaultLocation(), "/cfg/Quillmere/Quillmere.conf");
+    EXPECT_EQ(SettingsFile::LocationFor("Quillmere"), "/cfg/Quillmere/Quillmere.conf");
     ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
-    EXPECT_EQ(SettingsFile::DefaultLocation(), "/home/me/.config/Quillmere/Quillmere.conf");
+    EXPECT_EQ(SettingsFile::LocationFor("Quillmere"), "/home/me/.config/Quillmere/Quillmere.conf");
     ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(SettingsFile::LocationFor("Other"), "/home/me/.config/Other/Other.conf");
     EXPECT_THROW(SettingsFile::LocationFor("../escape"), PlatformError);

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/SystemClock.h"
 #include "platform/SystemFiles.h"
 #include "tests/BoundSocket.h"
 #include "tests/FailureOf.h"
@@ -143,9 +144,9 @@ TEST(SystemFiles, CurrentLocalTimeFollowsTheTimeZone) {
     const char* saved = std::getenv("TZ");
     const std::string previous = saved ? saved : "";
     ::setenv("TZ", "UTC0", 1);
-    const LocalTime utc = SystemFiles::CurrentLocalTime();
+    const LocalTime utc = SystemClock::CurrentLocalTime();
     ::setenv("TZ", "JST-9", 1);
-    const LocalTime tokyo = SystemFiles::CurrentLocalTime();
+    const LocalTime tokyo = SystemClock::CurrentLocalTime();
     saved ? ::setenv("TZ", previous.c_str(), 1) : ::unsetenv("TZ");
 
     // Nine hours apart on the clock face, unless a minute boundary fell between the two reads.

@@ -18,7 +18,6 @@
 
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Error.h"
-#undef CopyFile
 #endif
 
 namespace quillmere::test {
@@ -118,11 +117,14 @@ TEST_F(SystemSettingsTest, NamesTheStoreCannotHoldAreRefusedOnBothSystems) {
                                                                                        {"Main]Window", "Left"},
                                                                                        {"MainWindow", ""},
                                                                                        {"MainWindow", "Le=ft"},
-                                                                                       {"MainWindow", "a\nb"}}) {
+                                                                                       {"MainWindow", "a\nb"},
+                                                                                       {"Main\\Window", "Left"}}) {
         EXPECT_NE(FailureOf([&] { Write(section, key, "1"); }).find("設定の名前が正しくありません"), std::string::npos)
             << section << " / " << key;
     }
-    EXPECT_NE(FailureOf([&] { SystemSettings::Write("a/b", "MainWindow", "Left", "1"); }), "");
+    for (const std::string app : {"a/b", "a\\b", ".."}) {
+        EXPECT_NE(FailureOf([&] { SystemSettings::Write(app, "MainWindow", "Left", "1"); }), "") << app;
+    }
 }
 
 #ifdef _WIN32

@@ -8,7 +8,7 @@
 #include "platform/SystemSettings.h"
 #include "platform/win32/WideText.h"
 #else
-#include "platform/SettingsFile.h"
+#include "platform/posix/SettingsFile.h"
 #include "tests/TempFolder.h"
 #endif
 

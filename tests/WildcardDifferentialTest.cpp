@@ -16,8 +16,6 @@
 #include "platform/win32/WideText.h"
 #include "tests/TempFolder.h"
 
-#undef CopyFile
-
 namespace quillmere::test {
 namespace {
 

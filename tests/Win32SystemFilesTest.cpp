@@ -12,8 +12,6 @@
 #include "tests/NativePath.h"
 #include "tests/TempFolder.h"
 
-#undef CopyFile
-
 namespace quillmere::test {
 namespace {
 

@@ -1,9 +1,9 @@
 // The local clock the stamp folders are named after.
+#include "platform/SystemClock.h"
+
 #include <ctime>
 
-#include "platform/SystemFiles.h"
-
-namespace quillmere::SystemFiles {
+namespace quillmere::SystemClock {
 
 LocalTime CurrentLocalTime() {
     const std::time_t now = std::time(nullptr);
@@ -15,4 +15,4 @@ LocalTime CurrentLocalTime() {
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }
 
-}  // namespace quillmere::SystemFiles
+}  // namespace quillmere::SystemClock

@@ -1,6 +1,6 @@
 // The INI settings file: parsing, the line-preserving edit of one key, and the atomic replacement
 // of the whole file under an advisory lock on its folder.
-#include "platform/SettingsFile.h"
+#include "platform/posix/SettingsFile.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -16,8 +16,10 @@
 
 #include "platform/NulByte.h"
 #include "platform/PlatformOps.h"
+#include "platform/SettingsNames.h"
 #include "platform/posix/FileDescriptor.h"
 #include "platform/posix/FileReplacement.h"
+#include "platform/posix/IniValue.h"
 #include "platform/posix/PosixError.h"
 
 namespace quillmere {
@@ -73,50 +75,6 @@ std::optional<KeyLine> ParseKey(std::string_view line) {
 
 bool IsBlank(std::string_view line) {
     return TrimBlanks(line).empty();
-}
-
-// A quoted value is one this program wrote; anything else, including a hand-written value that
-// opens a quote it never closes, is taken exactly as it stands.
-std::string DecodeValue(std::string_view raw) {
-    if (raw.empty() || raw.front() != '"') return std::string(raw);
-    std::string out;
-    for (std::size_t i = 1; i < raw.size(); ++i) {
-        const char c = raw[i];
-        if (c == '"') {
-            if (i + 1 == raw.size()) return out;
-            break;
-        }
-        if (c == '\\' && i + 1 < raw.size()) {
-            switch (const char escaped = raw[++i]) {
-                case 'n': out += '\n'; break;
-                case 'r': out += '\r'; break;
-                case 't': out += '\t'; break;
-                case '\\':
-                case '"': out += escaped; break;
-                default: out += '\\', out += escaped; break;
-            }
-            continue;
-        }
-        out += c;
-    }
-    return std::string(raw);
-}
-
-std::string EncodeValue(const std::string& value) {
-    const bool plain = value.find_first_of("\n\r\t") == std::string::npos && (value.empty() || value.front() != '"');
-    if (plain) return value;
-    std::string out = "\"";
-    for (const char c : value) {
-        switch (c) {
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            default: out += c; break;
-        }
-    }
-    return out + '"';
 }
 
 // Reads the whole file. Answers the file's permission bits, or nothing when there is no file.
@@ -199,18 +157,6 @@ Location Find(const Document& document, std::string_view section, std::string_vi
     return location;
 }
 
-// Section and key names come from the program, never from the user; one that could not be read
-// back as written is a fault of the caller.
-void CheckNames(const fs::path& file, const std::string& section, const std::string& key) {
-    const bool sectionOk =
-        !section.empty() && section.find_first_of("[]\r\n") == std::string::npos && TrimBlanks(section) == section;
-    const bool keyOk = !key.empty() && key.find_first_of("=\r\n") == std::string::npos && TrimBlanks(key) == key &&
-                       key.find_first_of(";#[") != 0;
-    if (!sectionOk || !keyOk) {
-        throw PosixError::ForPath(file.string(), "設定の名前が正しくありません [" + section + "] " + key);
-    }
-}
-
 // Creates the folder and any missing parents, private to the user as the XDG rules ask.
 void MakeFolders(const fs::path& folder) {
     if (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) return;
@@ -249,14 +195,8 @@ fs::path ConfigHome() {
 
 SettingsFile::SettingsFile(std::filesystem::path file) : m_file(std::move(file)) {}
 
-std::filesystem::path SettingsFile::DefaultLocation() {
-    return LocationFor("Quillmere");
-}
-
 std::filesystem::path SettingsFile::LocationFor(const std::string& app) {
-    if (app.empty() || app == "." || app == ".." || app.find('/') != std::string::npos) {
-        throw PlatformError("設定のアプリケーション名が正しくありません: " + app);
-    }
+    SettingsNames::CheckApplication(app);
     return ConfigHome() / app / (app + ".conf");
 }
 
@@ -268,11 +208,13 @@ std::string SettingsFile::Read(const std::string& section, const std::string& ke
     const Location location = Find(document, section, key);
     if (!location.keyLine) return defaultValue;
     const std::string& line = document.lines[*location.keyLine];
-    return DecodeValue(std::string_view(line).substr(ParseKey(line)->valueStart));
+    return IniValue::Decode(std::string_view(line).substr(ParseKey(line)->valueStart));
 }
 
 void SettingsFile::Write(const std::string& section, const std::string& key, const std::string& value) {
-    CheckNames(m_file, section, key);
+    if (const std::string refusal = SettingsNames::Refusal(section, key); !refusal.empty()) {
+        throw PosixError::ForPath(m_file.string(), refusal);
+    }
     NulByte::Refuse(m_file.native());
     const fs::path target = Resolve(m_file);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
@@ -290,11 +232,11 @@ void SettingsFile::Write(const std::string& section, const std::string& key, con
     Document document;
     const std::optional<mode_t> mode = Load(target, document);
     const Location location = Find(document, section, key);
-    const std::string encoded = EncodeValue(value);
+    const std::string encoded = IniValue::Encode(value);
     if (location.keyLine) {
         std::string& line = document.lines[*location.keyLine];
         const std::size_t valueStart = ParseKey(line)->valueStart;
-        if (DecodeValue(std::string_view(line).substr(valueStart)) == value) return;
+        if (IniValue::Decode(std::string_view(line).substr(valueStart)) == value) return;
         line.replace(valueStart, std::string::npos, encoded);
     } else if (location.sectionEnd) {
         document.lines.insert(document.lines.begin() + static_cast<std::ptrdiff_t>(*location.sectionEnd),

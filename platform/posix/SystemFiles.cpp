@@ -88,6 +88,12 @@ std::string FindFirstEntry(const std::string& pattern, int attributes) {
     return best;
 }
 
+void CheckListable(const std::string& folder) {
+    NulByte::Refuse(folder);
+    FolderReader reader;
+    if (!reader.Open(folder)) throw PosixError::ForPath(folder, errno);
+}
+
 void CreateFolder(const std::string& path) {
     NulByte::Refuse(path);
     if (::mkdir(path.c_str(), 0777) != 0) throw PosixError::ForPath(path, errno);

@@ -1,7 +1,7 @@
 // On Linux each application keeps its settings in its own INI file in the user's config folder.
 #include "platform/SystemSettings.h"
 
-#include "platform/SettingsFile.h"
+#include "platform/posix/SettingsFile.h"
 
 namespace quillmere::SystemSettings {
 

@@ -8,14 +8,7 @@
 #include <exception>
 
 #include "platform/PlatformOps.h"
-
-#ifndef Q_OS_WIN
-#include <dirent.h>
-
-#include <cerrno>
-
-#include "platform/posix/PosixError.h"
-#endif
+#include "platform/SystemFiles.h"
 
 namespace quillmere {
 
@@ -55,17 +48,7 @@ void CheckOpenable(const QString& folder) {
     if (folder.isEmpty() || QDir::isRelativePath(QDir::fromNativeSeparators(folder))) {
         throw PlatformError((folder + QStringLiteral(": フォルダの場所が完全ではありません。")).toStdString());
     }
-#ifdef Q_OS_WIN
-    const QFileInfo info(folder);
-    if (!info.isDir() || !info.isReadable()) {
-        throw PlatformError((folder + QStringLiteral(": フォルダを開けません。")).toStdString());
-    }
-#else
-    const QByteArray path = QFile::encodeName(folder);
-    DIR* dir = ::opendir(path.constData());
-    if (!dir) throw PosixError::ForPath(path.toStdString(), errno);
-    ::closedir(dir);
-#endif
+    SystemFiles::CheckListable(folder.toStdString());
 }
 
 }  // namespace
@@ -120,7 +103,6 @@ void DirectoryList::SetPath(const QString& folder) {
     }
     setCurrentItem(open);
     m_path = path;
-    emit Changed();
 }
 
 void DirectoryList::OpenItem(QListWidgetItem* item) {

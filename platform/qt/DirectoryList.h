@@ -1,7 +1,7 @@
 // DirectoryList: the folders from a volume's root down to the open folder, then the open folder's
 // sub-folders, hidden ones included, indented like a tree. Each row's tool tip is its full path.
 //
-// A single click only highlights a folder; a double click or Enter opens it and raises Changed().
+// A single click only highlights a folder; a double click or Enter opens it.
 // Path() is the open folder, never the highlighted one: a full path without a trailing separator
 // except at a volume's root. SetPath() to a folder that cannot be opened throws PlatformError and
 // leaves the list as it was; a folder the user fails to open is reported through OpenFailed().
@@ -22,7 +22,6 @@ public:
     void SetPath(const QString& folder);
 
 signals:
-    void Changed();
     void OpenFailed(const QString& reason);
 
 protected:

@@ -14,10 +14,6 @@ DriveList::DriveList(const VolumeList& volumes, QWidget* parent)
     connect(this, &QComboBox::currentIndexChanged, this, &DriveList::Changed);
 }
 
-QString DriveList::Drive() const {
-    return currentText();
-}
-
 QString DriveList::DriveFolder() const {
     if (currentIndex() < 0) throw PlatformError("ドライブがありません。");
     return StartFolder(m_list, m_volumes, currentIndex());

@@ -21,7 +21,6 @@ public:
     // Starts on the volume of the working folder, without raising Changed().
     explicit DriveList(const VolumeList& volumes, QWidget* parent = nullptr);
 
-    QString Drive() const;
     // The folder the selected volume opens at: the working folder when it lies on it, else its root.
     QString DriveFolder() const;
     // Selects the volume that holds path. Throws PlatformError when no listed volume holds it.

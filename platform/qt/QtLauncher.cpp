@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "platform/OpenFileLimit.h"
+
 namespace quillmere::QtLauncher {
 namespace {
 
@@ -29,7 +31,10 @@ bool Launch(const std::string& commandLine) {
     }
     const QUrl url(target, QUrl::StrictMode);
     if (!url.isValid() || !IsAllowed(url)) return false;
-    return QDesktopServices::openUrl(url);
+    // The desktop's handler runs as a program of its own, started from inside openUrl.
+    bool opened = false;
+    OpenFileLimit::WithStartingLimit([&] { opened = QDesktopServices::openUrl(url); });
+    return opened;
 }
 
 }  // namespace quillmere::QtLauncher

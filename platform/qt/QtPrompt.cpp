@@ -4,11 +4,11 @@
 #include <QMessageBox>
 
 #include "platform/PlatformOps.h"
+#include "platform/ProgramInfo.h"
 
 namespace quillmere::QtPrompt {
 namespace {
 
-constexpr char kApplicationTitle[] = "Quillmere";
 constexpr int kButtonsMask = 0x0F;
 constexpr int kYesNoButtons = 4;
 constexpr int kIconMask = 0x70;
@@ -41,7 +41,7 @@ QWidget* OwnerWindow() {
 
 int Show(const std::string& text, int style, const std::optional<std::string>& title) {
     QMessageBox box(OwnerWindow());
-    box.setWindowTitle(QString::fromStdString(title.value_or(kApplicationTitle)));
+    box.setWindowTitle(QString::fromStdString(title.value_or(ProgramInfo::kName)));
     // Plain text: a path holding "<" or "&" is shown as it is, never taken for markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(QString::fromStdString(text));

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/ProgramInfo.h"
 #include "platform/StopRequest.h"
 #include "platform/qt/QtLauncher.h"
 #include "platform/qt/QtPrompt.h"
@@ -12,7 +13,7 @@ int RealPlatform::ShowPrompt(const std::string& text, int style, const std::opti
     // After a stop signal (logout, shutdown) the program is ending and nobody may be there to
     // close a box: the message goes to the error output instead, and a question is answered No.
     if (StopRequest::Requested()) {
-        std::fprintf(stderr, "%s: %s\n", title.value_or("Quillmere").c_str(), text.c_str());
+        std::fprintf(stderr, "%s: %s\n", title.value_or(ProgramInfo::kName).c_str(), text.c_str());
         return style == PromptStyle::YesNoQuestion ? PromptAnswer::No : PromptAnswer::Ok;
     }
     return QtPrompt::Show(text, style, title);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/PlatformOps.h"
+#include "platform/SettingsNames.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Error.h"
 
@@ -26,18 +27,12 @@ std::wstring SubKey(const std::string& app, const std::string& section) {
     return L"Software\\Quillmere\\" + WideText::Widen(app) + L"\\" + WideText::Widen(section);
 }
 
-// Names come from the program, never from the user. A "\" would address another key, an empty
-// name the key's default value; the other refusals keep the names the INI file of the Linux
-// build can hold, so the two stores accept the same calls.
+// The names are checked before the key is opened: a "\" would address another key, an empty
+// name the key's default value.
 void CheckNames(const std::string& app, const std::string& section, const std::string& key) {
-    const bool appOk = !app.empty() && app.find_first_of("\\/") == std::string::npos && app != "." && app != "..";
-    const bool sectionOk = !section.empty() && section.find_first_of("\\[]\r\n") == std::string::npos &&
-                           section.front() != ' ' && section.back() != ' ';
-    const bool keyOk = !key.empty() && key.find_first_of("=\r\n") == std::string::npos && key.front() != ' ' &&
-                       key.back() != ' ' && key.find_first_of(";#[") != 0;
-    if (!appOk) throw PlatformError("設定のアプリケーション名が正しくありません: " + app);
-    if (!sectionOk || !keyOk) {
-        throw Win32Error::ForPath(KeyPath(app, section), "設定の名前が正しくありません [" + section + "] " + key);
+    SettingsNames::CheckApplication(app);
+    if (const std::string refusal = SettingsNames::Refusal(section, key); !refusal.empty()) {
+        throw Win32Error::ForPath(KeyPath(app, section), refusal);
     }
 }
 

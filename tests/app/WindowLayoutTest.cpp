@@ -10,6 +10,7 @@
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
 #include "app/frmSelectFolder.h"
+#include "platform/ProgramInfo.h"
 #include "tests/app/WindowTest.h"
 
 namespace quillmere::test {
@@ -21,6 +22,9 @@ struct ControlRow {
     const char* text;  // nullptr: the text is not fixed by the layout
     int left, top, width, height;
 };
+
+// The About window shows the version the build was made as.
+const std::string kVersionText = std::string("Version ") + ProgramInfo::kVersion;
 
 const ControlRow kControls[] = {
     {"frmMain", "Label10", "コピー元フォルダ", 240, 240, 1395, 315},
@@ -40,8 +44,8 @@ const ControlRow kControls[] = {
     {"frmSelectFolder", "btnCancel", "ｷｬﾝｾﾙ", 2820, 600, 1215, 375},
     {"frmAbout", "cmdOK", "OK", 4200, 240, 1260, 345},
     {"frmAbout", "picIcon", nullptr, 240, 240, 540, 540},
-    {"frmAbout", "lblVersion", "Version 0.1.0", 2400, 540, 1245, 225},
-    {"frmAbout", "lblTitle", "Quillmere", 1050, 240, 2265, 300},
+    {"frmAbout", "lblVersion", kVersionText.c_str(), 2400, 540, 1245, 225},
+    {"frmAbout", "lblTitle", ProgramInfo::kName, 1050, 240, 2265, 300},
     {"frmAbout", "lblDescription", "PATオッズファイルをバックアップコピーします", 1050, 960, 3885, 330},
     {"frmAbout", "Label1", nullptr, 960, 1440, 4275, 255},
     {"frmAbout", "Frame1", "使い方", 240, 2700, 5175, 2415},

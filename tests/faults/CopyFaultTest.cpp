@@ -24,7 +24,7 @@
 
 #include "backup/BackupRun.h"
 #include "backup/FileModule.h"
-#include "platform/SettingsFile.h"
+#include "platform/posix/SettingsFile.h"
 #include "platform/posix/FileDescriptor.h"
 #include "tests/BoundSocket.h"
 #include "tests/FakeWindow.h"
@@ -400,7 +400,7 @@ TEST_P(ChangingSource, CopyIsOneWholeVersionOrAReportedFailure) {
         ops.prompts.shown.clear();
         if (settles) burstEnd = Clock::now() + std::chrono::milliseconds(150);
         CopyWatcher watcher;
-        FileModule::CopyMatchingFiles(ops, source, target, "*.jra", watcher);
+        FileModule::CopyMatching(ops, source, target, "*.jra", watcher);
         if (changes != changesBefore) ++changedRounds;
 
         const std::vector<std::string> names = ListFolder(target);

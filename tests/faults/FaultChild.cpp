@@ -15,7 +15,7 @@
 #include <string>
 
 #include "backup/BackupRun.h"
-#include "platform/SettingsFile.h"
+#include "platform/posix/SettingsFile.h"
 #include "platform/StopRequest.h"
 #include "platform/SystemOps.h"
 

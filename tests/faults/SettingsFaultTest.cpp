@@ -14,7 +14,7 @@
 #include <random>
 #include <thread>
 
-#include "platform/SettingsFile.h"
+#include "platform/posix/SettingsFile.h"
 #include "settings/SettingsLayout.h"
 #include "tests/FailureOf.h"
 #include "tests/TempFolder.h"

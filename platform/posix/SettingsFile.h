@@ -22,9 +22,8 @@ class SettingsFile {
 public:
     explicit SettingsFile(std::filesystem::path file);
 
-    // $XDG_CONFIG_HOME/Quillmere/Quillmere.conf, or ~/.config/Quillmere/Quillmere.conf.
-    static std::filesystem::path DefaultLocation();
-    // The same place for another application name (its folder and file are named after it).
+    // $XDG_CONFIG_HOME/<app>/<app>.conf, or ~/.config/<app>/<app>.conf. Throws PlatformError
+    // for a name the rules of SettingsNames refuse.
     static std::filesystem::path LocationFor(const std::string& app);
 
     // The stored text, or defaultValue when the file or the key is absent. Throws PlatformError
