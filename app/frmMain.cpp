@@ -133,7 +133,7 @@ void frmMain::WatchCopy(const std::string& stampFolder, const std::function<void
     BackgroundCopy(m_ops, this).Run(stampFolder, copy);
 }
 
-void frmMain::SetMousePointer(int pointer) {
+void frmMain::SetMousePointer(MousePointer pointer) {
     if (pointer == MousePointer::Hourglass) {
         setCursor(Qt::WaitCursor);
     } else {

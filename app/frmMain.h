@@ -45,7 +45,7 @@ public:
 
     std::string InputText(BackupInput input) const override;
     void FocusInput(BackupInput input) override;
-    void SetMousePointer(int pointer) override;
+    void SetMousePointer(MousePointer pointer) override;
     // Off this window's thread, with the progress window and Stop (see BackgroundCopy).
     void WatchCopy(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) override;
 

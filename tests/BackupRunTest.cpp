@@ -12,6 +12,9 @@
 namespace quillmere::test {
 namespace {
 
+constexpr EntryAttributes kFiles = EntryAttributes::Normal;
+constexpr EntryAttributes kFolders = EntryAttributes::Directory;
+
 using Log = std::vector<std::string>;
 
 const std::string kStamp = "20010605_210403";  // FakePlatform's clock
@@ -24,19 +27,19 @@ struct RunCase {
 };
 
 void SourceAndDestinationExist(FakePlatform& ops) {
-    ops.Find("/src", 16, "src");
-    ops.Find("/dst", 16, "dst");
-    ops.Find("/dst/.", 16, ".");
+    ops.Find("/src", kFolders, "src");
+    ops.Find("/dst", kFolders, "dst");
+    ops.Find("/dst/.", kFolders, ".");
 }
 
 void EverythingThere(FakePlatform& ops) {
     SourceAndDestinationExist(ops);
-    ops.Find("/src/*.jra", 0, "ZO01.JRA");
+    ops.Find("/src/*.jra", kFiles, "ZO01.JRA");
 }
 
 void DestinationMissing(FakePlatform& ops) {
-    ops.Find("/src", 16, "src");
-    ops.Find("/src/*.jra", 0, "ZO01.JRA");
+    ops.Find("/src", kFolders, "src");
+    ops.Find("/src/*.jra", kFiles, "ZO01.JRA");
 }
 
 // The calls of a run that got past its checks, from the hourglass to the default pointer.
@@ -125,10 +128,11 @@ const RunCase kRunCases[] = {
          EverythingThere(ops);
          ops.stopCopyAfter = 2;
      },
-     Join(kChecksPass, {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
-                        "prompt 48 [バックアップ] バックアップを中止しました。2 個のファイルをコピーしました。\n/dst/" + kStamp,
-                        "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
-                        "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
+     Join(kChecksPass,
+          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+           "prompt 48 [バックアップ] バックアップを中止しました。2 個のファイルをコピーしました。\n/dst/" + kStamp,
+           "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
+           "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
     {"EmptyFileTypeIsReportedAfterTheFolders",
      {"/src", "/dst", ""},
      SourceAndDestinationExist,
@@ -167,7 +171,7 @@ const RunCase kRunCases[] = {
      {"/src", "/dst", "*.jra"},
      [](FakePlatform& ops) {
          DestinationMissing(ops);
-         ops.Find("/dst", 16, "dst");
+         ops.Find("/dst", kFolders, "dst");
      },
      {"find /src 16", "find /dst 16", "find /dst/. 16",
       "prompt 48 [バックアップ] コピー先フォルダがフォルダではありません。\n/dst", "focus DestinationFolder"}},
@@ -188,9 +192,9 @@ const RunCase kRunCases[] = {
     {"DestinationWithTrailingSeparatorGetsOneSeparatorBeforeTheStamp",
      {"/src", "/dst/", "*.jra"},
      [](FakePlatform& ops) {
-         ops.Find("/src", 16, "src");
-         ops.Find("/dst/", 16, "old");
-         ops.Find("/src/*.jra", 0, "ZO01.JRA");
+         ops.Find("/src", kFolders, "src");
+         ops.Find("/dst/", kFolders, "old");
+         ops.Find("/src/*.jra", kFiles, "ZO01.JRA");
      },
      Join({"find /src 16", "find /dst/ 16", "find /src/*.jra 0"},
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
@@ -294,10 +298,10 @@ TEST(BackupRun, OnlyAsciiSpacesAreTrimmed) {
     FakeWindow window(log);
     // An ideographic space and a tab may belong to a real folder name; they are kept.
     const std::string source = "\t/src\xE3\x80\x80";
-    ops.Find(source, 16, "src");
-    ops.Find(Native("/dst"), 16, "dst");
-    ops.Find(Native("/dst/."), 16, ".");
-    ops.Find(source + Native("/*.jra"), 0, "a.jra");
+    ops.Find(source, kFolders, "src");
+    ops.Find(Native("/dst"), kFolders, "dst");
+    ops.Find(Native("/dst/."), kFolders, ".");
+    ops.Find(source + Native("/*.jra"), kFiles, "a.jra");
     window.inputs = {" " + source + " ", Native("/dst"), "*.jra"};
 
     BackupRun(ops, window).Run();

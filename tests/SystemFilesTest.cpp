@@ -19,6 +19,9 @@
 namespace quillmere::test {
 namespace {
 
+constexpr EntryAttributes kFiles = EntryAttributes::Normal;
+constexpr EntryAttributes kFolders = EntryAttributes::Directory;
+
 namespace fs = std::filesystem;
 
 timespec ModificationTime(const std::string& path) {
@@ -49,39 +52,39 @@ protected:
 struct SearchCase {
     std::string name;
     std::string pattern;  // relative to the search folder
-    int attributes;
+    EntryAttributes attributes;
     std::string expected;
 };
 
 const SearchCase kSearchCases[] = {
-    {"FirstMatchInNameOrder", "*.jra", 0, "B.JRA"},
-    {"PatternCaseIsIgnored", "*.JRA", 0, "B.JRA"},
-    {"OtherExtension", "*.txt", 0, "c.txt"},
-    {"LinkToAFileCountsAsAFile", "link*", 0, "link.txt"},
-    {"LinkBeforeAFileIsFoundFirst", "*i*.txt", 0, "link.txt"},
-    {"DanglingLinkBeforeAFileIsPassedOver", "*n*.jra", 0, "wind.jra"},
-    {"NothingMatches", "*.csv", 0, ""},
-    {"FolderIsNoFile", "sub*", 0, ""},
-    {"FolderIsFoundWithTheFolderAttribute", "sub*", 16, "sub.jra"},
-    {"HiddenFileIsNotListed", ".hid*", 0, ""},
-    {"HiddenFileIsNotListedWithFolders", ".hid*", 16, ""},
-    {"FifoIsPassedOver", "fifo*", 0, ""},
-    {"DanglingLinkIsPassedOver", "dangling*", 0, ""},
-    {"LinkLoopIsPassedOver", "loop.*", 0, ""},
-    {"NameWithoutExtensionMatchesDotStar", "zo01.*", 0, "zo01"},
-    {"ExactName", "a.jra", 0, "a.jra"},
-    {"ExactNameFollowsTheFileSystemsCase", "A.JRA", 0, ""},
-    {"ExactFolderNeedsTheFolderAttribute", "sub.jra", 0, ""},
-    {"ExactFolder", "sub.jra", 16, "sub.jra"},
-    {"ExactHiddenFileOnlyWithTheFolderAttribute", ".hidden.jra", 0, ""},
-    {"ExactHiddenFileWithTheFolderAttribute", ".hidden.jra", 16, ".hidden.jra"},
-    {"TrailingSeparatorListsTheFolder", "", 16, "B.JRA"},
-    {"TrailingSeparatorOfAnEmptyFolderListsNothing", "empty/", 16, ""},
-    {"DotNamesTheFolderItself", "empty/.", 16, "."},
-    {"MissingFolder", "missing/*.jra", 0, ""},
-    {"MissingExactName", "missing", 16, ""},
-    {"FileUsedAsAFolder", "a.jra/x", 16, ""},
-    {"FileUsedAsAFolderWithWildcard", "a.jra/*", 16, ""},
+    {"FirstMatchInNameOrder", "*.jra", kFiles, "B.JRA"},
+    {"PatternCaseIsIgnored", "*.JRA", kFiles, "B.JRA"},
+    {"OtherExtension", "*.txt", kFiles, "c.txt"},
+    {"LinkToAFileCountsAsAFile", "link*", kFiles, "link.txt"},
+    {"LinkBeforeAFileIsFoundFirst", "*i*.txt", kFiles, "link.txt"},
+    {"DanglingLinkBeforeAFileIsPassedOver", "*n*.jra", kFiles, "wind.jra"},
+    {"NothingMatches", "*.csv", kFiles, ""},
+    {"FolderIsNoFile", "sub*", kFiles, ""},
+    {"FolderIsFoundWithTheFolderAttribute", "sub*", kFolders, "sub.jra"},
+    {"HiddenFileIsNotListed", ".hid*", kFiles, ""},
+    {"HiddenFileIsNotListedWithFolders", ".hid*", kFolders, ""},
+    {"FifoIsPassedOver", "fifo*", kFiles, ""},
+    {"DanglingLinkIsPassedOver", "dangling*", kFiles, ""},
+    {"LinkLoopIsPassedOver", "loop.*", kFiles, ""},
+    {"NameWithoutExtensionMatchesDotStar", "zo01.*", kFiles, "zo01"},
+    {"ExactName", "a.jra", kFiles, "a.jra"},
+    {"ExactNameFollowsTheFileSystemsCase", "A.JRA", kFiles, ""},
+    {"ExactFolderNeedsTheFolderAttribute", "sub.jra", kFiles, ""},
+    {"ExactFolder", "sub.jra", kFolders, "sub.jra"},
+    {"ExactHiddenFileOnlyWithTheFolderAttribute", ".hidden.jra", kFiles, ""},
+    {"ExactHiddenFileWithTheFolderAttribute", ".hidden.jra", kFolders, ".hidden.jra"},
+    {"TrailingSeparatorListsTheFolder", "", kFolders, "B.JRA"},
+    {"TrailingSeparatorOfAnEmptyFolderListsNothing", "empty/", kFolders, ""},
+    {"DotNamesTheFolderItself", "empty/.", kFolders, "."},
+    {"MissingFolder", "missing/*.jra", kFiles, ""},
+    {"MissingExactName", "missing", kFolders, ""},
+    {"FileUsedAsAFolder", "a.jra/x", kFolders, ""},
+    {"FileUsedAsAFolderWithWildcard", "a.jra/*", kFolders, ""},
 };
 
 class FindFirstEntryTest : public SearchFolder, public testing::WithParamInterface<SearchCase> {};
@@ -96,24 +99,24 @@ INSTANTIATE_TEST_SUITE_P(SystemFiles, FindFirstEntryTest, testing::ValuesIn(kSea
 
 TEST_F(SearchFolder, SearchInALinkLoopFailsWithThePathAndReason) {
     const std::string folder = dir / "loopdir";
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder + "/*.jra", 0); }),
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder + "/*.jra", kFiles); }),
               folder + ": Too many levels of symbolic links");
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder, 16); }),
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder, kFolders); }),
               folder + ": Too many levels of symbolic links");
 }
 
 TEST_F(SearchFolder, OverlongNameFailsInsteadOfFindingNothing) {
     const std::string pattern = dir / std::string(300, 'x');
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(pattern, 16); }), pattern + ": File name too long");
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(pattern, kFolders); }), pattern + ": File name too long");
     // The same for a matching link that cannot be followed.
     fs::create_symlink(std::string(300, 'x'), dir.Path() / "long.jra");
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(dir / "l*.jra", 0); }),
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(dir / "l*.jra", kFiles); }),
               (dir / "long.jra") + ": File name too long");
 }
 
 TEST(SystemFiles, RootFolderIsFound) {
-    EXPECT_EQ(SystemFiles::FindFirstEntry("/.", 16), ".");
-    EXPECT_FALSE(SystemFiles::FindFirstEntry("/", 16).empty());
+    EXPECT_EQ(SystemFiles::FindFirstEntry("/.", kFolders), ".");
+    EXPECT_FALSE(SystemFiles::FindFirstEntry("/", kFolders).empty());
 }
 
 TEST(SystemFiles, CreateFolderCreatesExactlyOne) {

@@ -21,6 +21,8 @@
 namespace quillmere::test {
 namespace {
 
+constexpr EntryAttributes kFiles = EntryAttributes::Normal;
+
 namespace fs = std::filesystem;
 
 std::vector<std::string> GeneratedNames() {
@@ -232,7 +234,7 @@ TEST(WildcardDifferential, AgreesWithTheSystemsSearchApartFromTheKeptDifferences
         }
         // The input check asks for the first match; the Windows build answers it from the system.
         if (!Wildcard::HasWildcards(trimmed)) continue;  // an exact name is looked up, not matched
-        const std::string systemFirst = SystemFiles::FindFirstEntry(folder + "\\" + trimmed, 0);
+        const std::string systemFirst = SystemFiles::FindFirstEntry(folder + "\\" + trimmed, kFiles);
         if (systemFirst == oursFirst) continue;
         if (const Kept* kept = KeptFor({pattern, systemFirst, true, false, false, true})) {
             used.insert(kept);

@@ -21,6 +21,9 @@
 namespace quillmere::test {
 namespace {
 
+constexpr EntryAttributes kFiles = EntryAttributes::Normal;
+constexpr EntryAttributes kFolders = EntryAttributes::Directory;
+
 bool Contains(const std::vector<std::string>& log, const std::string& line) {
     return std::find(log.begin(), log.end(), line) != log.end();
 }
@@ -116,7 +119,7 @@ TEST_F(frmMainTest, AStoreThatCannotBeReadIsReportedOnceAndTheWindowOpensWithThe
     RealFilesPlatform real(log, temp / "Quillmere.conf");
     frmMain window(real, volumes);
     ASSERT_EQ(real.prompts.shown.size(), 1U);
-    EXPECT_EQ(real.prompts.shown[0].style, 0);
+    EXPECT_EQ(real.prompts.shown[0].style, PromptStyle::OkOnly);
     EXPECT_FALSE(real.prompts.shown[0].title);
     EXPECT_NE(real.prompts.shown[0].text.find(temp / "Quillmere.conf"), std::string::npos);
     EXPECT_EQ(window.pos(), QPoint(67, 67));
@@ -224,10 +227,10 @@ class frmMainTypedTest : public frmMainTest, public ::testing::WithParamInterfac
 // user's click does. Each text begins like an item of the list, or differs from one only in case.
 TEST_P(frmMainTypedTest, ATypedWildcardIsShownRunAndStoredExactlyAsTyped) {
     const std::string typed = GetParam().typed;
-    ops.Find("/src", 16, "src");
-    ops.Find("/dst", 16, "dst");
-    ops.Find("/dst/.", 16, ".");
-    ops.Find("/src/" + typed, 0, "match");
+    ops.Find("/src", kFolders, "src");
+    ops.Find("/dst", kFolders, "dst");
+    ops.Find("/dst/.", kFolders, ".");
+    ops.Find("/src/" + typed, kFiles, "match");
     frmMain window(ops, volumes);
     ShowActive(window);
     Folder(window, 0)->setText(QStringLiteral("/src"));
@@ -239,8 +242,8 @@ TEST_P(frmMainTypedTest, ATypedWildcardIsShownRunAndStoredExactlyAsTyped) {
     EXPECT_EQ(combo->currentText().toStdString(), typed);
     QTest::mouseClick(Find<QPushButton>(window, "btnExec"), Qt::LeftButton);
     EXPECT_EQ(combo->currentText().toStdString(), typed);
-    EXPECT_EQ(LinesStartingWith(log, "copy "), std::vector<std::string>{"copy /src/" + typed +
-                                                                        " -> /dst/20010605_210403 overwrite"});
+    EXPECT_EQ(LinesStartingWith(log, "copy "),
+              std::vector<std::string>{"copy /src/" + typed + " -> /dst/20010605_210403 overwrite"});
     EXPECT_TRUE(Contains(log, "write Quillmere:LastExec:FileType=" + typed));
     EXPECT_EQ(combo->count(), 9);
 }
@@ -248,8 +251,7 @@ TEST_P(frmMainTypedTest, ATypedWildcardIsShownRunAndStoredExactlyAsTyped) {
 INSTANTIATE_TEST_SUITE_P(Texts, frmMainTypedTest,
                          ::testing::Values(TypedRow{"StarDot", "*."}, TypedRow{"Star", "*"},
                                            TypedRow{"StarDotX", "*.x"}, TypedRow{"StarDotUpperJR", "*.JR"},
-                                           TypedRow{"ItemInOtherCase", "*.JRA"},
-                                           TypedRow{"NotAnItem", "zo??0605.j*"}),
+                                           TypedRow{"ItemInOtherCase", "*.JRA"}, TypedRow{"NotAnItem", "zo??0605.j*"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct OpenListRow {
