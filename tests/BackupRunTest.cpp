@@ -12,9 +12,6 @@
 namespace quillmere::test {
 namespace {
 
-constexpr EntryAttributes kFiles = EntryAttributes::Normal;
-constexpr EntryAttributes kFolders = EntryAttributes::Directory;
-
 using Log = std::vector<std::string>;
 
 const std::string kStamp = "20010605_210403";  // FakePlatform's clock
@@ -27,19 +24,19 @@ struct RunCase {
 };
 
 void SourceAndDestinationExist(FakePlatform& ops) {
-    ops.Find("/src", kFolders, "src");
-    ops.Find("/dst", kFolders, "dst");
-    ops.Find("/dst/.", kFolders, ".");
+    ops.Find("/src", EntryAttributes::Directory, "src");
+    ops.Find("/dst", EntryAttributes::Directory, "dst");
+    ops.Find("/dst/.", EntryAttributes::Directory, ".");
 }
 
 void EverythingThere(FakePlatform& ops) {
     SourceAndDestinationExist(ops);
-    ops.Find("/src/*.jra", kFiles, "ZO01.JRA");
+    ops.Find("/src/*.jra", EntryAttributes::Normal, "ZO01.JRA");
 }
 
 void DestinationMissing(FakePlatform& ops) {
-    ops.Find("/src", kFolders, "src");
-    ops.Find("/src/*.jra", kFiles, "ZO01.JRA");
+    ops.Find("/src", EntryAttributes::Directory, "src");
+    ops.Find("/src/*.jra", EntryAttributes::Normal, "ZO01.JRA");
 }
 
 // The calls of a run that got past its checks, from the hourglass to the default pointer.
@@ -128,11 +125,10 @@ const RunCase kRunCases[] = {
          EverythingThere(ops);
          ops.stopCopyAfter = 2;
      },
-     Join(kChecksPass,
-          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
-           "prompt 48 [バックアップ] バックアップを中止しました。2 個のファイルをコピーしました。\n/dst/" + kStamp,
-           "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
-           "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
+     Join(kChecksPass, {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+                        "prompt 48 [バックアップ] バックアップを中止しました。2 個のファイルをコピーしました。\n/dst/" + kStamp,
+                        "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
+                        "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
     {"EmptyFileTypeIsReportedAfterTheFolders",
      {"/src", "/dst", ""},
      SourceAndDestinationExist,
@@ -171,7 +167,7 @@ const RunCase kRunCases[] = {
      {"/src", "/dst", "*.jra"},
      [](FakePlatform& ops) {
          DestinationMissing(ops);
-         ops.Find("/dst", kFolders, "dst");
+         ops.Find("/dst", EntryAttributes::Directory, "dst");
      },
      {"find /src 16", "find /dst 16", "find /dst/. 16",
       "prompt 48 [バックアップ] コピー先フォルダがフォルダではありません。\n/dst", "focus DestinationFolder"}},
@@ -192,9 +188,9 @@ const RunCase kRunCases[] = {
     {"DestinationWithTrailingSeparatorGetsOneSeparatorBeforeTheStamp",
      {"/src", "/dst/", "*.jra"},
      [](FakePlatform& ops) {
-         ops.Find("/src", kFolders, "src");
-         ops.Find("/dst/", kFolders, "old");
-         ops.Find("/src/*.jra", kFiles, "ZO01.JRA");
+         ops.Find("/src", EntryAttributes::Directory, "src");
+         ops.Find("/dst/", EntryAttributes::Directory, "old");
+         ops.Find("/src/*.jra", EntryAttributes::Normal, "ZO01.JRA");
      },
      Join({"find /src 16", "find /dst/ 16", "find /src/*.jra 0"},
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
@@ -298,10 +294,10 @@ TEST(BackupRun, OnlyAsciiSpacesAreTrimmed) {
     FakeWindow window(log);
     // An ideographic space and a tab may belong to a real folder name; they are kept.
     const std::string source = "\t/src\xE3\x80\x80";
-    ops.Find(source, kFolders, "src");
-    ops.Find(Native("/dst"), kFolders, "dst");
-    ops.Find(Native("/dst/."), kFolders, ".");
-    ops.Find(source + Native("/*.jra"), kFiles, "a.jra");
+    ops.Find(source, EntryAttributes::Directory, "src");
+    ops.Find(Native("/dst"), EntryAttributes::Directory, "dst");
+    ops.Find(Native("/dst/."), EntryAttributes::Directory, ".");
+    ops.Find(source + Native("/*.jra"), EntryAttributes::Normal, "a.jra");
     window.inputs = {" " + source + " ", Native("/dst"), "*.jra"};
 
     BackupRun(ops, window).Run();

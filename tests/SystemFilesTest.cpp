@@ -19,8 +19,7 @@
 namespace quillmere::test {
 namespace {
 
-constexpr EntryAttributes kFiles = EntryAttributes::Normal;
-constexpr EntryAttributes kFolders = EntryAttributes::Directory;
+using enum EntryAttributes;
 
 namespace fs = std::filesystem;
 
@@ -57,34 +56,34 @@ struct SearchCase {
 };
 
 const SearchCase kSearchCases[] = {
-    {"FirstMatchInNameOrder", "*.jra", kFiles, "B.JRA"},
-    {"PatternCaseIsIgnored", "*.JRA", kFiles, "B.JRA"},
-    {"OtherExtension", "*.txt", kFiles, "c.txt"},
-    {"LinkToAFileCountsAsAFile", "link*", kFiles, "link.txt"},
-    {"LinkBeforeAFileIsFoundFirst", "*i*.txt", kFiles, "link.txt"},
-    {"DanglingLinkBeforeAFileIsPassedOver", "*n*.jra", kFiles, "wind.jra"},
-    {"NothingMatches", "*.csv", kFiles, ""},
-    {"FolderIsNoFile", "sub*", kFiles, ""},
-    {"FolderIsFoundWithTheFolderAttribute", "sub*", kFolders, "sub.jra"},
-    {"HiddenFileIsNotListed", ".hid*", kFiles, ""},
-    {"HiddenFileIsNotListedWithFolders", ".hid*", kFolders, ""},
-    {"FifoIsPassedOver", "fifo*", kFiles, ""},
-    {"DanglingLinkIsPassedOver", "dangling*", kFiles, ""},
-    {"LinkLoopIsPassedOver", "loop.*", kFiles, ""},
-    {"NameWithoutExtensionMatchesDotStar", "zo01.*", kFiles, "zo01"},
-    {"ExactName", "a.jra", kFiles, "a.jra"},
-    {"ExactNameFollowsTheFileSystemsCase", "A.JRA", kFiles, ""},
-    {"ExactFolderNeedsTheFolderAttribute", "sub.jra", kFiles, ""},
-    {"ExactFolder", "sub.jra", kFolders, "sub.jra"},
-    {"ExactHiddenFileOnlyWithTheFolderAttribute", ".hidden.jra", kFiles, ""},
-    {"ExactHiddenFileWithTheFolderAttribute", ".hidden.jra", kFolders, ".hidden.jra"},
-    {"TrailingSeparatorListsTheFolder", "", kFolders, "B.JRA"},
-    {"TrailingSeparatorOfAnEmptyFolderListsNothing", "empty/", kFolders, ""},
-    {"DotNamesTheFolderItself", "empty/.", kFolders, "."},
-    {"MissingFolder", "missing/*.jra", kFiles, ""},
-    {"MissingExactName", "missing", kFolders, ""},
-    {"FileUsedAsAFolder", "a.jra/x", kFolders, ""},
-    {"FileUsedAsAFolderWithWildcard", "a.jra/*", kFolders, ""},
+    {"FirstMatchInNameOrder", "*.jra", Normal, "B.JRA"},
+    {"PatternCaseIsIgnored", "*.JRA", Normal, "B.JRA"},
+    {"OtherExtension", "*.txt", Normal, "c.txt"},
+    {"LinkToAFileCountsAsAFile", "link*", Normal, "link.txt"},
+    {"LinkBeforeAFileIsFoundFirst", "*i*.txt", Normal, "link.txt"},
+    {"DanglingLinkBeforeAFileIsPassedOver", "*n*.jra", Normal, "wind.jra"},
+    {"NothingMatches", "*.csv", Normal, ""},
+    {"FolderIsNoFile", "sub*", Normal, ""},
+    {"FolderIsFoundWithTheFolderAttribute", "sub*", Directory, "sub.jra"},
+    {"HiddenFileIsNotListed", ".hid*", Normal, ""},
+    {"HiddenFileIsNotListedWithFolders", ".hid*", Directory, ""},
+    {"FifoIsPassedOver", "fifo*", Normal, ""},
+    {"DanglingLinkIsPassedOver", "dangling*", Normal, ""},
+    {"LinkLoopIsPassedOver", "loop.*", Normal, ""},
+    {"NameWithoutExtensionMatchesDotStar", "zo01.*", Normal, "zo01"},
+    {"ExactName", "a.jra", Normal, "a.jra"},
+    {"ExactNameFollowsTheFileSystemsCase", "A.JRA", Normal, ""},
+    {"ExactFolderNeedsTheFolderAttribute", "sub.jra", Normal, ""},
+    {"ExactFolder", "sub.jra", Directory, "sub.jra"},
+    {"ExactHiddenFileOnlyWithTheFolderAttribute", ".hidden.jra", Normal, ""},
+    {"ExactHiddenFileWithTheFolderAttribute", ".hidden.jra", Directory, ".hidden.jra"},
+    {"TrailingSeparatorListsTheFolder", "", Directory, "B.JRA"},
+    {"TrailingSeparatorOfAnEmptyFolderListsNothing", "empty/", Directory, ""},
+    {"DotNamesTheFolderItself", "empty/.", Directory, "."},
+    {"MissingFolder", "missing/*.jra", Normal, ""},
+    {"MissingExactName", "missing", Directory, ""},
+    {"FileUsedAsAFolder", "a.jra/x", Directory, ""},
+    {"FileUsedAsAFolderWithWildcard", "a.jra/*", Directory, ""},
 };
 
 class FindFirstEntryTest : public SearchFolder, public testing::WithParamInterface<SearchCase> {};
@@ -99,24 +98,24 @@ INSTANTIATE_TEST_SUITE_P(SystemFiles, FindFirstEntryTest, testing::ValuesIn(kSea
 
 TEST_F(SearchFolder, SearchInALinkLoopFailsWithThePathAndReason) {
     const std::string folder = dir / "loopdir";
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder + "/*.jra", kFiles); }),
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder + "/*.jra", Normal); }),
               folder + ": Too many levels of symbolic links");
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder, kFolders); }),
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder, Directory); }),
               folder + ": Too many levels of symbolic links");
 }
 
 TEST_F(SearchFolder, OverlongNameFailsInsteadOfFindingNothing) {
     const std::string pattern = dir / std::string(300, 'x');
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(pattern, kFolders); }), pattern + ": File name too long");
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(pattern, Directory); }), pattern + ": File name too long");
     // The same for a matching link that cannot be followed.
     fs::create_symlink(std::string(300, 'x'), dir.Path() / "long.jra");
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(dir / "l*.jra", kFiles); }),
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(dir / "l*.jra", Normal); }),
               (dir / "long.jra") + ": File name too long");
 }
 
 TEST(SystemFiles, RootFolderIsFound) {
-    EXPECT_EQ(SystemFiles::FindFirstEntry("/.", kFolders), ".");
-    EXPECT_FALSE(SystemFiles::FindFirstEntry("/", kFolders).empty());
+    EXPECT_EQ(SystemFiles::FindFirstEntry("/.", Directory), ".");
+    EXPECT_FALSE(SystemFiles::FindFirstEntry("/", Directory).empty());
 }
 
 TEST(SystemFiles, CreateFolderCreatesExactlyOne) {

@@ -21,8 +21,6 @@
 namespace quillmere::test {
 namespace {
 
-constexpr EntryAttributes kFiles = EntryAttributes::Normal;
-
 namespace fs = std::filesystem;
 
 std::vector<std::string> GeneratedNames() {
@@ -234,7 +232,7 @@ TEST(WildcardDifferential, AgreesWithTheSystemsSearchApartFromTheKeptDifferences
         }
         // The input check asks for the first match; the Windows build answers it from the system.
         if (!Wildcard::HasWildcards(trimmed)) continue;  // an exact name is looked up, not matched
-        const std::string systemFirst = SystemFiles::FindFirstEntry(folder + "\\" + trimmed, kFiles);
+        const std::string systemFirst = SystemFiles::FindFirstEntry(folder + "\\" + trimmed, EntryAttributes::Normal);
         if (systemFirst == oursFirst) continue;
         if (const Kept* kept = KeptFor({pattern, systemFirst, true, false, false, true})) {
             used.insert(kept);

@@ -17,8 +17,7 @@
 namespace quillmere::test {
 namespace {
 
-constexpr EntryAttributes kFiles = EntryAttributes::Normal;
-constexpr EntryAttributes kFolders = EntryAttributes::Directory;
+using enum EntryAttributes;
 
 namespace fs = std::filesystem;
 
@@ -56,28 +55,28 @@ struct SearchCase {
 };
 
 const SearchCase kSearchCases[] = {
-    {"FirstMatchInNameOrder", "*.jra", kFiles, "B.JRA"},
-    {"PatternCaseIsIgnored", "*.JRA", kFiles, "B.JRA"},
-    {"NothingMatches", "*.csv", kFiles, ""},
-    {"FolderIsNoFile", "sub*", kFiles, ""},
-    {"FolderIsFoundWithTheFolderAttribute", "sub*", kFolders, "sub.jra"},
-    {"HiddenFileIsNotListed", "h*", kFiles, ""},
-    {"HiddenFileIsNotListedWithFolders", "h*", kFolders, ""},
-    {"SystemFileIsNotListed", "s.*", kFolders, ""},
-    {"NameWithoutExtensionMatchesDotStar", "zo01.*", kFiles, "zo01"},
-    {"ExactName", "a.jra", kFiles, "a.jra"},
-    {"ExactNameIgnoresCaseAsTheFileSystemDoes", "A.JRA", kFiles, "A.JRA"},
-    {"ExactFolderNeedsTheFolderAttribute", "sub.jra", kFiles, ""},
-    {"ExactFolder", "sub.jra", kFolders, "sub.jra"},
-    {"ExactHiddenFileOnlyWithTheFolderAttribute", "h.jra", kFiles, ""},
-    {"ExactHiddenFileWithTheFolderAttribute", "h.jra", kFolders, "h.jra"},
-    {"TrailingSeparatorListsTheFolder", "", kFolders, "B.JRA"},
-    {"TrailingSeparatorOfAnEmptyFolderListsNothing", "empty/", kFolders, ""},
-    {"DotNamesTheFolderItself", "empty/.", kFolders, "."},
-    {"MissingFolder", "missing/*.jra", kFiles, ""},
-    {"MissingExactName", "missing", kFolders, ""},
-    {"FileUsedAsAFolder", "a.jra/x", kFolders, ""},
-    {"FileUsedAsAFolderWithWildcard", "a.jra/*", kFolders, ""},
+    {"FirstMatchInNameOrder", "*.jra", Normal, "B.JRA"},
+    {"PatternCaseIsIgnored", "*.JRA", Normal, "B.JRA"},
+    {"NothingMatches", "*.csv", Normal, ""},
+    {"FolderIsNoFile", "sub*", Normal, ""},
+    {"FolderIsFoundWithTheFolderAttribute", "sub*", Directory, "sub.jra"},
+    {"HiddenFileIsNotListed", "h*", Normal, ""},
+    {"HiddenFileIsNotListedWithFolders", "h*", Directory, ""},
+    {"SystemFileIsNotListed", "s.*", Directory, ""},
+    {"NameWithoutExtensionMatchesDotStar", "zo01.*", Normal, "zo01"},
+    {"ExactName", "a.jra", Normal, "a.jra"},
+    {"ExactNameIgnoresCaseAsTheFileSystemDoes", "A.JRA", Normal, "A.JRA"},
+    {"ExactFolderNeedsTheFolderAttribute", "sub.jra", Normal, ""},
+    {"ExactFolder", "sub.jra", Directory, "sub.jra"},
+    {"ExactHiddenFileOnlyWithTheFolderAttribute", "h.jra", Normal, ""},
+    {"ExactHiddenFileWithTheFolderAttribute", "h.jra", Directory, "h.jra"},
+    {"TrailingSeparatorListsTheFolder", "", Directory, "B.JRA"},
+    {"TrailingSeparatorOfAnEmptyFolderListsNothing", "empty/", Directory, ""},
+    {"DotNamesTheFolderItself", "empty/.", Directory, "."},
+    {"MissingFolder", "missing/*.jra", Normal, ""},
+    {"MissingExactName", "missing", Directory, ""},
+    {"FileUsedAsAFolder", "a.jra/x", Directory, ""},
+    {"FileUsedAsAFolderWithWildcard", "a.jra/*", Directory, ""},
 };
 
 class FindFirstEntryTest : public SearchFolder, public testing::WithParamInterface<SearchCase> {};
@@ -91,13 +90,13 @@ INSTANTIATE_TEST_SUITE_P(Win32SystemFiles, FindFirstEntryTest, testing::ValuesIn
                          [](const testing::TestParamInfo<SearchCase>& info) { return info.param.name; });
 
 TEST_F(SearchFolder, ForwardSlashSeparatesToo) {
-    EXPECT_EQ(SystemFiles::FindFirstEntry(dir / "*.txt", kFiles), "c.txt");
-    EXPECT_EQ(SystemFiles::FindFirstEntry(Utf8(dir.Path()) + "/", kFolders), "B.JRA");
+    EXPECT_EQ(SystemFiles::FindFirstEntry(dir / "*.txt", Normal), "c.txt");
+    EXPECT_EQ(SystemFiles::FindFirstEntry(Utf8(dir.Path()) + "/", Directory), "B.JRA");
 }
 
 TEST_F(SearchFolder, MalformedPathFailsWithThePathAndReason) {
     const std::string pattern = dir / "bad|folder\\*.jra";
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(pattern, kFiles); }), Failure(pattern, ERROR_INVALID_NAME));
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(pattern, Normal); }), Failure(pattern, ERROR_INVALID_NAME));
 }
 
 // The system also matches the 8.3 short names ("ZO01~1.JRA" for "zo01.jrax"; Wine makes one up
@@ -108,14 +107,14 @@ TEST(Win32SystemFiles, ShortNamesNeverMatch) {
     fs::create_directory(dir.Path() / "target");
     const std::string pattern = dir / "*.jra";
 
-    EXPECT_EQ(SystemFiles::FindFirstEntry(pattern, kFiles), "");
+    EXPECT_EQ(SystemFiles::FindFirstEntry(pattern, Normal), "");
     EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(pattern, dir / "target", true); }),
               Failure(pattern, ERROR_FILE_NOT_FOUND));
 }
 
 TEST(Win32SystemFiles, DriveRootIsFound) {
-    EXPECT_EQ(SystemFiles::FindFirstEntry("C:\\.", kFolders), ".");
-    EXPECT_FALSE(SystemFiles::FindFirstEntry("C:\\", kFolders).empty());
+    EXPECT_EQ(SystemFiles::FindFirstEntry("C:\\.", Directory), ".");
+    EXPECT_FALSE(SystemFiles::FindFirstEntry("C:\\", Directory).empty());
 }
 
 TEST(Win32SystemFiles, CreateFolderCreatesExactlyOne) {
@@ -141,13 +140,13 @@ TEST(Win32SystemFiles, PathsLongerThan260CharactersWork) {
         SystemFiles::CreateFolder(deep);
     }
     ASSERT_GT(deep.size(), 300U);
-    EXPECT_EQ(SystemFiles::FindFirstEntry(deep, kFolders), std::string(50, 'f') + " 長い");
-    EXPECT_EQ(SystemFiles::FindFirstEntry(deep + "\\", kFolders), "");
+    EXPECT_EQ(SystemFiles::FindFirstEntry(deep, Directory), std::string(50, 'f') + " 長い");
+    EXPECT_EQ(SystemFiles::FindFirstEntry(deep + "\\", Directory), "");
 
     fs::create_directory(dir.Path() / "short");
     WriteFile(dir / "short\\odds.jra", "far away");
     SystemFiles::CopyMatching(dir / "short\\*.jra", deep, true);
-    EXPECT_EQ(SystemFiles::FindFirstEntry(deep + "\\*.jra", kFiles), "odds.jra");
+    EXPECT_EQ(SystemFiles::FindFirstEntry(deep + "\\*.jra", Normal), "odds.jra");
 
     fs::create_directory(dir.Path() / "back");
     SystemFiles::CopyMatching(deep + "\\*.jra", dir / "back", true);

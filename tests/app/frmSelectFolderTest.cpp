@@ -115,8 +115,7 @@ TEST_P(ShowDialogTableTest, AnswersAndChangesTheCallersTextOnlyAsTheClosingAllow
 
 INSTANTIATE_TEST_SUITE_P(
     Closings, ShowDialogTableTest,
-    ::testing::Values(ShowingRow{"Ok", {Close::Ok}, {1}, true}, ShowingRow{"Enter", {Close::Enter}, {1}, true},
-                      ShowingRow{"Escape", {Close::Escape}, {2}, false},
+    ::testing::Values(ShowingRow{"Enter", {Close::Enter}, {1}, true}, ShowingRow{"Escape", {Close::Escape}, {2}, false},
                       ShowingRow{"CloseBoxFirst", {Close::CloseBox}, {0}, false},
                       ShowingRow{"EnterInTheOpenVolumeList", {Close::EnterInOpenList}, {1}, true},
                       ShowingRow{"EscapeInTheOpenVolumeList", {Close::EscapeInOpenList}, {2}, false}),

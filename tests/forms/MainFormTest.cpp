@@ -8,11 +8,6 @@
 #include "tests/FakePlatform.h"
 #include "tests/forms/FakeViews.h"
 
-#ifndef _WIN32
-#include "tests/RealFilesPlatform.h"
-#include "tests/TempFolder.h"
-#endif
-
 namespace quillmere::test {
 namespace {
 
@@ -27,18 +22,18 @@ Log Join(Log first, const Log& second) {
     return first;
 }
 
+const std::array<std::string, 3> kDefaults = {"C:\\Program Files\\Pat98", "C:\\Program Files\\Pat98", "*.jra"};
+const char kUnreadable[] = "prompt 0 [-] 設定を読み込めませんでした。既定の値で始めます。\n/cfg: Permission denied";
+
 struct LoadRow {
     const char* name;
     std::map<std::string, std::string> store;
-    const char* failingRead;  // this read throws "/cfg: Permission denied"
-    bool onScreen;
-    bool positionsWork;
     Log log;
-    std::array<std::string, 3> inputs;
+    std::array<std::string, 3> inputs = kDefaults;
+    bool onScreen = true;
+    bool positionsWork = true;
+    const char* failingRead = nullptr;  // this read throws "/cfg: Permission denied"
 };
-
-const std::array<std::string, 3> kDefaults = {"C:\\Program Files\\Pat98", "C:\\Program Files\\Pat98", "*.jra"};
-const char kUnreadable[] = "prompt 0 [-] 設定を読み込めませんでした。既定の値で始めます。\n/cfg: Permission denied";
 
 class MainFormLoadTest : public ::testing::TestWithParam<LoadRow> {};
 
@@ -56,63 +51,38 @@ TEST_P(MainFormLoadTest, ReadsInOrderAndOpensWhereTheStoreSaysWithTheStoredInput
     EXPECT_EQ(view.inputs, row.inputs);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Stores, MainFormLoadTest,
-    ::testing::Values(LoadRow{"Empty", {}, nullptr, true, true, Join(kReads, {"move 1000 1000"}), kDefaults},
-                      LoadRow{"Filled",
-                              {{"MainWindow:Left", "3000"},
-                               {"MainWindow:Top", "1500"},
-                               {"LastExec:SrcFolder", "  /data/odds "},
-                               {"LastExec:DstFolder", "/backup/オッズ"},
-                               {"LastExec:FileType", "zo*.jra"}},
-                              nullptr,
-                              true,
-                              true,
-                              Join(kReads, {"move 3000 1500"}),
-                              {"  /data/odds ", "/backup/オッズ", "zo*.jra"}},
-                      LoadRow{"PositionNotANumber",
-                              {{"MainWindow:Left", "left"}, {"MainWindow:Top", "1500"}},
-                              nullptr,
-                              true,
-                              true,
-                              Join(kReads, {"move 1000 1500"}),
-                              kDefaults},
-                      LoadRow{"OffEveryScreenOpensAtTheDefault",
-                              {{"MainWindow:Left", "90000"}, {"MainWindow:Top", "1500"}},
-                              nullptr,
-                              false,
-                              true,
-                              Join(kReads, {"move 1000 1000"}),
-                              kDefaults},
-                      LoadRow{"PositionsThatDoNotWorkAreNotRestored",
-                              {{"MainWindow:Left", "3000"}, {"LastExec:FileType", "*.csv"}},
-                              nullptr,
-                              true,
-                              false,
-                              kReads,
-                              {kDefaults[0], kDefaults[1], "*.csv"}},
-                      // Reported once; that value and every later one take their defaults.
-                      LoadRow{"AStoreThatCannotBeRead",
-                              {{"MainWindow:Left", "3000"}, {"LastExec:FileType", "*.csv"}},
-                              "read Quillmere:MainWindow:Top",
-                              true,
-                              true,
-                              {kReads[0], kReads[1], kUnreadable, "move 3000 1000"},
-                              kDefaults}),
-    [](const auto& info) { return std::string(info.param.name); });
+const std::map<std::string, std::string> kElsewhere = {{"MainWindow:Left", "3000"}, {"LastExec:FileType", "*.csv"}};
 
-#ifndef _WIN32
-TEST(MainFormTest, AGarbledStoreOpensWithTheDefaultsWithoutAMessage) {
-    TempFolder temp;
-    WriteFile(temp / "Quillmere.conf", std::string("\x00\xff[MainWindow\nLeft\n=\x01\x02\n[LastExec]\n", 32));
-    Log log;
-    RealFilesPlatform real(log, temp / "Quillmere.conf");
-    FakeMainView view(log);
-    MainForm(real, view).Form_Load();
-    EXPECT_EQ(log, Log{"move 1000 1000"});
-    EXPECT_EQ(view.inputs, kDefaults);
-}
-#endif
+INSTANTIATE_TEST_SUITE_P(Stores, MainFormLoadTest,
+                         ::testing::Values(LoadRow{"Empty", {}, Join(kReads, {"move 1000 1000"})},
+                                           LoadRow{"Filled",
+                                                   {{"MainWindow:Left", "3000"},
+                                                    {"MainWindow:Top", "1500"},
+                                                    {"LastExec:SrcFolder", "  /data/odds "},
+                                                    {"LastExec:DstFolder", "/backup/オッズ"},
+                                                    {"LastExec:FileType", "zo*.jra"}},
+                                                   Join(kReads, {"move 3000 1500"}),
+                                                   {"  /data/odds ", "/backup/オッズ", "zo*.jra"}},
+                                           LoadRow{"OffEveryScreenOpensAtTheDefault",
+                                                   kElsewhere,
+                                                   Join(kReads, {"move 1000 1000"}),
+                                                   {kDefaults[0], kDefaults[1], "*.csv"},
+                                                   false},
+                                           LoadRow{"PositionsThatDoNotWorkAreNotRestored",
+                                                   kElsewhere,
+                                                   kReads,
+                                                   {kDefaults[0], kDefaults[1], "*.csv"},
+                                                   true,
+                                                   false},
+                                           // Reported once; that value and every later one take their defaults.
+                                           LoadRow{"AStoreThatCannotBeRead",
+                                                   kElsewhere,
+                                                   {kReads[0], kReads[1], kUnreadable, "move 3000 1000"},
+                                                   kDefaults,
+                                                   true,
+                                                   true,
+                                                   "read Quillmere:MainWindow:Top"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct UnloadRow {
     const char* name;

@@ -57,51 +57,55 @@ INSTANTIATE_TEST_SUITE_P(
                       ShowingRow{"OkWithNoFolderOpen", {Close::Ok}, "", {1}, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Both lists are tried with the text handed in, whatever the first did, and nothing is reported.
-TEST(SelectFolderFormTest, AFolderThatCannotBeOpenedIsPassedOverSilently) {
-    Log log;
-    FakePlatform ops(log);
-    SelectFolderForm form(ops);
-    FakeSelectFolderView view(log, form);
-    view.unreadable = {"/gone"};
-    std::string folder = "/gone";
-    form.ShowDialog(view, folder);
-    EXPECT_EQ(log, (Log{"drive /gone", "path /gone"}));
-    EXPECT_EQ(view.path, "/home");
-}
+using Act = std::function<void(SelectFolderForm&, FakeSelectFolderView&)>;
 
-struct VolumeRow {
+struct HandlerRow {
     const char* name;
     const char* open;  // the folder open in the directory list
+    Act act;
     Log log;
 };
 
-class DriveChangeTest : public ::testing::TestWithParam<VolumeRow> {};
+class HandlerTest : public ::testing::TestWithParam<HandlerRow> {};
 
-TEST_P(DriveChangeTest, AVolumeThatCannotBeReadPutsTheDriveListBackOnTheOpenFolder) {
+// The drive list is on a volume that cannot be read, as is the folder "/gone".
+TEST_P(HandlerTest, CallsTheListsAndReportsAsTheRowSays) {
     Log log;
     FakePlatform ops(log);
     SelectFolderForm form(ops);
     FakeSelectFolderView view(log, form);
     view.drive = "/media/usb";
-    view.unreadable = {"/media/usb"};
+    view.unreadable = {"/media/usb", "/gone"};
     view.path = GetParam().open;
-    form.drvList_Change(view);
+    GetParam().act(form, view);
     EXPECT_EQ(log, GetParam().log);
 }
 
-INSTANTIATE_TEST_SUITE_P(OpenFolders, DriveChangeTest,
-                         ::testing::Values(VolumeRow{"Some", "/home/me", {"path /media/usb", "drive /home/me"}},
-                                           // The working folder has gone: no volume to go back to.
-                                           VolumeRow{"None", "", {"path /media/usb"}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+const Act kDriveChange = [](SelectFolderForm& form, FakeSelectFolderView& view) { form.drvList_Change(view); };
 
-TEST(SelectFolderFormTest, AFolderTheUserCannotOpenIsReportedWithItsReason) {
-    Log log;
-    FakePlatform ops(log);
-    SelectFolderForm(ops).dirList_OpenFailed("/root: Permission denied");
-    EXPECT_EQ(log, Log{"prompt 48 [-] /root: Permission denied"});
-}
+INSTANTIATE_TEST_SUITE_P(Handlers, HandlerTest,
+                         ::testing::Values(
+                             // Both lists are tried with the text handed in, whatever the first did, and silently.
+                             HandlerRow{"LoadPassesOverAFolderThatCannotBeOpened",
+                                        "/home",
+                                        [](SelectFolderForm& form, FakeSelectFolderView& view) {
+                                            std::string folder = "/gone";
+                                            form.ShowDialog(view, folder);
+                                        },
+                                        {"drive /gone", "path /gone"}},
+                             HandlerRow{"AnUnreadableVolumeGoesBackToTheOpenFolder",
+                                        "/home/me",
+                                        kDriveChange,
+                                        {"path /media/usb", "drive /home/me"}},
+                             // The working folder has gone: no volume to go back to.
+                             HandlerRow{"AnUnreadableVolumeWithNoFolderOpen", "", kDriveChange, {"path /media/usb"}},
+                             HandlerRow{"AFolderTheUserCannotOpenIsReported",
+                                        "/home",
+                                        [](SelectFolderForm& form, FakeSelectFolderView&) {
+                                            form.dirList_OpenFailed("/root: denied");
+                                        },
+                                        {"prompt 48 [-] /root: denied"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quillmere::test
