@@ -49,13 +49,15 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
         } catch (...) {
             failure = std::current_exception();
         }
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
 
     QTimer appear;
     appear.setSingleShot(true);
     connect(&appear, &QTimer::timeout, this, [&] {
-        m_progressWindow = new frmProgress(LastComponent(stampFolder), [this] { AskToStop(); }, m_window);
+        m_progressWindow = new frmProgress(
+            LastComponent(stampFolder), [this] { AskToStop(); }, m_window);
         ShowProgress();
         m_progressWindow->show();
     });
@@ -75,7 +77,7 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
 void BackgroundCopy::AskToStop() {
     if (m_asking || m_stop) return;
     m_asking = true;
-    int answer = PromptAnswer::No;
+    PromptAnswer answer = PromptAnswer::No;
     try {
         answer = m_ops.ShowPrompt(kAskStop, PromptStyle::YesNoQuestion, std::string(kTitle));
     } catch (...) {

@@ -8,34 +8,17 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QShortcut>
-
 #include "app/HandlerGuard.h"
 #include "app/Twips.h"
 #include "app/UiFont.h"
+#include "app/WindowSetup.h"
 #include "platform/ProgramInfo.h"
 
 namespace quillmere {
 
 namespace {
 
-// Each address is shown once and launched from here; the handlers never read the shown text.
-// The addresses live under the reserved .test domain, so a click never reaches a stranger.
-constexpr char kMakerMail[] = "sk@tw.test";
-constexpr char kMakerHomePage[] = "http://www.tw.test/";
-constexpr char kMakerCredit[] = "Copyright (C) 2001-2026 Tarnwick Works";
-
 const QColor kBlue(0, 0, 255);
-
-// The application-wide hourglass while the desktop starts the mail program or the browser,
-// put back however the launch ends.
-class ApplicationHourglass {
-public:
-    ApplicationHourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~ApplicationHourglass() { QApplication::restoreOverrideCursor(); }
-    ApplicationHourglass(const ApplicationHourglass&) = delete;
-    ApplicationHourglass& operator=(const ApplicationHourglass&) = delete;
-};
 
 // Calls back on a left click of the watched control.
 class ClickFilter final : public QObject {
@@ -63,18 +46,14 @@ void SetTextColour(QWidget* widget, const QColor& colour) {
 }
 
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(geometry);
+    auto* label = AddControl<QLabel>(parent, QString::fromLatin1(name), geometry, text);
     FitText(*label, text, geometry.width());
     return label;
 }
 
 // A display-only text box on the dialog's own background, outside the tab order.
 QLineEdit* AddTextBox(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* box = new QLineEdit(text, parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setGeometry(geometry);
+    auto* box = AddControl<QLineEdit>(parent, QString::fromLatin1(name), geometry, text);
     box->setReadOnly(true);
     box->setFrame(false);
     box->setFocusPolicy(Qt::NoFocus);
@@ -96,24 +75,30 @@ QFont LinkFont() {
 
 }  // namespace
 
-frmAbout::frmAbout(PlatformOps& ops, QWidget* owner) : m_ops(ops), m_owner(owner) {}
+frmAbout::frmAbout(PlatformOps& ops, QWidget* owner) : m_ops(ops), m_owner(owner), m_form(ops, *this) {}
+
+// The application-wide hourglass while the desktop starts the mail program or the browser.
+void frmAbout::SetMousePointer(MousePointer pointer) {
+    if (pointer == MousePointer::Hourglass) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
 
 void frmAbout::Show() {
-    QDialog window(m_owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                                Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    QDialog window(m_owner, FixedWindowFlags(Qt::Dialog));
     window.setObjectName(QStringLiteral("frmAbout"));
     window.setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報 Tarnwick"));
     window.setWindowIcon(QIcon(QStringLiteral(":/icons/about-16.png")));
     window.setModal(true);
     window.setFixedSize(Twips::Rect(0, 0, 5655, 5265).size());
 
-    auto* cmdOK = new QPushButton(QStringLiteral("OK"), &window);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(Twips::Rect(4200, 240, 1260, 345));
+    auto* cmdOK = AddControl<QPushButton>(&window, QStringLiteral("cmdOK"), Twips::Rect(4200, 240, 1260, 345),
+                                          QStringLiteral("OK"));
     cmdOK->setDefault(true);
     QObject::connect(cmdOK, &QPushButton::clicked, &window, &QDialog::accept);
-    QObject::connect(new QShortcut(QKeySequence(Qt::Key_Escape), &window), &QShortcut::activated, cmdOK,
-                     &QPushButton::click);
+    CancelOnEscape(window, *cmdOK);
 
     auto* picIcon = AddLabel(&window, "picIcon", QString(), Twips::Rect(240, 240, 540, 540));
     picIcon->setPixmap(QIcon(QStringLiteral(":/icons/quillmere.png")).pixmap(32, 32));
@@ -126,11 +111,10 @@ void frmAbout::Show() {
     SetTextColour(AddLabel(&window, "lblDescription", QStringLiteral("PATオッズファイルをバックアップコピーします"),
                            Twips::Rect(1050, 960, 3885, 330)),
                   Qt::black);
-    AddLabel(&window, "Label1", QString::fromUtf8(kMakerCredit), Twips::Rect(960, 1440, 4275, 255));
+    AddLabel(&window, "Label1", QString::fromUtf8(AboutForm::kMakerCredit), Twips::Rect(960, 1440, 4275, 255));
 
-    auto* frame = new QGroupBox(QStringLiteral("使い方"), &window);
-    frame->setObjectName(QStringLiteral("Frame1"));
-    frame->setGeometry(Twips::Rect(240, 2700, 5175, 2415));
+    auto* frame = AddControl<QGroupBox>(&window, QStringLiteral("Frame1"), Twips::Rect(240, 2700, 5175, 2415),
+                                        QStringLiteral("使い方"));
     AddLabel(frame, "Label2", QStringLiteral("PATフォルダとコピー先フォルダを指定して実行すれば"),
              Twips::Rect(240, 360, 4695, 375));
     AddLabel(frame, "Label4", QStringLiteral("コピー先フォルダの下に日時(yyyymmdd_hhmmss)で"),
@@ -144,38 +128,32 @@ void frmAbout::Show() {
 
     AddTextBox(&window, "Text1", QStringLiteral("E-Mail  :"), Twips::Rect(1680, 1740, 735, 270));
     AddTextBox(&window, "Text3", QStringLiteral("HomePage  :"), Twips::Rect(1380, 2040, 1035, 270));
-    auto* txtMail = AddTextBox(&window, "txtMail", QString::fromLatin1(kMakerMail), Twips::Rect(2520, 1740, 1215, 270));
+    auto* txtMail =
+        AddTextBox(&window, "txtMail", QString::fromLatin1(AboutForm::kMakerMail), Twips::Rect(2520, 1740, 1215, 270));
     txtMail->setFont(LinkFont());
     FitText(*txtMail, txtMail->text(), txtMail->width() - 4);
     SetTextColour(txtMail, kBlue);
     txtMail->setCursor(QCursor(QPixmap(QStringLiteral(":/cursors/hand-letter.png")), 3, 28));
-    auto* Label3 = AddLabel(&window, "Label3", QString::fromLatin1(kMakerHomePage), Twips::Rect(2520, 2040, 2805, 330));
+    auto* Label3 =
+        AddLabel(&window, "Label3", QString::fromLatin1(AboutForm::kMakerHomePage), Twips::Rect(2520, 2040, 2805, 330));
     Label3->setFont(LinkFont());
     FitText(*Label3, Label3->text(), Label3->width());
     SetTextColour(Label3, kBlue);
     Label3->setCursor(QCursor(QPixmap(QStringLiteral(":/cursors/pointing-hand.png")), 10, 1));
 
-    auto* Line1 = new QFrame(&window);
-    Line1->setObjectName(QStringLiteral("Line1"));
+    auto* Line1 = AddControl<QFrame>(&window, QStringLiteral("Line1"),
+                                     QRect(QPoint(120 / Twips::kPerPixel, 2460 / Twips::kPerPixel),
+                                           QPoint(5520 / Twips::kPerPixel, 2460 / Twips::kPerPixel)));
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Plain);
-    Line1->setGeometry(QRect(QPoint(120 / Twips::kPerPixel, 2460 / Twips::kPerPixel),
-                             QPoint(5520 / Twips::kPerPixel, 2460 / Twips::kPerPixel)));
 
     txtMail->installEventFilter(
-        new ClickFilter(txtMail, [this, &window] { Launch(&window, std::string("start mailto:") + kMakerMail); }));
+        new ClickFilter(txtMail, [this, &window] { RunHandler(m_ops, &window, [this] { m_form.txtMail_Click(); }); }));
     Label3->installEventFilter(
-        new ClickFilter(Label3, [this, &window] { Launch(&window, std::string("start ") + kMakerHomePage); }));
+        new ClickFilter(Label3, [this, &window] { RunHandler(m_ops, &window, [this] { m_form.Label3_Click(); }); }));
 
     cmdOK->setFocus();
     window.exec();
-}
-
-void frmAbout::Launch(QWidget* window, const std::string& command) {
-    RunHandler(m_ops, window, [&] {
-        const ApplicationHourglass hourglass;
-        m_ops.LaunchCommand(command, ShowMode::Normal);
-    });
 }
 
 }  // namespace quillmere

@@ -1,29 +1,27 @@
 // frmAbout: the modal About window: title, version, description, the maker's credit line and
-// addresses, and five lines of usage. Clicking the mail address or the home page asks the desktop
-// to open a new mail or the page, through PlatformOps::LaunchCommand with fixed command texts.
+// addresses, and five lines of usage; the Qt view of AboutForm, which launches the two links.
 //
 // One object serves the whole run; its window is built anew for every showing.
 #pragma once
 
-#include <string>
-
+#include "forms/AboutForm.h"
 #include "platform/PlatformOps.h"
 
 class QWidget;
 
 namespace quillmere {
 
-class frmAbout {
+class frmAbout final : public AboutView {
 public:
     frmAbout(PlatformOps& ops, QWidget* owner);
 
     void Show();
+    void SetMousePointer(MousePointer pointer) override;
 
 private:
-    void Launch(QWidget* window, const std::string& command);
-
     PlatformOps& m_ops;
     QWidget* m_owner;
+    AboutForm m_form;
 };
 
 }  // namespace quillmere

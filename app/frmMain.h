@@ -1,9 +1,10 @@
-// frmMain: the program's one main window. It holds the three inputs of a backup, starts the run,
-// opens the folder dialog and the About window, and remembers its position.
+// frmMain: the program's one main window, the Qt view of MainForm. It holds the three inputs of a
+// backup and forwards its events to MainForm, which starts the run, opens the folder dialog and
+// the About window, and remembers the window's position.
 //
 // A backup, from the click to the disk:
 //
-//   btnExec (or Enter) --> BackupRun::Run
+//   btnExec (or Enter) --> MainForm::btnExec_Click --> BackupRun::Run
 //        CheckInputs: txtFolder0, txtFolder1, cmbFileNameFilter read afresh, trimmed
 //            source given -> destination given -> source exists -> destination exists
 //            (or created on Yes) -> wildcard given -> a matching file exists
@@ -23,7 +24,7 @@
 
 #include <memory>
 
-#include "backup/BackupRun.h"
+#include "forms/MainForm.h"
 #include "platform/PlatformOps.h"
 #include "platform/qt/VolumeList.h"
 
@@ -37,7 +38,7 @@ namespace quillmere {
 class frmAbout;
 class frmSelectFolder;
 
-class frmMain final : public QWidget, public BackupWindow {
+class frmMain final : public QWidget, public MainView {
 public:
     // Loads the window: reads the settings and places it, before it is first shown.
     frmMain(PlatformOps& ops, const VolumeList& volumes);
@@ -45,26 +46,32 @@ public:
 
     std::string InputText(BackupInput input) const override;
     void FocusInput(BackupInput input) override;
-    void SetMousePointer(int pointer) override;
+    void SetMousePointer(MousePointer pointer) override;
     // Off this window's thread, with the progress window and Stop (see BackgroundCopy).
     void WatchCopy(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) override;
+    void SetInputText(BackupInput input, const std::string& text) override;
+    bool PositionsWork() const override;
+    bool ShowsOnAScreen(float leftTwips, float topTwips) const override;
+    void MoveTo(float leftTwips, float topTwips) override;
+    int LeftTwips() const override;
+    int TopTwips() const override;
+    bool IsMinimised() const override;
+    DialogResult ShowSelectFolder(std::string& folder) override;
+    void ShowAbout() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Form_Load();
-    void Form_Unload();
-    void btnExec_Click();
-    void btnBrowseFolser_Click(int index);
-    void cmdAbout_Click();
+    // Runs a handler of the form so that nothing it throws reaches Qt's event loop.
+    void Run(void (MainForm::*handler)());
     // Enter presses the focused push button, anywhere else the default button btnExec.
     void PressDefaultButton();
-    void PlaceAt(double leftTwips, double topTwips);
     QWidget* Input(BackupInput input) const;
 
     PlatformOps& m_ops;
     const VolumeList& m_volumes;
+    MainForm m_form;
     std::unique_ptr<frmSelectFolder> m_selectFolder;
     std::unique_ptr<frmAbout> m_about;
 

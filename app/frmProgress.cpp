@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "app/Twips.h"
+#include "app/WindowSetup.h"
 
 namespace quillmere {
 
@@ -26,30 +27,21 @@ frmProgress::frmProgress(const QString& stampFolderName, std::function<void()> o
     // The main window below shows the hourglass; this one takes clicks.
     setCursor(Qt::ArrowCursor);
 
-    lblFolder = new QLabel(stampFolderName, this);
-    lblFolder->setObjectName(QStringLiteral("lblFolder"));
-    lblFolder->setGeometry(Twips::Rect(240, 180, 4620, 255));
-    prgBytes = new QProgressBar(this);
-    prgBytes->setObjectName(QStringLiteral("prgBytes"));
+    lblFolder =
+        AddControl<QLabel>(this, QStringLiteral("lblFolder"), Twips::Rect(240, 180, 4620, 255), stampFolderName);
+    prgBytes = AddControl<QProgressBar>(this, QStringLiteral("prgBytes"), Twips::Rect(240, 540, 4620, 285));
     prgBytes->setRange(0, kBarSteps);
     prgBytes->setTextVisible(false);
-    prgBytes->setGeometry(Twips::Rect(240, 540, 4620, 285));
-    lblCount = new QLabel(this);
-    lblCount->setObjectName(QStringLiteral("lblCount"));
-    lblCount->setGeometry(Twips::Rect(240, 930, 4620, 255));
-    lblFile = new QLabel(this);
-    lblFile->setObjectName(QStringLiteral("lblFile"));
-    lblFile->setGeometry(Twips::Rect(240, 1230, 4620, 255));
-    cmdStop = new QPushButton(QStringLiteral("中止"), this);
-    cmdStop->setObjectName(QStringLiteral("cmdStop"));
-    cmdStop->setGeometry(Twips::Rect(3705, 1575, 1155, 420));
+    lblCount = AddControl<QLabel>(this, QStringLiteral("lblCount"), Twips::Rect(240, 930, 4620, 255));
+    lblFile = AddControl<QLabel>(this, QStringLiteral("lblFile"), Twips::Rect(240, 1230, 4620, 255));
+    cmdStop = AddControl<QPushButton>(this, QStringLiteral("cmdStop"), Twips::Rect(3705, 1575, 1155, 420),
+                                      QStringLiteral("中止"));
     cmdStop->setDefault(true);
     connect(cmdStop, &QPushButton::clicked, this, [this] { m_onStop(); });
 }
 
 void frmProgress::Show(const CopyProgress& progress) {
-    const double share = progress.bytesTotal == 0 ? 1.0
-                                                  : static_cast<double>(progress.bytesDone) / progress.bytesTotal;
+    const double share = progress.bytesTotal == 0 ? 1.0 : static_cast<double>(progress.bytesDone) / progress.bytesTotal;
     prgBytes->setValue(static_cast<int>(share * kBarSteps));
     lblCount->setText(QStringLiteral("%1 / %2 ファイル").arg(progress.filesDone).arg(progress.filesTotal));
     // A long name is cut in its middle, where names of data files differ least.

@@ -4,106 +4,87 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
-
-#include <exception>
 
 #include "app/HandlerGuard.h"
 #include "app/OpenListKeys.h"
 #include "app/Twips.h"
+#include "app/WindowSetup.h"
 #include "platform/qt/DirectoryList.h"
 #include "platform/qt/DriveList.h"
 
 namespace quillmere {
 
-frmSelectFolder::frmSelectFolder(PlatformOps& ops, const VolumeList& volumes, QWidget* owner)
-    : m_ops(ops), m_volumes(volumes), m_owner(owner) {}
+namespace {
 
-qint16 frmSelectFolder::ShowDialog(QString& folder) {
-    mFolder = folder;
-    {
-        QDialog window(m_owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-        window.setObjectName(QStringLiteral("frmSelectFolder"));
-        window.setWindowTitle(QStringLiteral("フォルダの選択"));
-        window.setModal(true);
+// One showing: the window with its controls, built when shown and gone when closed.
+class SelectFolderWindow final : public SelectFolderView {
+public:
+    SelectFolderWindow(PlatformOps& ops, const VolumeList& volumes, QWidget* owner, SelectFolderForm& form)
+        : m_ops(ops), m_form(form), m_window(owner, FixedWindowFlags(Qt::Dialog)) {
+        m_window.setObjectName(QStringLiteral("frmSelectFolder"));
+        m_window.setWindowTitle(QStringLiteral("フォルダの選択"));
+        m_window.setModal(true);
         // A fixed place on the screen rather than centred: the client area's corner 2760, 3750.
-        const QScreen* screen = m_owner ? m_owner->screen() : QGuiApplication::primaryScreen();
+        const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
         const QPoint origin = screen ? screen->geometry().topLeft() : QPoint();
-        window.setGeometry(Twips::Rect(2760, 3750, 4155, 3075).translated(origin));
-        window.setFixedSize(Twips::Rect(0, 0, 4155, 3075).size());
+        m_window.setGeometry(Twips::Rect(2760, 3750, 4155, 3075).translated(origin));
+        m_window.setFixedSize(Twips::Rect(0, 0, 4155, 3075).size());
 
-        auto* drvList = new DriveList(m_volumes, &window);
-        drvList->setObjectName(QStringLiteral("drvList"));
-        drvList->setGeometry(Twips::Rect(240, 180, 2235, 300));
-        KeepOpenListKeys(*drvList);
-        auto* dirList = new DirectoryList(m_volumes.WorkingFolder(), &window);
-        dirList->setObjectName(QStringLiteral("dirList"));
-        dirList->setGeometry(Twips::Rect(240, 540, 2235, 2400));
-        auto* btnOK = new QPushButton(QStringLiteral("OK"), &window);
-        btnOK->setObjectName(QStringLiteral("btnOK"));
-        btnOK->setGeometry(Twips::Rect(2820, 120, 1215, 375));
+        m_drvList =
+            AddControl<DriveList>(&m_window, QStringLiteral("drvList"), Twips::Rect(240, 180, 2235, 300), volumes);
+        KeepOpenListKeys(*m_drvList);
+        m_dirList = AddControl<DirectoryList>(&m_window, QStringLiteral("dirList"), Twips::Rect(240, 540, 2235, 2400),
+                                              volumes.WorkingFolder());
+        auto* btnOK = AddControl<QPushButton>(&m_window, QStringLiteral("btnOK"), Twips::Rect(2820, 120, 1215, 375),
+                                              QStringLiteral("OK"));
         btnOK->setDefault(true);
-        auto* btnCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), &window);
-        btnCancel->setObjectName(QStringLiteral("btnCancel"));
-        btnCancel->setGeometry(Twips::Rect(2820, 600, 1215, 375));
-        QWidget::setTabOrder(drvList, dirList);
-        QWidget::setTabOrder(dirList, btnOK);
+        auto* btnCancel = AddControl<QPushButton>(&m_window, QStringLiteral("btnCancel"),
+                                                  Twips::Rect(2820, 600, 1215, 375), QStringLiteral("ｷｬﾝｾﾙ"));
+        QWidget::setTabOrder(m_drvList, m_dirList);
+        QWidget::setTabOrder(m_dirList, btnOK);
         QWidget::setTabOrder(btnOK, btnCancel);
 
-        QObject::connect(btnOK, &QPushButton::clicked, &window, [&] {
-            RunHandler(m_ops, &window, [&] {
-                // A list that could open no folder at all has none to give; the text handed in stays.
-                if (!dirList->Path().isEmpty()) mFolder = dirList->Path();
-                mResult = 1;
-                window.accept();
-            });
+        QObject::connect(btnOK, &QPushButton::clicked, &m_window, [this] { Run(&SelectFolderForm::btnOK_Click); });
+        QObject::connect(btnCancel, &QPushButton::clicked, &m_window,
+                         [this] { Run(&SelectFolderForm::btnCancel_Click); });
+        CancelOnEscape(m_window, *btnCancel);
+        QObject::connect(m_drvList, &DriveList::Changed, &m_window, [this] { Run(&SelectFolderForm::drvList_Change); });
+        QObject::connect(m_dirList, &DirectoryList::OpenFailed, &m_window, [this](const QString& reason) {
+            RunHandler(m_ops, &m_window, [&] { m_form.dirList_OpenFailed(reason.toStdString()); });
         });
-        QObject::connect(btnCancel, &QPushButton::clicked, &window, [&] {
-            mResult = 2;
-            window.reject();
-        });
-        // Esc is the Cancel button; QDialog's own Esc would close like the close box instead.
-        QObject::connect(new QShortcut(QKeySequence(Qt::Key_Escape), &window), &QShortcut::activated, btnCancel,
-                         &QPushButton::click);
-        QObject::connect(drvList, &DriveList::Changed, &window,
-                         [&] { RunHandler(m_ops, &window, [&] { drvList_Change(*drvList, *dirList); }); });
-        QObject::connect(dirList, &DirectoryList::OpenFailed, &window, [&](const QString& reason) {
-            RunHandler(m_ops, &window,
-                       [&] { m_ops.ShowPrompt(reason.toStdString(), PromptStyle::OkExclamation, std::nullopt); });
-        });
+    }
 
-        RunHandler(m_ops, &window, [&] { Load(*drvList, *dirList); });
-        drvList->setFocus();
-        window.exec();
+    void ShowModal() override {
+        Run(&SelectFolderForm::Form_Load);
+        m_drvList->setFocus();
+        m_window.exec();
     }
-    if (mResult == 1) folder = mFolder;
-    return mResult;
-}
+    void Close() override { m_window.done(0); }
+    void SetDrive(const std::string& folder) override { m_drvList->SetDrive(QString::fromStdString(folder)); }
+    std::string DriveFolder() const override { return m_drvList->DriveFolder().toStdString(); }
+    void SetPath(const std::string& folder) override { m_dirList->SetPath(QString::fromStdString(folder)); }
+    std::string Path() const override { return m_dirList->Path().toStdString(); }
 
-// Both steps are tried whatever the other did, and a failure is not reported: a folder handed in
-// that is empty, missing or on a volume that cannot be read simply opens the lists elsewhere.
-void frmSelectFolder::Load(DriveList& drvList, DirectoryList& dirList) {
-    try {
-        drvList.SetDrive(mFolder);
-    } catch (const PlatformError&) {
+private:
+    void Run(void (SelectFolderForm::*handler)(SelectFolderView&)) {
+        RunHandler(m_ops, &m_window, [this, handler] { (m_form.*handler)(*this); });
     }
-    try {
-        dirList.SetPath(mFolder);
-    } catch (const PlatformError&) {
-    }
-}
 
-// A volume that cannot be read puts the drive list back on the volume of the folder still open in
-// the directory list. That is itself a change of the drive and runs this again, nested, which
-// moves the directory list to that volume's start folder.
-void frmSelectFolder::drvList_Change(DriveList& drvList, DirectoryList& dirList) {
-    try {
-        dirList.SetPath(drvList.DriveFolder());
-    } catch (const PlatformError&) {
-        // An empty list (the working folder has gone) has no volume to go back to.
-        if (!dirList.Path().isEmpty()) drvList.SetDrive(dirList.Path());
-    }
+    PlatformOps& m_ops;
+    SelectFolderForm& m_form;
+    QDialog m_window;
+    DriveList* m_drvList = nullptr;
+    DirectoryList* m_dirList = nullptr;
+};
+
+}  // namespace
+
+frmSelectFolder::frmSelectFolder(PlatformOps& ops, const VolumeList& volumes, QWidget* owner)
+    : m_ops(ops), m_volumes(volumes), m_owner(owner), m_form(ops) {}
+
+DialogResult frmSelectFolder::ShowDialog(std::string& folder) {
+    SelectFolderWindow window(m_ops, m_volumes, m_owner, m_form);
+    return m_form.ShowDialog(window, folder);
 }
 
 }  // namespace quillmere

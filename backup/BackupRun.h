@@ -21,7 +21,7 @@ public:
     virtual ~BackupWindow() = default;
     virtual std::string InputText(BackupInput input) const = 0;
     virtual void FocusInput(BackupInput input) = 0;
-    virtual void SetMousePointer(int pointer) = 0;  // MousePointer::Hourglass (11) or Default (0)
+    virtual void SetMousePointer(MousePointer pointer) = 0;
 };
 
 // How a run ended, for a caller that acts on it (the command-line program's exit status). The

@@ -121,15 +121,15 @@ void MeasureProgressCost(const Options& options, const std::string& root, const 
     std::fprintf(stderr, "copying %s with and without progress\n", set.label.c_str());
     for (int run = 0; run < options.runs; ++run) {
         for (const bool progress : {run % 2 == 0, run % 2 != 0}) {
-            const std::string destination =
-                root + "/progress-" + fs::path(set.folder).filename().string() + "-" + std::to_string(run) +
-                (progress ? "-with" : "-without");
+            const std::string destination = root + "/progress-" + fs::path(set.folder).filename().string() + "-" +
+                                            std::to_string(run) + (progress ? "-with" : "-without");
             fs::create_directory(destination);
             SettleDisk(root);
             std::vector<std::string> command{copier, set.folder, destination, "*.jra"};
             if (progress) command.insert(command.begin() + 1, "--progress");
             const Sample sample = Run(command);
-            if (CountEntries(destination) != set.matching) throw std::runtime_error("a copy of " + set.label + " is incomplete");
+            if (CountEntries(destination) != set.matching)
+                throw std::runtime_error("a copy of " + set.label + " is incomplete");
             (progress ? with : without).push_back(sample.seconds);
         }
     }
@@ -150,16 +150,17 @@ void ReadWholeFolder(const std::string& folder) {
 void MeasureSearch(const WorkSet& set, ResultTable& table) {
     std::fprintf(stderr, "searching %s\n", set.label.c_str());
     const std::string pattern = set.folder + "/*.jra";
-    if (SystemFiles::FindFirstEntry(pattern, 0).empty()) throw std::runtime_error("the search found nothing");
+    if (SystemFiles::FindFirstEntry(pattern, EntryAttributes::Normal).empty())
+        throw std::runtime_error("the search found nothing");
     std::vector<double> ours, baseline;
     // Both are short and read a cached folder, so many runs smooth out the machine's other work.
     for (int run = 0; run < 41; ++run) {
         if (run % 2 == 0) {
-            ours.push_back(SecondsOf([&] { SystemFiles::FindFirstEntry(pattern, 0); }));
+            ours.push_back(SecondsOf([&] { SystemFiles::FindFirstEntry(pattern, EntryAttributes::Normal); }));
             baseline.push_back(SecondsOf([&] { ReadWholeFolder(set.folder); }));
         } else {
             baseline.push_back(SecondsOf([&] { ReadWholeFolder(set.folder); }));
-            ours.push_back(SecondsOf([&] { SystemFiles::FindFirstEntry(pattern, 0); }));
+            ours.push_back(SecondsOf([&] { SystemFiles::FindFirstEntry(pattern, EntryAttributes::Normal); }));
         }
     }
     table.Add("input check FindFirstEntry, 100000 entries, vs one directory read", Median(ours), Median(baseline), "s",

@@ -17,12 +17,13 @@ namespace {
 
 class ConsoleOps final : public quillmere::SystemOps {
 public:
-    int ShowPrompt(const std::string& text, int, const std::optional<std::string>&) override {
+    quillmere::PromptAnswer ShowPrompt(const std::string& text, quillmere::PromptStyle,
+                                       const std::optional<std::string>&) override {
         std::fprintf(stderr, "%s\n", text.c_str());
         failed = true;
         return quillmere::PromptAnswer::Ok;
     }
-    void LaunchCommand(const std::string&, int) override {}
+    void LaunchCommand(const std::string&, quillmere::ShowMode) override {}
 
     bool failed = false;
 };

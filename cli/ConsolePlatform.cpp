@@ -41,7 +41,8 @@ void WriteError(const std::string& text) {
 }
 
 
-int ConsolePlatform::ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) {
+PromptAnswer ConsolePlatform::ShowPrompt(const std::string& text, PromptStyle style,
+                                         const std::optional<std::string>& title) {
     std::string line = title.value_or(ProgramInfo::kName) + ": " + text;
     if (style != PromptStyle::YesNoQuestion) {
         WriteError(line + "\n");
@@ -52,7 +53,7 @@ int ConsolePlatform::ShowPrompt(const std::string& text, int style, const std::o
     return m_answerYes ? PromptAnswer::Yes : PromptAnswer::No;
 }
 
-void ConsolePlatform::LaunchCommand(const std::string& commandLine, int) {
+void ConsolePlatform::LaunchCommand(const std::string& commandLine, ShowMode) {
     throw PlatformError(commandLine + ": コマンドラインからは開けません");
 }
 

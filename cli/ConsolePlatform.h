@@ -11,9 +11,10 @@ class ConsolePlatform final : public SystemOps {
 public:
     explicit ConsolePlatform(bool answerYes) : m_answerYes(answerYes) {}
 
-    int ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) override;
+    PromptAnswer ShowPrompt(const std::string& text, PromptStyle style,
+                            const std::optional<std::string>& title) override;
     // Nothing in an unattended run opens a web page or a mail.
-    void LaunchCommand(const std::string& commandLine, int showMode) override;
+    void LaunchCommand(const std::string& commandLine, ShowMode showMode) override;
 
 private:
     bool m_answerYes;

@@ -23,7 +23,7 @@ public:
         return {};
     }
     void FocusInput(BackupInput) override {}
-    void SetMousePointer(int) override {}
+    void SetMousePointer(MousePointer) override {}
     void WatchCopy(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) override;
 
 private:

@@ -1,5 +1,6 @@
 // PlatformOps: the operations of the system that the backup run and the windows use, and the
-// numbers they exchange (prompt styles and answers, search attributes, mouse pointers).
+// codes they exchange (prompt styles and answers, search attributes, mouse pointers). The codes
+// keep the numbers the settings-era callers and the logs know them by.
 // Everything the program does to the outside world goes through this one interface, so the run
 // can be driven by a recording fake in tests and by the real system in the program.
 #pragma once
@@ -21,34 +22,22 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Message box styles (buttons + icon).
-namespace PromptStyle {
-inline constexpr int OkOnly = 0;
-inline constexpr int OkExclamation = 48;
-inline constexpr int YesNoQuestion = 36;
-}  // namespace PromptStyle
+// Message box styles: the buttons in the low four bits, the icon in the next three.
+enum class PromptStyle { OkOnly = 0, YesNoQuestion = 36, OkExclamation = 48 };
 
 // The button that closed a message box.
-namespace PromptAnswer {
-inline constexpr int Ok = 1;
-inline constexpr int Yes = 6;
-inline constexpr int No = 7;
-}  // namespace PromptAnswer
+enum class PromptAnswer { Ok = 1, Yes = 6, No = 7 };
 
-// Attribute masks of FindFirstEntry.
-namespace EntryAttributes {
-inline constexpr int Normal = 0;      // ordinary, visible files only
-inline constexpr int Directory = 16;  // folders as well
-}  // namespace EntryAttributes
+// What FindFirstEntry looks for.
+enum class EntryAttributes {
+    Normal = 0,      // ordinary, visible files only
+    Directory = 16,  // folders as well
+};
 
-namespace MousePointer {
-inline constexpr int Default = 0;
-inline constexpr int Hourglass = 11;
-}  // namespace MousePointer
+enum class MousePointer { Default = 0, Hourglass = 11 };
 
-namespace ShowMode {
-inline constexpr int Normal = 5;
-}
+// How a launched program's window opens.
+enum class ShowMode { Normal = 5 };
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
@@ -61,8 +50,9 @@ class CopyMonitor;
 class PlatformOps {
 public:
     virtual ~PlatformOps() = default;
-    virtual int ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) = 0;
-    virtual std::string FindFirstEntry(const std::string& pattern, int attributes) = 0;
+    virtual PromptAnswer ShowPrompt(const std::string& text, PromptStyle style,
+                                    const std::optional<std::string>& title) = 0;
+    virtual std::string FindFirstEntry(const std::string& pattern, EntryAttributes attributes) = 0;
     virtual void CreateFolder(const std::string& path) = 0;
     // Reports its progress to the monitor and stops when the monitor asks (see CopyMonitor.h).
     virtual void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
@@ -74,7 +64,7 @@ public:
                                     const std::string& defaultValue) = 0;
     virtual void WriteSetting(const std::string& app, const std::string& section, const std::string& key,
                               const std::string& value) = 0;
-    virtual void LaunchCommand(const std::string& commandLine, int showMode) = 0;
+    virtual void LaunchCommand(const std::string& commandLine, ShowMode showMode) = 0;
 };
 
 }  // namespace quillmere

@@ -18,7 +18,7 @@ namespace quillmere::SystemFiles {
 // The first entry (name only) matching the pattern, or "" when nothing matches or the folder
 // does not exist. Attributes 0 find ordinary files that are not hidden; 16 find folders too. A
 // pattern ending in the separator lists that folder. Throws when the search itself fails.
-std::string FindFirstEntry(const std::string& pattern, int attributes);
+std::string FindFirstEntry(const std::string& pattern, EntryAttributes attributes);
 
 // Throws naming the folder and the system's reason when it cannot be listed.
 void CheckListable(const std::string& folder);

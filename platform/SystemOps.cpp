@@ -6,7 +6,7 @@
 
 namespace quillmere {
 
-std::string SystemOps::FindFirstEntry(const std::string& pattern, int attributes) {
+std::string SystemOps::FindFirstEntry(const std::string& pattern, EntryAttributes attributes) {
     return SystemFiles::FindFirstEntry(pattern, attributes);
 }
 

@@ -9,7 +9,7 @@ namespace quillmere {
 
 class SystemOps : public PlatformOps {
 public:
-    std::string FindFirstEntry(const std::string& pattern, int attributes) override;
+    std::string FindFirstEntry(const std::string& pattern, EntryAttributes attributes) override;
     void CreateFolder(const std::string& path) override;
     void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                       CopyMonitor& monitor) override;

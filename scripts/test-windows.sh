@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Cross-builds the toolkit-free core and its test suite for 64-bit Windows with MinGW-w64 and
-# runs the suite under Wine in a throw-away Wine prefix. Called by test.sh; the argument is ON
-# to make compiler warnings errors.
+# Cross-builds the toolkit-free core and window logic and their test suites for 64-bit Windows
+# with MinGW-w64 and runs the suites under Wine in a throw-away Wine prefix. Called by test.sh;
+# the argument is ON to make compiler warnings errors.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 werror="${1:-OFF}"

@@ -24,19 +24,19 @@ struct RunCase {
 };
 
 void SourceAndDestinationExist(FakePlatform& ops) {
-    ops.Find("/src", 16, "src");
-    ops.Find("/dst", 16, "dst");
-    ops.Find("/dst/.", 16, ".");
+    ops.Find("/src", EntryAttributes::Directory, "src");
+    ops.Find("/dst", EntryAttributes::Directory, "dst");
+    ops.Find("/dst/.", EntryAttributes::Directory, ".");
 }
 
 void EverythingThere(FakePlatform& ops) {
     SourceAndDestinationExist(ops);
-    ops.Find("/src/*.jra", 0, "ZO01.JRA");
+    ops.Find("/src/*.jra", EntryAttributes::Normal, "ZO01.JRA");
 }
 
 void DestinationMissing(FakePlatform& ops) {
-    ops.Find("/src", 16, "src");
-    ops.Find("/src/*.jra", 0, "ZO01.JRA");
+    ops.Find("/src", EntryAttributes::Directory, "src");
+    ops.Find("/src/*.jra", EntryAttributes::Normal, "ZO01.JRA");
 }
 
 // The calls of a run that got past its checks, from the hourglass to the default pointer.
@@ -167,7 +167,7 @@ const RunCase kRunCases[] = {
      {"/src", "/dst", "*.jra"},
      [](FakePlatform& ops) {
          DestinationMissing(ops);
-         ops.Find("/dst", 16, "dst");
+         ops.Find("/dst", EntryAttributes::Directory, "dst");
      },
      {"find /src 16", "find /dst 16", "find /dst/. 16",
       "prompt 48 [バックアップ] コピー先フォルダがフォルダではありません。\n/dst", "focus DestinationFolder"}},
@@ -188,9 +188,9 @@ const RunCase kRunCases[] = {
     {"DestinationWithTrailingSeparatorGetsOneSeparatorBeforeTheStamp",
      {"/src", "/dst/", "*.jra"},
      [](FakePlatform& ops) {
-         ops.Find("/src", 16, "src");
-         ops.Find("/dst/", 16, "old");
-         ops.Find("/src/*.jra", 0, "ZO01.JRA");
+         ops.Find("/src", EntryAttributes::Directory, "src");
+         ops.Find("/dst/", EntryAttributes::Directory, "old");
+         ops.Find("/src/*.jra", EntryAttributes::Normal, "ZO01.JRA");
      },
      Join({"find /src 16", "find /dst/ 16", "find /src/*.jra 0"},
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
@@ -294,10 +294,10 @@ TEST(BackupRun, OnlyAsciiSpacesAreTrimmed) {
     FakeWindow window(log);
     // An ideographic space and a tab may belong to a real folder name; they are kept.
     const std::string source = "\t/src\xE3\x80\x80";
-    ops.Find(source, 16, "src");
-    ops.Find(Native("/dst"), 16, "dst");
-    ops.Find(Native("/dst/."), 16, ".");
-    ops.Find(source + Native("/*.jra"), 0, "a.jra");
+    ops.Find(source, EntryAttributes::Directory, "src");
+    ops.Find(Native("/dst"), EntryAttributes::Directory, "dst");
+    ops.Find(Native("/dst/."), EntryAttributes::Directory, ".");
+    ops.Find(source + Native("/*.jra"), EntryAttributes::Normal, "a.jra");
     window.inputs = {" " + source + " ", Native("/dst"), "*.jra"};
 
     BackupRun(ops, window).Run();

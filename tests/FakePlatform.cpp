@@ -9,12 +9,13 @@ void FakePlatform::Log(const std::string& line) {
     if (const auto failure = failures.find(line); failure != failures.end()) throw PlatformError(failure->second);
 }
 
-int FakePlatform::ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) {
+PromptAnswer FakePlatform::ShowPrompt(const std::string& text, PromptStyle style,
+                                      const std::optional<std::string>& title) {
     return prompts.Answer(text, style, title);
 }
 
-std::string FakePlatform::FindFirstEntry(const std::string& pattern, int attributes) {
-    const std::string key = pattern + " " + std::to_string(attributes);
+std::string FakePlatform::FindFirstEntry(const std::string& pattern, EntryAttributes attributes) {
+    const std::string key = pattern + " " + std::to_string(static_cast<int>(attributes));
     Log("find " + key);
     const auto it = found.find(key);
     return it == found.end() ? std::string() : it->second;
@@ -50,8 +51,8 @@ void FakePlatform::WriteSetting(const std::string& app, const std::string& secti
     settings[name] = value;
 }
 
-void FakePlatform::LaunchCommand(const std::string& commandLine, int showMode) {
-    Log("launch " + commandLine + " " + std::to_string(showMode));
+void FakePlatform::LaunchCommand(const std::string& commandLine, ShowMode showMode) {
+    Log("launch " + commandLine + " " + std::to_string(static_cast<int>(showMode)));
 }
 
 }  // namespace quillmere::test

@@ -18,8 +18,9 @@ class FakePlatform final : public PlatformOps {
 public:
     explicit FakePlatform(std::vector<std::string>& log) : prompts(log), m_log(log) {}
 
-    int ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) override;
-    std::string FindFirstEntry(const std::string& pattern, int attributes) override;
+    PromptAnswer ShowPrompt(const std::string& text, PromptStyle style,
+                            const std::optional<std::string>& title) override;
+    std::string FindFirstEntry(const std::string& pattern, EntryAttributes attributes) override;
     void CreateFolder(const std::string& path) override;
     void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                       CopyMonitor& monitor) override;
@@ -28,11 +29,11 @@ public:
                             const std::string& defaultValue) override;
     void WriteSetting(const std::string& app, const std::string& section, const std::string& key,
                       const std::string& value) override;
-    void LaunchCommand(const std::string& commandLine, int showMode) override;
+    void LaunchCommand(const std::string& commandLine, ShowMode showMode) override;
 
     // The search for pattern with these attributes finds name (by default it finds nothing).
-    void Find(const std::string& pattern, int attributes, const std::string& name) {
-        found[pattern + " " + std::to_string(attributes)] = name;
+    void Find(const std::string& pattern, EntryAttributes attributes, const std::string& name) {
+        found[pattern + " " + std::to_string(static_cast<int>(attributes))] = name;
     }
 
     PromptScript prompts;

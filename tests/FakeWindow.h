@@ -19,7 +19,9 @@ public:
         static const char* const kNames[] = {"SourceFolder", "DestinationFolder", "FileType"};
         m_log.push_back(std::string("focus ") + kNames[static_cast<int>(input)]);
     }
-    void SetMousePointer(int pointer) override { m_log.push_back("pointer " + std::to_string(pointer)); }
+    void SetMousePointer(MousePointer pointer) override {
+        m_log.push_back("pointer " + std::to_string(static_cast<int>(pointer)));
+    }
 
     std::array<std::string, 3> inputs;  // source folder, destination folder, file type
 

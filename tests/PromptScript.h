@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/PlatformOps.h"
+
 namespace quillmere::test {
 
 struct Prompt {
     std::string text;
-    int style;
+    PromptStyle style;
     std::optional<std::string> title;
 };
 
@@ -19,9 +21,9 @@ class PromptScript {
 public:
     explicit PromptScript(std::vector<std::string>& log) : m_log(log) {}
 
-    int Answer(const std::string& text, int style, const std::optional<std::string>& title);
+    PromptAnswer Answer(const std::string& text, PromptStyle style, const std::optional<std::string>& title);
 
-    std::deque<int> answers;  // for Yes/No boxes, in order; OK boxes need none
+    std::deque<PromptAnswer> answers;  // for Yes/No boxes, in order; OK boxes need none
     std::vector<Prompt> shown;
 
 private:

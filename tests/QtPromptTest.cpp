@@ -27,8 +27,8 @@ struct SeenBox {
 };
 
 // Shows the prompt and, from inside its modal loop, records the box and acts on it as the user.
-int ShowAndAct(const std::string& text, int style, const std::optional<std::string>& title, SeenBox& seen,
-               const std::function<void(QMessageBox&)>& act) {
+PromptAnswer ShowAndAct(const std::string& text, PromptStyle style, const std::optional<std::string>& title,
+                        SeenBox& seen, const std::function<void(QMessageBox&)>& act) {
     bool found = false;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -38,7 +38,7 @@ int ShowAndAct(const std::string& text, int style, const std::optional<std::stri
                 box->standardButtons(), box->windowModality()};
         act(*box);
     });
-    const int answer = QtPrompt::Show(text, style, title);
+    const PromptAnswer answer = QtPrompt::Show(text, style, title);
     EXPECT_TRUE(found) << "no modal message box appeared";
     return answer;
 }
@@ -57,27 +57,28 @@ void PressEnter(QMessageBox& box) {
 
 struct PromptCase {
     std::string name;
-    int style;
+    PromptStyle style;
     QMessageBox::Icon icon;
     QMessageBox::StandardButtons buttons;
     std::function<void(QMessageBox&)> act;
-    int answer;
+    PromptAnswer answer;
 };
 
 const PromptCase kPromptCases[] = {
-    {"PlainOkClicked", 0, QMessageBox::NoIcon, QMessageBox::Ok, [](QMessageBox& b) { Click(b, QMessageBox::Ok); },
+    {"PlainOkClicked", PromptStyle::OkOnly, QMessageBox::NoIcon, QMessageBox::Ok,
+     [](QMessageBox& b) { Click(b, QMessageBox::Ok); }, PromptAnswer::Ok},
+    {"ExclamationOkClosedByEscape", PromptStyle::OkExclamation, QMessageBox::Warning, QMessageBox::Ok, PressEscape,
      PromptAnswer::Ok},
-    {"ExclamationOkClosedByEscape", 48, QMessageBox::Warning, QMessageBox::Ok, PressEscape, PromptAnswer::Ok},
-    {"QuestionYesClicked", 36, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+    {"QuestionYesClicked", PromptStyle::YesNoQuestion, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
      [](QMessageBox& b) { Click(b, QMessageBox::Yes); }, PromptAnswer::Yes},
-    {"QuestionNoClicked", 36, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+    {"QuestionNoClicked", PromptStyle::YesNoQuestion, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
      [](QMessageBox& b) { Click(b, QMessageBox::No); }, PromptAnswer::No},
-    {"QuestionEnterMeansYes", 36, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, PressEnter,
-     PromptAnswer::Yes},
-    {"QuestionEscapeMeansNo", 36, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, PressEscape,
-     PromptAnswer::No},
-    {"QuestionClosedByItsWindowMeansNo", 36, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
-     [](QMessageBox& b) { b.close(); }, PromptAnswer::No},
+    {"QuestionEnterMeansYes", PromptStyle::YesNoQuestion, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+     PressEnter, PromptAnswer::Yes},
+    {"QuestionEscapeMeansNo", PromptStyle::YesNoQuestion, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+     PressEscape, PromptAnswer::No},
+    {"QuestionClosedByItsWindowMeansNo", PromptStyle::YesNoQuestion, QMessageBox::Question,
+     QMessageBox::Yes | QMessageBox::No, [](QMessageBox& b) { b.close(); }, PromptAnswer::No},
 };
 
 void ExpectNothingLeftOpen() {
@@ -95,7 +96,7 @@ protected:
 TEST_P(QtPromptTest, ShowsAndAnswers) {
     const PromptCase& c = GetParam();
     SeenBox seen;
-    const int answer =
+    const PromptAnswer answer =
         ShowAndAct("コピー先フォルダが存在しません。作成しますか？", c.style, "バックアップ", seen, c.act);
     EXPECT_EQ(answer, c.answer);
     EXPECT_EQ(seen.icon, c.icon);
@@ -109,14 +110,15 @@ INSTANTIATE_TEST_SUITE_P(QtPrompt, QtPromptTest, testing::ValuesIn(kPromptCases)
 
 TEST(QtPrompt, WithoutTitleTheBoxCarriesTheApplicationTitle) {
     SeenBox seen;
-    ShowAndAct("/mnt/cdrom: No medium found", 0, std::nullopt, seen, PressEnter);
+    ShowAndAct("/mnt/cdrom: No medium found", PromptStyle::OkOnly, std::nullopt, seen, PressEnter);
     EXPECT_EQ(seen.title, QStringLiteral("Quillmere"));
     EXPECT_EQ(seen.text, QStringLiteral("/mnt/cdrom: No medium found"));
 }
 
 TEST(QtPrompt, PathsThatLookLikeMarkupAreShownAsTheyAre) {
     SeenBox seen;
-    ShowAndAct("/home/me/<b>bold</b> & more: Permission denied", 48, "ファイルのコピー", seen, PressEnter);
+    ShowAndAct("/home/me/<b>bold</b> & more: Permission denied", PromptStyle::OkExclamation, "ファイルのコピー", seen,
+               PressEnter);
     EXPECT_EQ(seen.format, Qt::PlainText);
     EXPECT_EQ(seen.text, QStringLiteral("/home/me/<b>bold</b> & more: Permission denied"));
 }
@@ -149,7 +151,7 @@ TEST_P(QtPromptOwnerTest, EveryBoxOpensCentredOnTheWindowItBelongsTo) {
     for (int box = 0; box < 2; ++box) {
         SeenBox seen;
         QPoint centre;
-        ShowAndAct("/backup: Permission denied", 48, std::nullopt, seen, [&](QMessageBox& b) {
+        ShowAndAct("/backup: Permission denied", PromptStyle::OkExclamation, std::nullopt, seen, [&](QMessageBox& b) {
             centre = b.frameGeometry().center();
             PressEnter(b);
         });

@@ -8,7 +8,8 @@
 
 namespace quillmere::test {
 
-int RealFilesPlatform::ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) {
+PromptAnswer RealFilesPlatform::ShowPrompt(const std::string& text, PromptStyle style,
+                                           const std::optional<std::string>& title) {
     return prompts.Answer(text, style, title);
 }
 
@@ -52,7 +53,7 @@ void RealFilesPlatform::WriteSetting(const std::string& app, const std::string& 
     m_settings.Write(section, key, value);
 }
 
-void RealFilesPlatform::LaunchCommand(const std::string& commandLine, int) {
+void RealFilesPlatform::LaunchCommand(const std::string& commandLine, ShowMode) {
     ADD_FAILURE() << "a backup launched " << commandLine;
 }
 

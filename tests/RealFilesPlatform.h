@@ -19,7 +19,8 @@ public:
     RealFilesPlatform(std::vector<std::string>& log, std::string settingsFile)
         : prompts(log), m_settings(std::move(settingsFile)) {}
 
-    int ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) override;
+    PromptAnswer ShowPrompt(const std::string& text, PromptStyle style,
+                            const std::optional<std::string>& title) override;
     // The real copy, slowed by reportPause at each of its progress reports when that is set.
     void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                       CopyMonitor& monitor) override;
@@ -28,7 +29,7 @@ public:
                             const std::string& defaultValue) override;
     void WriteSetting(const std::string& app, const std::string& section, const std::string& key,
                       const std::string& value) override;
-    void LaunchCommand(const std::string& commandLine, int showMode) override;
+    void LaunchCommand(const std::string& commandLine, ShowMode showMode) override;
 
     const TestSettingsStore& Settings() const { return m_settings; }
 

@@ -20,6 +20,8 @@
 namespace quillmere::test {
 namespace {
 
+using enum EntryAttributes;
+
 namespace fs = std::filesystem;
 
 timespec ModificationTime(const std::string& path) {
@@ -50,39 +52,39 @@ protected:
 struct SearchCase {
     std::string name;
     std::string pattern;  // relative to the search folder
-    int attributes;
+    EntryAttributes attributes;
     std::string expected;
 };
 
 const SearchCase kSearchCases[] = {
-    {"FirstMatchInNameOrder", "*.jra", 0, "B.JRA"},
-    {"PatternCaseIsIgnored", "*.JRA", 0, "B.JRA"},
-    {"OtherExtension", "*.txt", 0, "c.txt"},
-    {"LinkToAFileCountsAsAFile", "link*", 0, "link.txt"},
-    {"LinkBeforeAFileIsFoundFirst", "*i*.txt", 0, "link.txt"},
-    {"DanglingLinkBeforeAFileIsPassedOver", "*n*.jra", 0, "wind.jra"},
-    {"NothingMatches", "*.csv", 0, ""},
-    {"FolderIsNoFile", "sub*", 0, ""},
-    {"FolderIsFoundWithTheFolderAttribute", "sub*", 16, "sub.jra"},
-    {"HiddenFileIsNotListed", ".hid*", 0, ""},
-    {"HiddenFileIsNotListedWithFolders", ".hid*", 16, ""},
-    {"FifoIsPassedOver", "fifo*", 0, ""},
-    {"DanglingLinkIsPassedOver", "dangling*", 0, ""},
-    {"LinkLoopIsPassedOver", "loop.*", 0, ""},
-    {"NameWithoutExtensionMatchesDotStar", "zo01.*", 0, "zo01"},
-    {"ExactName", "a.jra", 0, "a.jra"},
-    {"ExactNameFollowsTheFileSystemsCase", "A.JRA", 0, ""},
-    {"ExactFolderNeedsTheFolderAttribute", "sub.jra", 0, ""},
-    {"ExactFolder", "sub.jra", 16, "sub.jra"},
-    {"ExactHiddenFileOnlyWithTheFolderAttribute", ".hidden.jra", 0, ""},
-    {"ExactHiddenFileWithTheFolderAttribute", ".hidden.jra", 16, ".hidden.jra"},
-    {"TrailingSeparatorListsTheFolder", "", 16, "B.JRA"},
-    {"TrailingSeparatorOfAnEmptyFolderListsNothing", "empty/", 16, ""},
-    {"DotNamesTheFolderItself", "empty/.", 16, "."},
-    {"MissingFolder", "missing/*.jra", 0, ""},
-    {"MissingExactName", "missing", 16, ""},
-    {"FileUsedAsAFolder", "a.jra/x", 16, ""},
-    {"FileUsedAsAFolderWithWildcard", "a.jra/*", 16, ""},
+    {"FirstMatchInNameOrder", "*.jra", Normal, "B.JRA"},
+    {"PatternCaseIsIgnored", "*.JRA", Normal, "B.JRA"},
+    {"OtherExtension", "*.txt", Normal, "c.txt"},
+    {"LinkToAFileCountsAsAFile", "link*", Normal, "link.txt"},
+    {"LinkBeforeAFileIsFoundFirst", "*i*.txt", Normal, "link.txt"},
+    {"DanglingLinkBeforeAFileIsPassedOver", "*n*.jra", Normal, "wind.jra"},
+    {"NothingMatches", "*.csv", Normal, ""},
+    {"FolderIsNoFile", "sub*", Normal, ""},
+    {"FolderIsFoundWithTheFolderAttribute", "sub*", Directory, "sub.jra"},
+    {"HiddenFileIsNotListed", ".hid*", Normal, ""},
+    {"HiddenFileIsNotListedWithFolders", ".hid*", Directory, ""},
+    {"FifoIsPassedOver", "fifo*", Normal, ""},
+    {"DanglingLinkIsPassedOver", "dangling*", Normal, ""},
+    {"LinkLoopIsPassedOver", "loop.*", Normal, ""},
+    {"NameWithoutExtensionMatchesDotStar", "zo01.*", Normal, "zo01"},
+    {"ExactName", "a.jra", Normal, "a.jra"},
+    {"ExactNameFollowsTheFileSystemsCase", "A.JRA", Normal, ""},
+    {"ExactFolderNeedsTheFolderAttribute", "sub.jra", Normal, ""},
+    {"ExactFolder", "sub.jra", Directory, "sub.jra"},
+    {"ExactHiddenFileOnlyWithTheFolderAttribute", ".hidden.jra", Normal, ""},
+    {"ExactHiddenFileWithTheFolderAttribute", ".hidden.jra", Directory, ".hidden.jra"},
+    {"TrailingSeparatorListsTheFolder", "", Directory, "B.JRA"},
+    {"TrailingSeparatorOfAnEmptyFolderListsNothing", "empty/", Directory, ""},
+    {"DotNamesTheFolderItself", "empty/.", Directory, "."},
+    {"MissingFolder", "missing/*.jra", Normal, ""},
+    {"MissingExactName", "missing", Directory, ""},
+    {"FileUsedAsAFolder", "a.jra/x", Directory, ""},
+    {"FileUsedAsAFolderWithWildcard", "a.jra/*", Directory, ""},
 };
 
 class FindFirstEntryTest : public SearchFolder, public testing::WithParamInterface<SearchCase> {};
@@ -97,24 +99,24 @@ INSTANTIATE_TEST_SUITE_P(SystemFiles, FindFirstEntryTest, testing::ValuesIn(kSea
 
 TEST_F(SearchFolder, SearchInALinkLoopFailsWithThePathAndReason) {
     const std::string folder = dir / "loopdir";
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder + "/*.jra", 0); }),
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder + "/*.jra", Normal); }),
               folder + ": Too many levels of symbolic links");
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder, 16); }),
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder, Directory); }),
               folder + ": Too many levels of symbolic links");
 }
 
 TEST_F(SearchFolder, OverlongNameFailsInsteadOfFindingNothing) {
     const std::string pattern = dir / std::string(300, 'x');
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(pattern, 16); }), pattern + ": File name too long");
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(pattern, Directory); }), pattern + ": File name too long");
     // The same for a matching link that cannot be followed.
     fs::create_symlink(std::string(300, 'x'), dir.Path() / "long.jra");
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(dir / "l*.jra", 0); }),
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(dir / "l*.jra", Normal); }),
               (dir / "long.jra") + ": File name too long");
 }
 
 TEST(SystemFiles, RootFolderIsFound) {
-    EXPECT_EQ(SystemFiles::FindFirstEntry("/.", 16), ".");
-    EXPECT_FALSE(SystemFiles::FindFirstEntry("/", 16).empty());
+    EXPECT_EQ(SystemFiles::FindFirstEntry("/.", Directory), ".");
+    EXPECT_FALSE(SystemFiles::FindFirstEntry("/", Directory).empty());
 }
 
 TEST(SystemFiles, CreateFolderCreatesExactlyOne) {

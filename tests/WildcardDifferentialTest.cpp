@@ -230,7 +230,7 @@ TEST(WildcardDifferential, AgreesWithTheSystemsSearchApartFromTheKeptDifferences
         }
         // The input check asks for the first match; the Windows build answers it from the system.
         if (!Wildcard::HasWildcards(trimmed)) continue;  // an exact name is looked up, not matched
-        const std::string systemFirst = SystemFiles::FindFirstEntry(folder + "\\" + trimmed, 0);
+        const std::string systemFirst = SystemFiles::FindFirstEntry(folder + "\\" + trimmed, EntryAttributes::Normal);
         if (systemFirst == oursFirst) continue;
         if (const Kept* kept = KeptFor({pattern, systemFirst, true, false, false, true})) {
             used.insert(kept);

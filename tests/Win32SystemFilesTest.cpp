@@ -15,6 +15,8 @@
 namespace quillmere::test {
 namespace {
 
+using enum EntryAttributes;
+
 namespace fs = std::filesystem;
 
 std::string Failure(const std::string& path, DWORD error) {
@@ -46,33 +48,33 @@ protected:
 struct SearchCase {
     std::string name;
     std::string pattern;  // relative to the search folder, "/" for the separator
-    int attributes;
+    EntryAttributes attributes;
     std::string expected;
 };
 
 const SearchCase kSearchCases[] = {
-    {"FirstMatchInNameOrder", "*.jra", 0, "B.JRA"},
-    {"PatternCaseIsIgnored", "*.JRA", 0, "B.JRA"},
-    {"NothingMatches", "*.csv", 0, ""},
-    {"FolderIsNoFile", "sub*", 0, ""},
-    {"FolderIsFoundWithTheFolderAttribute", "sub*", 16, "sub.jra"},
-    {"HiddenFileIsNotListed", "h*", 0, ""},
-    {"HiddenFileIsNotListedWithFolders", "h*", 16, ""},
-    {"SystemFileIsNotListed", "s.*", 16, ""},
-    {"NameWithoutExtensionMatchesDotStar", "zo01.*", 0, "zo01"},
-    {"ExactName", "a.jra", 0, "a.jra"},
-    {"ExactNameIgnoresCaseAsTheFileSystemDoes", "A.JRA", 0, "A.JRA"},
-    {"ExactFolderNeedsTheFolderAttribute", "sub.jra", 0, ""},
-    {"ExactFolder", "sub.jra", 16, "sub.jra"},
-    {"ExactHiddenFileOnlyWithTheFolderAttribute", "h.jra", 0, ""},
-    {"ExactHiddenFileWithTheFolderAttribute", "h.jra", 16, "h.jra"},
-    {"TrailingSeparatorListsTheFolder", "", 16, "B.JRA"},
-    {"TrailingSeparatorOfAnEmptyFolderListsNothing", "empty/", 16, ""},
-    {"DotNamesTheFolderItself", "empty/.", 16, "."},
-    {"MissingFolder", "missing/*.jra", 0, ""},
-    {"MissingExactName", "missing", 16, ""},
-    {"FileUsedAsAFolder", "a.jra/x", 16, ""},
-    {"FileUsedAsAFolderWithWildcard", "a.jra/*", 16, ""},
+    {"FirstMatchInNameOrder", "*.jra", Normal, "B.JRA"},
+    {"PatternCaseIsIgnored", "*.JRA", Normal, "B.JRA"},
+    {"NothingMatches", "*.csv", Normal, ""},
+    {"FolderIsNoFile", "sub*", Normal, ""},
+    {"FolderIsFoundWithTheFolderAttribute", "sub*", Directory, "sub.jra"},
+    {"HiddenFileIsNotListed", "h*", Normal, ""},
+    {"HiddenFileIsNotListedWithFolders", "h*", Directory, ""},
+    {"SystemFileIsNotListed", "s.*", Directory, ""},
+    {"NameWithoutExtensionMatchesDotStar", "zo01.*", Normal, "zo01"},
+    {"ExactName", "a.jra", Normal, "a.jra"},
+    {"ExactNameIgnoresCaseAsTheFileSystemDoes", "A.JRA", Normal, "A.JRA"},
+    {"ExactFolderNeedsTheFolderAttribute", "sub.jra", Normal, ""},
+    {"ExactFolder", "sub.jra", Directory, "sub.jra"},
+    {"ExactHiddenFileOnlyWithTheFolderAttribute", "h.jra", Normal, ""},
+    {"ExactHiddenFileWithTheFolderAttribute", "h.jra", Directory, "h.jra"},
+    {"TrailingSeparatorListsTheFolder", "", Directory, "B.JRA"},
+    {"TrailingSeparatorOfAnEmptyFolderListsNothing", "empty/", Directory, ""},
+    {"DotNamesTheFolderItself", "empty/.", Directory, "."},
+    {"MissingFolder", "missing/*.jra", Normal, ""},
+    {"MissingExactName", "missing", Directory, ""},
+    {"FileUsedAsAFolder", "a.jra/x", Directory, ""},
+    {"FileUsedAsAFolderWithWildcard", "a.jra/*", Directory, ""},
 };
 
 class FindFirstEntryTest : public SearchFolder, public testing::WithParamInterface<SearchCase> {};
@@ -86,13 +88,13 @@ INSTANTIATE_TEST_SUITE_P(Win32SystemFiles, FindFirstEntryTest, testing::ValuesIn
                          [](const testing::TestParamInfo<SearchCase>& info) { return info.param.name; });
 
 TEST_F(SearchFolder, ForwardSlashSeparatesToo) {
-    EXPECT_EQ(SystemFiles::FindFirstEntry(dir / "*.txt", 0), "c.txt");
-    EXPECT_EQ(SystemFiles::FindFirstEntry(Utf8(dir.Path()) + "/", 16), "B.JRA");
+    EXPECT_EQ(SystemFiles::FindFirstEntry(dir / "*.txt", Normal), "c.txt");
+    EXPECT_EQ(SystemFiles::FindFirstEntry(Utf8(dir.Path()) + "/", Directory), "B.JRA");
 }
 
 TEST_F(SearchFolder, MalformedPathFailsWithThePathAndReason) {
     const std::string pattern = dir / "bad|folder\\*.jra";
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(pattern, 0); }), Failure(pattern, ERROR_INVALID_NAME));
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(pattern, Normal); }), Failure(pattern, ERROR_INVALID_NAME));
 }
 
 // The system also matches the 8.3 short names ("ZO01~1.JRA" for "zo01.jrax"; Wine makes one up
@@ -103,14 +105,14 @@ TEST(Win32SystemFiles, ShortNamesNeverMatch) {
     fs::create_directory(dir.Path() / "target");
     const std::string pattern = dir / "*.jra";
 
-    EXPECT_EQ(SystemFiles::FindFirstEntry(pattern, 0), "");
+    EXPECT_EQ(SystemFiles::FindFirstEntry(pattern, Normal), "");
     EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(pattern, dir / "target", true); }),
               Failure(pattern, ERROR_FILE_NOT_FOUND));
 }
 
 TEST(Win32SystemFiles, DriveRootIsFound) {
-    EXPECT_EQ(SystemFiles::FindFirstEntry("C:\\.", 16), ".");
-    EXPECT_FALSE(SystemFiles::FindFirstEntry("C:\\", 16).empty());
+    EXPECT_EQ(SystemFiles::FindFirstEntry("C:\\.", Directory), ".");
+    EXPECT_FALSE(SystemFiles::FindFirstEntry("C:\\", Directory).empty());
 }
 
 TEST(Win32SystemFiles, CreateFolderCreatesExactlyOne) {
@@ -136,13 +138,13 @@ TEST(Win32SystemFiles, PathsLongerThan260CharactersWork) {
         SystemFiles::CreateFolder(deep);
     }
     ASSERT_GT(deep.size(), 300U);
-    EXPECT_EQ(SystemFiles::FindFirstEntry(deep, 16), std::string(50, 'f') + " 長い");
-    EXPECT_EQ(SystemFiles::FindFirstEntry(deep + "\\", 16), "");
+    EXPECT_EQ(SystemFiles::FindFirstEntry(deep, Directory), std::string(50, 'f') + " 長い");
+    EXPECT_EQ(SystemFiles::FindFirstEntry(deep + "\\", Directory), "");
 
     fs::create_directory(dir.Path() / "short");
     WriteFile(dir / "short\\odds.jra", "far away");
     SystemFiles::CopyMatching(dir / "short\\*.jra", deep, true);
-    EXPECT_EQ(SystemFiles::FindFirstEntry(deep + "\\*.jra", 0), "odds.jra");
+    EXPECT_EQ(SystemFiles::FindFirstEntry(deep + "\\*.jra", Normal), "odds.jra");
 
     fs::create_directory(dir.Path() / "back");
     SystemFiles::CopyMatching(deep + "\\*.jra", dir / "back", true);

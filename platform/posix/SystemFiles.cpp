@@ -39,10 +39,10 @@ std::string ParentOf(const std::string& path) {
 
 }  // namespace
 
-std::string FindFirstEntry(const std::string& pattern, int attributes) {
+std::string FindFirstEntry(const std::string& pattern, EntryAttributes attributes) {
     if (pattern.empty()) return {};
     NulByte::Refuse(pattern);
-    const bool withFolders = (attributes & EntryAttributes::Directory) != 0;
+    const bool withFolders = attributes == EntryAttributes::Directory;
     const PatternParts parts = Split(pattern);
 
     if (!parts.last.empty() && !Wildcard::HasWildcards(parts.last)) {

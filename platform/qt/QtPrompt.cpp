@@ -13,8 +13,8 @@ constexpr int kButtonsMask = 0x0F;
 constexpr int kYesNoButtons = 4;
 constexpr int kIconMask = 0x70;
 
-QMessageBox::Icon IconFor(int style) {
-    switch (style & kIconMask) {
+QMessageBox::Icon IconFor(PromptStyle style) {
+    switch (static_cast<int>(style) & kIconMask) {
         case 16: return QMessageBox::Critical;
         case 32: return QMessageBox::Question;
         case 48: return QMessageBox::Warning;
@@ -39,7 +39,7 @@ QWidget* OwnerWindow() {
 
 }  // namespace
 
-int Show(const std::string& text, int style, const std::optional<std::string>& title) {
+PromptAnswer Show(const std::string& text, PromptStyle style, const std::optional<std::string>& title) {
     QMessageBox box(OwnerWindow());
     box.setWindowTitle(QString::fromStdString(title.value_or(ProgramInfo::kName)));
     // Plain text: a path holding "<" or "&" is shown as it is, never taken for markup.
@@ -47,7 +47,7 @@ int Show(const std::string& text, int style, const std::optional<std::string>& t
     box.setText(QString::fromStdString(text));
     box.setIcon(IconFor(style));
     box.setWindowModality(Qt::ApplicationModal);
-    if ((style & kButtonsMask) == kYesNoButtons) {
+    if ((static_cast<int>(style) & kButtonsMask) == kYesNoButtons) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);

@@ -9,7 +9,8 @@
 
 namespace quillmere {
 
-int RealPlatform::ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) {
+PromptAnswer RealPlatform::ShowPrompt(const std::string& text, PromptStyle style,
+                                      const std::optional<std::string>& title) {
     // After a stop signal (logout, shutdown) the program is ending and nobody may be there to
     // close a box: the message goes to the error output instead, and a question is answered No.
     if (StopRequest::Requested()) {
@@ -19,7 +20,7 @@ int RealPlatform::ShowPrompt(const std::string& text, int style, const std::opti
     return QtPrompt::Show(text, style, title);
 }
 
-void RealPlatform::LaunchCommand(const std::string& commandLine, int /*showMode*/) {
+void RealPlatform::LaunchCommand(const std::string& commandLine, ShowMode /*showMode*/) {
     QtLauncher::Launch(commandLine);
 }
 

@@ -9,10 +9,11 @@ namespace quillmere {
 
 class RealPlatform final : public SystemOps {
 public:
-    int ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) override;
+    PromptAnswer ShowPrompt(const std::string& text, PromptStyle style,
+                            const std::optional<std::string>& title) override;
     // A launch that fails or is refused is not reported: the program has nothing to add to what
     // the desktop already shows.
-    void LaunchCommand(const std::string& commandLine, int showMode) override;
+    void LaunchCommand(const std::string& commandLine, ShowMode showMode) override;
 };
 
 }  // namespace quillmere

@@ -99,7 +99,7 @@ protected:
         if (name == "frmAbout") {
             frmAbout(ops, nullptr).Show();
         } else {
-            QString folder;
+            std::string folder;
             frmSelectFolder(ops, volumes, nullptr).ShowDialog(folder);
         }
         EXPECT_TRUE(seen);
@@ -149,15 +149,16 @@ TEST_P(CaptionFitTest, EveryCaptionFitsItsControl) {
             const int inset = qobject_cast<const QLabel*>(control) ? 0 : 4;
             QMargins margins;
             if (auto* edit = qobject_cast<const QLineEdit*>(control)) margins = edit->textMargins();
-            EXPECT_LE(control->fontMetrics().horizontalAdvance(TextOf(*control)) + inset + margins.left() +
-                          margins.right(),
-                      control->contentsRect().width());
+            EXPECT_LE(
+                control->fontMetrics().horizontalAdvance(TextOf(*control)) + inset + margins.left() + margins.right(),
+                control->contentsRect().width());
         });
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fonts, CaptionFitTest, ::testing::Values("asked-for", "fallback"),
-                         [](const auto& info) { return std::string(info.param) == "asked-for" ? "AskedFor" : "Fallback"; });
+INSTANTIATE_TEST_SUITE_P(Fonts, CaptionFitTest, ::testing::Values("asked-for", "fallback"), [](const auto& info) {
+    return std::string(info.param) == "asked-for" ? "AskedFor" : "Fallback";
+});
 
 TEST_F(WindowLayoutTest, WindowsHaveTheirCaptionAFixedClientAreaAndNoMinimiseOrMaximiseButton) {
     for (const WindowRow& row : kWindows) {

@@ -1,6 +1,6 @@
-// The main window: what it opens with for each state of the settings store, how it closes and what
-// that stores, Enter and Esc, the browse buttons, failures inside its handlers, and a whole backup
-// typed and run as a user would.
+// The main window: where it opens on the real screens, how it closes and what that stores, Enter
+// and Esc, the browse buttons with the real dialog, failures inside its handlers, and a whole
+// backup typed and run as a user would.
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 
 #include "app/frmMain.h"
 #include "platform/qt/DirectoryList.h"
@@ -51,86 +50,35 @@ protected:
 
 struct LoadRow {
     const char* name;
-    std::map<std::string, std::string> store;
+    const char* left;
+    const char* top;
     QPoint position;  // pixels: twips / 15
-    const char* source;
-    const char* destination;
-    const char* fileType;
 };
 
 class frmMainLoadTest : public frmMainTest, public ::testing::WithParamInterface<LoadRow> {};
 
-TEST_P(frmMainLoadTest, OpensWhereTheStoreSaysWithTheStoredInputsUntrimmed) {
-    const LoadRow& row = GetParam();
-    for (const auto& [key, value] : row.store) ops.settings["Quillmere:" + key] = value;
+// The stored place is checked against the real screens; the stored inputs show in their controls.
+TEST_P(frmMainLoadTest, OpensOnTheScreensWithTheStoredInputsUntrimmed) {
+    ops.settings = {{"Quillmere:MainWindow:Left", GetParam().left},
+                    {"Quillmere:MainWindow:Top", GetParam().top},
+                    {"Quillmere:LastExec:SrcFolder", "  /data/odds "},
+                    {"Quillmere:LastExec:DstFolder", "/backup/オッズ"},
+                    {"Quillmere:LastExec:FileType", "zo*.jra"}};
     frmMain window(ops, volumes);
-    EXPECT_EQ(log, (std::vector<std::string>{"read Quillmere:MainWindow:Left", "read Quillmere:MainWindow:Top",
-                                             "read Quillmere:LastExec:SrcFolder", "read Quillmere:LastExec:DstFolder",
-                                             "read Quillmere:LastExec:FileType"}));
-    EXPECT_EQ(window.pos(), row.position);
-    EXPECT_EQ(Folder(window, 0)->text().toStdString(), row.source);
-    EXPECT_EQ(Folder(window, 1)->text().toStdString(), row.destination);
-    EXPECT_EQ(Find<QComboBox>(window, "cmbFileNameFilter")->currentText().toStdString(), row.fileType);
+    EXPECT_EQ(window.pos(), GetParam().position);
+    EXPECT_EQ(Folder(window, 0)->text().toStdString(), "  /data/odds ");
+    EXPECT_EQ(Folder(window, 1)->text().toStdString(), "/backup/オッズ");
+    EXPECT_EQ(Find<QComboBox>(window, "cmbFileNameFilter")->currentText().toStdString(), "zo*.jra");
     ShowActive(window);
     EXPECT_EQ(QApplication::focusWidget(), Folder(window, 0));
 }
 
 // The offscreen screen is 800 x 600 pixels; the window is 407 x 172.
-INSTANTIATE_TEST_SUITE_P(
-    Stores, frmMainLoadTest,
-    ::testing::Values(LoadRow{"Empty", {}, {67, 67}, "C:\\Program Files\\Pat98", "C:\\Program Files\\Pat98", "*.jra"},
-                      LoadRow{"Filled",
-                              {{"MainWindow:Left", "3000"},
-                               {"MainWindow:Top", "1500"},
-                               {"LastExec:SrcFolder", "  /data/odds "},
-                               {"LastExec:DstFolder", "/backup/オッズ"},
-                               {"LastExec:FileType", "zo*.jra"}},
-                              {200, 100},
-                              "  /data/odds ",
-                              "/backup/オッズ",
-                              "zo*.jra"},
-                      LoadRow{"PositionNotANumber",
-                              {{"MainWindow:Left", "left"}, {"MainWindow:Top", "1500"}},
-                              {67, 100},
-                              "C:\\Program Files\\Pat98",
-                              "C:\\Program Files\\Pat98",
-                              "*.jra"},
-                      LoadRow{"PartlyOffScreenIsKept",
-                              {{"MainWindow:Left", "-3000"}, {"MainWindow:Top", "-600"}},
-                              {-200, -40},
-                              "C:\\Program Files\\Pat98",
-                              "C:\\Program Files\\Pat98",
-                              "*.jra"},
-                      LoadRow{"WhollyOffScreenOpensAtTheDefault",
-                              {{"MainWindow:Left", "90000"}, {"MainWindow:Top", "1500"}},
-                              {67, 67},
-                              "C:\\Program Files\\Pat98",
-                              "C:\\Program Files\\Pat98",
-                              "*.jra"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(frmMainTest, AStoreThatCannotBeReadIsReportedOnceAndTheWindowOpensWithTheDefaults) {
-    TempFolder temp;
-    std::filesystem::create_directory(temp / "Quillmere.conf");  // a folder where the file belongs
-    RealFilesPlatform real(log, temp / "Quillmere.conf");
-    frmMain window(real, volumes);
-    ASSERT_EQ(real.prompts.shown.size(), 1U);
-    EXPECT_EQ(real.prompts.shown[0].style, 0);
-    EXPECT_FALSE(real.prompts.shown[0].title);
-    EXPECT_NE(real.prompts.shown[0].text.find(temp / "Quillmere.conf"), std::string::npos);
-    EXPECT_EQ(window.pos(), QPoint(67, 67));
-    EXPECT_EQ(Folder(window, 1)->text().toStdString(), "C:\\Program Files\\Pat98");
-}
-
-TEST_F(frmMainTest, AGarbledStoreOpensTheWindowWithTheDefaultsWithoutAMessage) {
-    TempFolder temp;
-    WriteFile(temp / "Quillmere.conf", std::string("\x00\xff[MainWindow\nLeft\n=\x01\x02\n[LastExec]\n", 32));
-    RealFilesPlatform real(log, temp / "Quillmere.conf");
-    frmMain window(real, volumes);
-    EXPECT_TRUE(real.prompts.shown.empty());
-    EXPECT_EQ(window.pos(), QPoint(67, 67));
-    EXPECT_EQ(Find<QComboBox>(window, "cmbFileNameFilter")->currentText().toStdString(), "*.jra");
-}
+INSTANTIATE_TEST_SUITE_P(Places, frmMainLoadTest,
+                         ::testing::Values(LoadRow{"OnScreen", "3000", "1500", {200, 100}},
+                                           LoadRow{"PartlyOffScreenIsKept", "-3000", "-600", {-200, -40}},
+                                           LoadRow{"WhollyOffScreenOpensAtTheDefault", "90000", "1500", {67, 67}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct CloseRow {
     const char* name;
@@ -223,10 +171,10 @@ class frmMainTypedTest : public frmMainTest, public ::testing::WithParamInterfac
 // user's click does. Each text begins like an item of the list, or differs from one only in case.
 TEST_P(frmMainTypedTest, ATypedWildcardIsShownRunAndStoredExactlyAsTyped) {
     const std::string typed = GetParam().typed;
-    ops.Find("/src", 16, "src");
-    ops.Find("/dst", 16, "dst");
-    ops.Find("/dst/.", 16, ".");
-    ops.Find("/src/" + typed, 0, "match");
+    ops.Find("/src", EntryAttributes::Directory, "src");
+    ops.Find("/dst", EntryAttributes::Directory, "dst");
+    ops.Find("/dst/.", EntryAttributes::Directory, ".");
+    ops.Find("/src/" + typed, EntryAttributes::Normal, "match");
     frmMain window(ops, volumes);
     ShowActive(window);
     Folder(window, 0)->setText(QStringLiteral("/src"));
@@ -238,8 +186,8 @@ TEST_P(frmMainTypedTest, ATypedWildcardIsShownRunAndStoredExactlyAsTyped) {
     EXPECT_EQ(combo->currentText().toStdString(), typed);
     QTest::mouseClick(Find<QPushButton>(window, "btnExec"), Qt::LeftButton);
     EXPECT_EQ(combo->currentText().toStdString(), typed);
-    EXPECT_EQ(LinesStartingWith(log, "copy "), std::vector<std::string>{"copy /src/" + typed +
-                                                                        " -> /dst/20010605_210403 overwrite"});
+    EXPECT_EQ(LinesStartingWith(log, "copy "),
+              std::vector<std::string>{"copy /src/" + typed + " -> /dst/20010605_210403 overwrite"});
     EXPECT_TRUE(Contains(log, "write Quillmere:LastExec:FileType=" + typed));
     EXPECT_EQ(combo->count(), 9);
 }
@@ -247,8 +195,7 @@ TEST_P(frmMainTypedTest, ATypedWildcardIsShownRunAndStoredExactlyAsTyped) {
 INSTANTIATE_TEST_SUITE_P(Texts, frmMainTypedTest,
                          ::testing::Values(TypedRow{"StarDot", "*."}, TypedRow{"Star", "*"},
                                            TypedRow{"StarDotX", "*.x"}, TypedRow{"StarDotUpperJR", "*.JR"},
-                                           TypedRow{"ItemInOtherCase", "*.JRA"},
-                                           TypedRow{"NotAnItem", "zo??0605.j*"}),
+                                           TypedRow{"ItemInOtherCase", "*.JRA"}, TypedRow{"NotAnItem", "zo??0605.j*"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct OpenListRow {
@@ -291,50 +238,29 @@ INSTANTIATE_TEST_SUITE_P(Keys, frmMainOpenListTest,
                                            OpenListRow{"EnterPicksTheHighlightedItem", Qt::Key_Return, "*.csv"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-struct BrowseRow {
-    const char* name;
-    int row;
-    const char* button;  // nullptr: the close box
-    bool replaced;
-};
-
-class frmMainBrowseTest : public frmMainTest, public ::testing::WithParamInterface<BrowseRow> {};
-
-// The dialog opens at the row's text; the user opens the sub-folder "child" and closes the dialog.
-TEST_P(frmMainBrowseTest, OnlyOkReplacesTheTextOfItsOwnRow) {
+// The real dialog opens at the destination's text; the user opens the sub-folder "child" and
+// presses OK, which fills that row and leaves the other as it was.
+TEST_F(frmMainTest, TheBrowseButtonOpensTheDialogAtItsRowsTextAndOkFillsThatRow) {
     TempFolder temp;
     std::filesystem::create_directories(temp.Path() / "start" / "child");
-    const BrowseRow& row = GetParam();
     frmMain window(ops, volumes);
     const QString start = QString::fromStdString(temp / "start");
-    Folder(window, row.row)->setText(start);
-    Folder(window, 1 - row.row)->setText(QStringLiteral("other row"));
+    Folder(window, 1)->setText(start);
+    Folder(window, 0)->setText(QStringLiteral("other row"));
     bool seen = false;
     OnNextModal(
         [&](QWidget& dialog) {
             auto* dirList = dialog.findChild<DirectoryList*>(QStringLiteral("dirList"));
             EXPECT_EQ(dirList->Path(), start);
             dirList->SetPath(start + QStringLiteral("/child"));
-            if (row.button) {
-                dialog.findChild<QPushButton*>(QString::fromLatin1(row.button))->click();
-            } else {
-                dialog.close();
-            }
+            dialog.findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
         },
         seen);
-    QTest::mouseClick(Find<QPushButton>(window, row.row == 0 ? "btnBrowseFolser0" : "btnBrowseFolser1"),
-                      Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(window, "btnBrowseFolser1"), Qt::LeftButton);
     EXPECT_TRUE(seen);
-    EXPECT_EQ(Folder(window, row.row)->text(), row.replaced ? start + QStringLiteral("/child") : start);
-    EXPECT_EQ(Folder(window, 1 - row.row)->text(), QStringLiteral("other row"));
+    EXPECT_EQ(Folder(window, 1)->text(), start + QStringLiteral("/child"));
+    EXPECT_EQ(Folder(window, 0)->text(), QStringLiteral("other row"));
 }
-
-INSTANTIATE_TEST_SUITE_P(Outcomes, frmMainBrowseTest,
-                         ::testing::Values(BrowseRow{"SourceOk", 0, "btnOK", true},
-                                           BrowseRow{"DestinationOk", 1, "btnOK", true},
-                                           BrowseRow{"SourceCancel", 0, "btnCancel", false},
-                                           BrowseRow{"DestinationCloseBox", 1, nullptr, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(frmMainTest, ABackupTypedAndStartedWithEnterLeavesTheCopiesAndTheInputsOnDisk) {
     TempFolder temp;

@@ -96,7 +96,7 @@ void Parse(const std::string& output, ChildResult& result) {
         if (fields[0] == "prompt" && fields.size() == 4) {
             const std::optional<std::string> title =
                 fields[2] == "-" ? std::nullopt : std::optional<std::string>(fields[2]);
-            result.prompts.push_back({Unescaped(fields[3]), std::stoi(fields[1]), title});
+            result.prompts.push_back({Unescaped(fields[3]), static_cast<PromptStyle>(std::stoi(fields[1])), title});
         } else if (fields[0] == "error" && fields.size() == 2) {
             result.errors.push_back(Unescaped(fields[1]));
         } else {

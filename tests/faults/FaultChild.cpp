@@ -43,8 +43,10 @@ class ChildOps final : public SystemOps {
 public:
     explicit ChildOps(std::string settingsFile) : m_settings(std::move(settingsFile)) {}
 
-    int ShowPrompt(const std::string& text, int style, const std::optional<std::string>& title) override {
-        std::cout << "prompt\t" << style << '\t' << title.value_or("-") << '\t' << Escaped(text) << std::endl;
+    PromptAnswer ShowPrompt(const std::string& text, PromptStyle style,
+                            const std::optional<std::string>& title) override {
+        std::cout << "prompt\t" << static_cast<int>(style) << '\t' << title.value_or("-") << '\t' << Escaped(text)
+                  << std::endl;
         return style == PromptStyle::YesNoQuestion ? PromptAnswer::Yes : PromptAnswer::Ok;
     }
     LocalTime CurrentLocalTime() override { return {2026, 12, 7, 10, 15, 0}; }
@@ -56,7 +58,7 @@ public:
                       const std::string& value) override {
         m_settings.Write(section, key, value);
     }
-    void LaunchCommand(const std::string& commandLine, int) override {
+    void LaunchCommand(const std::string& commandLine, ShowMode) override {
         std::cout << "launch\t" << Escaped(commandLine) << std::endl;
     }
 
@@ -70,7 +72,7 @@ public:
         : m_inputs{std::move(source), std::move(destination), std::move(fileType)} {}
     std::string InputText(BackupInput input) const override { return m_inputs[static_cast<int>(input)]; }
     void FocusInput(BackupInput) override {}
-    void SetMousePointer(int) override {}
+    void SetMousePointer(MousePointer) override {}
 
 private:
     std::string m_inputs[3];
