@@ -1,6 +1,5 @@
 #include "platform/posix/PendingCopies.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -8,7 +7,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <memory>
 
 #include "platform/Wildcard.h"
 #include "platform/posix/PosixError.h"
@@ -22,19 +20,12 @@ constexpr off_t kBatchBytes = off_t{256} << 20;
 constexpr off_t kLargeFile = off_t{16} << 20;
 constexpr std::chrono::seconds kBatchTime{2};
 
-bool HoldsEntries(int folderFd) {
-    const int fd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return true;
-    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
-    if (!dir) {
-        ::close(fd);
-        return true;
-    }
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string_view name(entry->d_name);
-        if (name != "." && name != "..") return true;
-    }
-    return false;
+bool HoldsEntries(int folderFd, const std::string& path) {
+    FolderReader folder;
+    if (!folder.OpenAt(folderFd, path)) return true;
+    bool any = false;
+    folder.ForEach([&](std::string_view, unsigned char) { any = true; });
+    return any;
 }
 
 bool SameFile(const struct stat& st, const std::pair<dev_t, ino_t>& id) {
@@ -50,31 +41,33 @@ std::string AsciiLower(std::string name) {
 
 // Whether the folder holds an entry spelled exactly so; a lookup by name cannot tell, where the
 // file system takes several spellings for one name.
-bool HoldsSpelling(int folderFd, const std::string& name) {
-    const int fd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return true;
-    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
-    if (!dir) {
-        ::close(fd);
-        return true;
-    }
-    while (const dirent* entry = ::readdir(dir.get())) {
-        if (name == entry->d_name) return true;
-    }
-    return false;
+bool HoldsSpelling(int folderFd, const std::string& path, const std::string& name) {
+    FolderReader folder;
+    if (!folder.OpenAt(folderFd, path)) return true;
+    bool found = false;
+    folder.ForEach([&](std::string_view entry, unsigned char) { found = found || entry == name; });
+    return found;
 }
 
 }  // namespace
 
 PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& candidates) : m_context(context) {
-    rlimit files{};
-    if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY) {
-        m_capacity = std::clamp<std::size_t>(files.rlim_cur / 4, 1, m_capacity);
+    // Every waiting copy holds a descriptor. A shell's soft limit of 1024 would cut each batch to
+    // a quarter and make a large run sync four times as often, so the limit is raised for the
+    // run, towards the hard limit and no further than a full batch needs, and put back after it:
+    // programs started later get the limit the program had.
+    if (::getrlimit(RLIMIT_NOFILE, &m_limit) == 0 && m_limit.rlim_cur != RLIM_INFINITY) {
+        rlimit raised = m_limit;
+        const rlim_t wanted = static_cast<rlim_t>(kMaxBatchFiles) * 4;
+        if (raised.rlim_cur < wanted) raised.rlim_cur = std::min(wanted, raised.rlim_max);
+        m_raised = raised.rlim_cur != m_limit.rlim_cur && ::setrlimit(RLIMIT_NOFILE, &raised) == 0;
+        const rlim_t allowed = m_raised ? raised.rlim_cur : m_limit.rlim_cur;
+        m_capacity = std::clamp<std::size_t>(allowed / 4, 1, kMaxBatchFiles);
     }
     // A new stamp folder holds nothing, and every name is free; only a folder that holds files
     // already (two runs in the same second) needs each name looked up, by the file system's own
     // rules of which names are the same.
-    if (!HoldsEntries(context.targetFd)) return;
+    if (!HoldsEntries(context.targetFd, context.targetFolder)) return;
     for (const Entry& candidate : candidates) {
         struct stat st {};
         if (::fstatat(context.targetFd, candidate.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -86,7 +79,11 @@ PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& can
 TempFile& PendingCopies::Add(const CopyPaths& paths, off_t size) {
     if (!m_files.empty() && (size >= kLargeFile || m_bytes + size > kBatchBytes)) Commit();
     if (m_files.empty()) m_started = std::chrono::steady_clock::now();
-    TempFile& file = m_files.emplace_back(m_context.targetFd, paths);
+    // A copy that replaces a file of an earlier run needs a name to rename over it; linkat(2)
+    // cannot replace.
+    bool named = false;
+    const bool replaces = m_before.contains(paths.name);
+    TempFile& file = m_files.emplace_back(m_context.targetFd, paths, replaces ? named : m_context.unnamed);
     m_sizes.push_back(size);
     m_bytes += size;
     return file;
@@ -169,7 +166,7 @@ void PendingCopies::Place(TempFile& file) {
 bool PendingCopies::ReachesCopyOfThisRun(const std::string& name) const {
     const auto [first, last] = m_placedByCase.equal_range(AsciiLower(name));
     const bool otherSpelling = std::any_of(first, last, [&](const auto& placed) { return placed.second != name; });
-    return otherSpelling && !HoldsSpelling(m_context.targetFd, name);
+    return otherSpelling && !HoldsSpelling(m_context.targetFd, m_context.targetFolder, name);
 }
 
 void PendingCopies::ThrowClash(const std::string& name, const struct stat* reached) const {

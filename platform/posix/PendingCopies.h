@@ -1,6 +1,7 @@
 // PendingCopies: finished copies waiting to be made durable and renamed into place together.
 #pragma once
 
+#include <sys/resource.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -16,8 +17,8 @@
 
 namespace quillmere::posix {
 
-// Finished copies waiting in their temporary files. A batch is made durable as a whole and only
-// then renamed into place, in name order: no file stands under its final name before its data is
+// Finished copies waiting, unnamed or under temporary names. A batch is made durable as a whole
+// and only then given its final names, in name order: no file stands under its final name before its data is
 // on disk, yet the batch costs one write-back of the file system rather than one per file.
 //
 // The batch is bounded by count (a folder of any size never holds more than that many files
@@ -27,12 +28,18 @@ namespace quillmere::posix {
 // Within one run a copy never replaces another copy of the same run. On a destination that does
 // not tell upper from lower case, "A.jra" and "a.jra" are one name; the second is refused, and
 // the failure names both files. A name free before the run is only ever taken without replacing
-// (RENAME_NOREPLACE); a name taken before the run is replaced only while it still reaches the
+// (linkat or RENAME_NOREPLACE); a name taken before the run is replaced only while it still reaches the
 // file that stood there.
 class PendingCopies {
 public:
     // Notes which of the candidates' names the destination holds before anything is copied.
     PendingCopies(CopyContext& context, const std::vector<Entry>& candidates);
+    PendingCopies(const PendingCopies&) = delete;
+    PendingCopies& operator=(const PendingCopies&) = delete;
+    ~PendingCopies() {
+        m_files.clear();
+        if (m_raised) ::setrlimit(RLIMIT_NOFILE, &m_limit);
+    }
 
     // Starts the copy of a file of the given size. A large file, or one that would take the batch
     // past its bytes, has the batch committed before it, which may throw for an earlier file.
@@ -45,7 +52,7 @@ public:
     }
     bool Full() const;
 
-    // Makes every waiting copy durable, then renames them into place. When one fails, those
+    // Makes every waiting copy durable, then gives each its final name. When one fails, those
     // before it are still renamed (they are whole and durable) and the failure names that file;
     // the temporary files of the rest are removed. The batch is empty afterwards either way.
     void Commit();
@@ -53,15 +60,21 @@ public:
 private:
     using FileId = std::pair<dev_t, ino_t>;
 
-    // Renames one durable copy into place; answers nothing or throws naming the file.
+    // Gives one durable copy its final name; answers nothing or throws naming the file.
     void Place(TempFile& file);
     bool ReachesCopyOfThisRun(const std::string& name) const;
     [[noreturn]] void ThrowClash(const std::string& name, const struct stat* reached) const;
 
+    // A batch of 4096 small files is written back in well under the batch's time; a larger one
+    // would save few syncs and hold more files open.
+    static constexpr std::size_t kMaxBatchFiles = 4096;
+
     CopyContext& m_context;
+    rlimit m_limit{};
+    bool m_raised = false;
     std::deque<TempFile> m_files;
     std::deque<off_t> m_sizes;
-    std::size_t m_capacity = 1024;
+    std::size_t m_capacity = kMaxBatchFiles;
     off_t m_bytes = 0;
     std::chrono::steady_clock::time_point m_started;
     std::map<std::string, FileId> m_before;            // names taken before the run
