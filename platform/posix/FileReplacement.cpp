@@ -29,7 +29,9 @@ constexpr std::string_view kTempMarker = ".quillmere-tmp-";
 constexpr std::size_t kRandomPart = 6;
 
 std::string TempPrefix(const fs::path& target) {
-    return "." + target.filename().string() + std::string(kTempMarker);
+    std::string prefix = target.filename().string();
+    prefix.insert(prefix.begin(), '.');
+    return prefix.append(kTempMarker);
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) {

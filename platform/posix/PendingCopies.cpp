@@ -58,11 +58,13 @@ PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& can
     // programs started later get the limit the program had.
     if (::getrlimit(RLIMIT_NOFILE, &m_limit) == 0 && m_limit.rlim_cur != RLIM_INFINITY) {
         rlimit raised = m_limit;
-        const rlim_t wanted = static_cast<rlim_t>(kMaxBatchFiles) * 4;
+        // The rest of the program (and, in the window, the toolkit) keeps a share for itself.
+        constexpr rlim_t kKept = 512;
+        const rlim_t wanted = static_cast<rlim_t>(kMaxBatchFiles) + kKept;
         if (raised.rlim_cur < wanted) raised.rlim_cur = std::min(wanted, raised.rlim_max);
         m_raised = raised.rlim_cur != m_limit.rlim_cur && ::setrlimit(RLIMIT_NOFILE, &raised) == 0;
         const rlim_t allowed = m_raised ? raised.rlim_cur : m_limit.rlim_cur;
-        m_capacity = std::clamp<std::size_t>(allowed / 4, 1, kMaxBatchFiles);
+        m_capacity = std::clamp<std::size_t>(allowed > 2 * kKept ? allowed - kKept : allowed / 2, 1, kMaxBatchFiles);
     }
     // A new stamp folder holds nothing, and every name is free; only a folder that holds files
     // already (two runs in the same second) needs each name looked up, by the file system's own

@@ -46,8 +46,18 @@ int TempFile::Commit(bool replace) {
     const char* finalName = m_finalName.c_str();
     if (m_unnamed) {
         if (replace) return EEXIST;
-        // linkat(AT_EMPTY_PATH) would need a capability a user does not have; the descriptor's
-        // entry under /proc links the same open file for anyone who holds it.
+        // Kernels before 6.10 allow linkat(AT_EMPTY_PATH) only with a capability a user does not
+        // have; the descriptor's entry under /proc links the same open file for anyone who holds
+        // it, at the cost of a path walk, and is taken once the direct way has been refused.
+        static bool emptyPathRefused = false;
+        if (!emptyPathRefused) {
+            if (::linkat(m_fd.Get(), "", m_folderFd, finalName, AT_EMPTY_PATH) == 0) {
+                m_unnamed = false;
+                return 0;
+            }
+            if (errno != ENOENT && errno != EPERM && errno != EINVAL) return errno;
+            emptyPathRefused = true;
+        }
         char path[40];
         std::snprintf(path, sizeof path, "/proc/self/fd/%d", m_fd.Get());
         if (::linkat(AT_FDCWD, path, m_folderFd, finalName, AT_SYMLINK_FOLLOW) != 0) return errno;
