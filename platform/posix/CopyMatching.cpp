@@ -162,7 +162,11 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
                 pending.Commit();
                 throw;
             }
-            if (pending.Full()) pending.Commit();
+            if (pending.Full()) {
+                pending.CommitInBackground();
+            } else {
+                pending.PlaceIfSynced();
+            }
         }
         pending.Commit();
     } catch (const PlatformError&) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <future>
 
 #include "platform/Wildcard.h"
 #include "platform/posix/PosixError.h"
@@ -58,13 +59,15 @@ PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& can
     // programs started later get the limit the program had.
     if (::getrlimit(RLIMIT_NOFILE, &m_limit) == 0 && m_limit.rlim_cur != RLIM_INFINITY) {
         rlimit raised = m_limit;
-        // The rest of the program (and, in the window, the toolkit) keeps a share for itself.
+        // Two batches are open at once, one being copied while the other waits for the disk; the
+        // rest of the program (and, in the window, the toolkit) keeps a share for itself.
         constexpr rlim_t kKept = 512;
-        const rlim_t wanted = static_cast<rlim_t>(kMaxBatchFiles) + kKept;
+        const rlim_t wanted = 2 * static_cast<rlim_t>(kMaxBatchFiles) + kKept;
         if (raised.rlim_cur < wanted) raised.rlim_cur = std::min(wanted, raised.rlim_max);
         m_raised = raised.rlim_cur != m_limit.rlim_cur && ::setrlimit(RLIMIT_NOFILE, &raised) == 0;
         const rlim_t allowed = m_raised ? raised.rlim_cur : m_limit.rlim_cur;
-        m_capacity = std::clamp<std::size_t>(allowed > 2 * kKept ? allowed - kKept : allowed / 2, 1, kMaxBatchFiles);
+        m_capacity = std::clamp<std::size_t>((allowed > 2 * kKept ? allowed - kKept : allowed / 2) / 2, 1,
+                                             kMaxBatchFiles);
     }
     // A new stamp folder holds nothing, and every name is free; only a folder that holds files
     // already (two runs in the same second) needs each name looked up, by the file system's own
@@ -97,45 +100,71 @@ bool PendingCopies::Full() const {
 }
 
 void PendingCopies::Commit() {
-    if (m_files.empty()) return;
-    // However this ends, the batch is gone afterwards: the files not renamed are removed with
-    // their TempFile, and a second Commit after a failure has nothing left to do.
-    struct Clear {
-        PendingCopies& batch;
-        ~Clear() {
-            batch.m_files.clear();
-            batch.m_sizes.clear();
-            batch.m_bytes = 0;
-        }
-    } clear{*this};
+    FinishSync();
+    StartSync();
+    FinishSync();
+}
 
-    // Where the file system allows it, one sync of the whole file system writes every copy
-    // back together and flushes the device once; each file is then only asked for its own
-    // write-back error, which the file-system sync cannot attribute. Should that sync fail,
-    // or on any other file system, each file is made durable by its own fsync.
+void PendingCopies::CommitInBackground() {
+    FinishSync();
+    StartSync();
+}
+
+void PendingCopies::PlaceIfSynced() {
+    if (m_sync.valid() && m_sync.wait_for(std::chrono::seconds(0)) == std::future_status::ready) FinishSync();
+}
+
+void PendingCopies::StartSync() {
+    if (m_files.empty()) return;
+    m_syncing.swap(m_files);
+    m_sizes.clear();
+    m_bytes = 0;
+    // The other thread only waits for the disk; the batch it looks at is left alone here until
+    // FinishSync has its answer.
+    m_sync = std::async(std::launch::async, [this] { return MakeDurable(); });
+}
+
+// Where the file system allows it, one sync of the whole file system writes every copy back
+// together and flushes the device once; each file is then only asked for its own write-back
+// error, which the file-system sync cannot attribute. Should that sync fail, or on any other file
+// system, each file is made durable by its own fsync. Answers how many files, from the first,
+// are durable, and the error of the next one.
+PendingCopies::Durability PendingCopies::MakeDurable() const {
     const bool synced = m_context.syncCoversFiles && ::syncfs(m_context.targetFd) == 0;
-    std::size_t durable = 0;
-    int error = 0;
-    for (; durable < m_files.size(); ++durable) {
-        TempFile& file = m_files[durable];
+    Durability result;
+    for (; result.durable < m_syncing.size(); ++result.durable) {
+        const TempFile& file = m_syncing[result.durable];
         const unsigned waitForWriteBack =
             SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
         if ((synced ? ::sync_file_range(file.Fd(), 0, 0, waitForWriteBack) : ::fsync(file.Fd())) != 0) {
-            error = errno;
+            result.error = errno;
             break;
         }
     }
+    return result;
+}
+
+void PendingCopies::FinishSync() {
+    if (!m_sync.valid()) return;
+    const Durability done = m_sync.get();
+    // However this ends, the batch is gone afterwards: the files not named are removed with
+    // their TempFile, and a second Commit after a failure has nothing left to do.
+    struct Clear {
+        std::deque<TempFile>& batch;
+        ~Clear() { batch.clear(); }
+    } clear{m_syncing};
+
     // Each file is closed only once it has its final name, so its lock keeps another run's
     // clean-up away from it until then. Its data is on disk already, so close(2) has nothing
     // left to lose; an error it reports all the same is reported for that file.
-    for (std::size_t i = 0; i < durable; ++i) {
-        Place(m_files[i]);
-        if (const int closeError = m_files[i].Close()) {
-            throw PosixError::ForPath(InFolder(m_context.targetFolder, m_files[i].FinalName()), closeError);
+    for (std::size_t i = 0; i < done.durable; ++i) {
+        Place(m_syncing[i]);
+        if (const int closeError = m_syncing[i].Close()) {
+            throw PosixError::ForPath(InFolder(m_context.targetFolder, m_syncing[i].FinalName()), closeError);
         }
     }
-    if (error != 0) {
-        throw PosixError::ForPath(InFolder(m_context.targetFolder, m_files[durable].FinalName()), error);
+    if (done.error != 0) {
+        throw PosixError::ForPath(InFolder(m_context.targetFolder, m_syncing[done.durable].FinalName()), done.error);
     }
 }
 

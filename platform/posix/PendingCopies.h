@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <deque>
+#include <future>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -21,9 +22,9 @@ namespace quillmere::posix {
 // and only then given its final names, in name order: no file stands under its final name before its data is
 // on disk, yet the batch costs one write-back of the file system rather than one per file.
 //
-// The batch is bounded by count (a folder of any size never holds more than that many files
-// open), by bytes and by time: what a killed process or a power loss leaves unfinished is at
-// most about two seconds of copying, and a large file waits for no earlier one.
+// The batch is bounded by count (a folder of any size never holds more than twice that many
+// files open), by bytes and by time: what a killed process or a power loss leaves unfinished is
+// at most two batches, a few seconds of copying, and a large file waits for no earlier one.
 //
 // Within one run a copy never replaces another copy of the same run. On a destination that does
 // not tell upper from lower case, "A.jra" and "a.jra" are one name; the second is refused, and
@@ -37,6 +38,8 @@ public:
     PendingCopies(const PendingCopies&) = delete;
     PendingCopies& operator=(const PendingCopies&) = delete;
     ~PendingCopies() {
+        if (m_sync.valid()) m_sync.wait();
+        m_syncing.clear();
         m_files.clear();
         if (m_raised) ::setrlimit(RLIMIT_NOFILE, &m_limit);
     }
@@ -53,14 +56,27 @@ public:
     bool Full() const;
 
     // Makes every waiting copy durable, then gives each its final name. When one fails, those
-    // before it are still renamed (they are whole and durable) and the failure names that file;
-    // the temporary files of the rest are removed. The batch is empty afterwards either way.
+    // before it are still named (they are whole and durable) and the failure names that file;
+    // the temporary files of the rest are removed. Nothing waits afterwards either way.
     void Commit();
+    // The same for a full batch, with the wait for the disk in another thread: the next batch is
+    // copied meanwhile, and its files are named once this one's are. A batch still waiting for
+    // the disk is finished first.
+    void CommitInBackground();
+    // Names the batch the other thread has made durable, if it is done; answers at once.
+    void PlaceIfSynced();
 
 private:
     using FileId = std::pair<dev_t, ino_t>;
 
     // Gives one durable copy its final name; answers nothing or throws naming the file.
+    struct Durability {
+        std::size_t durable = 0;
+        int error = 0;
+    };
+    void StartSync();
+    Durability MakeDurable() const;
+    void FinishSync();
     void Place(TempFile& file);
     bool ReachesCopyOfThisRun(const std::string& name) const;
     [[noreturn]] void ThrowClash(const std::string& name, const struct stat* reached) const;
@@ -80,6 +96,8 @@ private:
     std::map<std::string, FileId> m_before;            // names taken before the run
     std::vector<std::pair<FileId, std::string>> m_placed;  // this run's copies
     std::unordered_multimap<std::string, std::string> m_placedByCase;  // the same, by lower-case name
+    std::deque<TempFile> m_syncing;  // the batch being made durable
+    std::future<Durability> m_sync;
 };
 
 }  // namespace quillmere::posix
