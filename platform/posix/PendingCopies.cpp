@@ -52,7 +52,8 @@ bool HoldsSpelling(int folderFd, const std::string& path, const std::string& nam
 
 }  // namespace
 
-PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& candidates) : m_context(context) {
+PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& candidates)
+    : m_context(context), m_remaining(candidates.size()) {
     // Every waiting copy holds a descriptor. A shell's soft limit of 1024 would cut each batch to
     // a quarter and make a large run sync four times as often, so the limit is raised for the
     // run, towards the hard limit and no further than a full batch needs, and put back after it:
@@ -69,6 +70,12 @@ PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& can
         m_capacity = std::clamp<std::size_t>((allowed > 2 * kKept ? allowed - kKept : allowed / 2) / 2, 1,
                                              kMaxBatchFiles);
     }
+    // The table of descriptors grows by doubling as files are opened, and once a second thread
+    // shares it (the one waiting for the disk) each growth waits for every processor to pass a
+    // quiescent point, some 10 ms. Growing it once now, to what two batches can use, costs
+    // nothing of that.
+    const auto highest = static_cast<int>(std::min<std::size_t>(2 * std::min(m_capacity, candidates.size()) + 64, 1 << 20));
+    if (const int probe = ::fcntl(context.targetFd, F_DUPFD_CLOEXEC, highest); probe >= 0) ::close(probe);
     // A new stamp folder holds nothing, and every name is free; only a folder that holds files
     // already (two runs in the same second) needs each name looked up, by the file system's own
     // rules of which names are the same.
@@ -82,8 +89,21 @@ PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& can
 }
 
 TempFile& PendingCopies::Add(const CopyPaths& paths, off_t size) {
-    if (!m_files.empty() && (size >= kLargeFile || m_bytes + size > kBatchBytes)) Commit();
-    if (m_files.empty()) m_started = std::chrono::steady_clock::now();
+    // A large file starts only once every copy before it has its name, including those of a
+    // batch still waiting for the disk.
+    if (size >= kLargeFile) {
+        Commit();
+    } else if (!m_files.empty() && m_bytes + size > kBatchBytes) {
+        CommitInBackground();
+    }
+    if (m_files.empty()) {
+        m_started = std::chrono::steady_clock::now();
+        // Each batch takes half of the files still to come, so the disk writes one batch back
+        // while the next, half as long, is copied, and the last batch, whose sync nobody's work
+        // overlaps, is a small one.
+        m_target = std::clamp<std::size_t>((m_remaining + 1) / 2, std::min(kMinBatchFiles, m_capacity), m_capacity);
+    }
+    if (m_remaining > 0) --m_remaining;
     // A copy that replaces a file of an earlier run needs a name to rename over it; linkat(2)
     // cannot replace.
     bool named = false;
@@ -95,7 +115,7 @@ TempFile& PendingCopies::Add(const CopyPaths& paths, off_t size) {
 }
 
 bool PendingCopies::Full() const {
-    return m_files.size() >= m_capacity || m_bytes >= kBatchBytes ||
+    return m_files.size() >= m_target || m_bytes >= kBatchBytes ||
            (!m_files.empty() && std::chrono::steady_clock::now() - m_started >= kBatchTime);
 }
 

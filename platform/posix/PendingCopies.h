@@ -46,6 +46,7 @@ public:
 
     // Starts the copy of a file of the given size. A large file, or one that would take the batch
     // past its bytes, has the batch committed before it, which may throw for an earlier file.
+    // CommitInBackground may be under way: a large file waits for it too.
     TempFile& Add(const CopyPaths& paths, off_t size);
     // A copy that failed half-way; its temporary file goes with it.
     void DropLast() {
@@ -90,7 +91,11 @@ private:
     bool m_raised = false;
     std::deque<TempFile> m_files;
     std::deque<off_t> m_sizes;
+    // Fewer files than this are not worth a sync of their own, unless they are the last.
+    static constexpr std::size_t kMinBatchFiles = 64;
     std::size_t m_capacity = kMaxBatchFiles;
+    std::size_t m_target = kMaxBatchFiles;  // the files of the batch being filled
+    std::size_t m_remaining;                // candidates not yet started
     off_t m_bytes = 0;
     std::chrono::steady_clock::time_point m_started;
     std::map<std::string, FileId> m_before;            // names taken before the run
