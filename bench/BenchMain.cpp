@@ -100,9 +100,9 @@ CopyFigures MeasureCopy(const Options& options, const std::string& root, const W
     const Environment settings{"XDG_CONFIG_HOME=" + root + "/config-command"};
     // A folder of matching files only is copied by cp as a folder, one process however many
     // files; a glob of 100 000 names would not fit one command line.
-    const std::string baselineCommand =
-        set.entries == set.matching ? "cp -r --preserve=timestamps \"$1\"/. \"$2\"/ && sync -f \"$2\""
-                                    : "cp --preserve=timestamps \"$1\"/*.jra \"$2\"/ && sync -f \"$2\"";
+    const std::string baselineCommand = set.entries == set.matching
+                                            ? "cp -r --preserve=timestamps \"$1\"/. \"$2\"/ && sync -f \"$2\""
+                                            : "cp --preserve=timestamps \"$1\"/*.jra \"$2\"/ && sync -f \"$2\"";
     std::vector<double> ours, baseline, oursPeaks, baselinePeaks;
     auto runOne = [&](bool oursSide, int run) {
         const std::string destination = root + "/out-" + fs::path(set.folder).filename().string() + "-" +
@@ -136,15 +136,16 @@ void MeasureProgressCost(const Options& options, const std::string& root, const 
     std::fprintf(stderr, "copying %s with and without progress\n", set.label.c_str());
     for (int run = 0; run < options.runs; ++run) {
         for (const bool progress : {run % 2 == 0, run % 2 != 0}) {
-            const std::string destination =
-                root + "/progress-" + fs::path(set.folder).filename().string() + "-" + std::to_string(run) +
-                (progress ? "-with" : "-without");
+            const std::string destination = root + "/progress-" + fs::path(set.folder).filename().string() + "-" +
+                                            std::to_string(run) + (progress ? "-with" : "-without");
             fs::create_directory(destination);
             SettleDisk(root);
             std::vector<std::string> command{copier, set.folder, destination, "*.jra"};
             if (progress) command.insert(command.begin() + 1, "--progress");
             const Sample sample = Run(command);
-            if (CountEntries(destination) != set.matching) throw std::runtime_error("a copy of " + set.label + " is incomplete");
+            if (CountEntries(destination) != set.matching) {
+                throw std::runtime_error("a copy of " + set.label + " is incomplete");
+            }
             (progress ? with : without).push_back(sample.seconds);
         }
     }

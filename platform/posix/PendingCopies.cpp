@@ -67,14 +67,15 @@ PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& can
         if (raised.rlim_cur < wanted) raised.rlim_cur = std::min(wanted, raised.rlim_max);
         m_raised = raised.rlim_cur != m_limit.rlim_cur && ::setrlimit(RLIMIT_NOFILE, &raised) == 0;
         const rlim_t allowed = m_raised ? raised.rlim_cur : m_limit.rlim_cur;
-        m_capacity = std::clamp<std::size_t>((allowed > 2 * kKept ? allowed - kKept : allowed / 2) / 2, 1,
-                                             kMaxBatchFiles);
+        m_capacity =
+            std::clamp<std::size_t>((allowed > 2 * kKept ? allowed - kKept : allowed / 2) / 2, 1, kMaxBatchFiles);
     }
     // The table of descriptors grows by doubling as files are opened, and once a second thread
     // shares it (the one waiting for the disk) each growth waits for every processor to pass a
     // quiescent point, some 10 ms. Growing it once now, to what two batches can use, costs
     // nothing of that.
-    const auto highest = static_cast<int>(std::min<std::size_t>(2 * std::min(m_capacity, candidates.size()) + 64, 1 << 20));
+    const std::size_t open = 2 * std::min(m_capacity, candidates.size()) + 64;
+    const auto highest = static_cast<int>(std::min<std::size_t>(open, std::size_t{1} << 20));
     if (const int probe = ::fcntl(context.targetFd, F_DUPFD_CLOEXEC, highest); probe >= 0) ::close(probe);
     // A new stamp folder holds nothing, and every name is free; only a folder that holds files
     // already (two runs in the same second) needs each name looked up, by the file system's own

@@ -98,10 +98,10 @@ private:
     std::size_t m_remaining;                // candidates not yet started
     off_t m_bytes = 0;
     std::chrono::steady_clock::time_point m_started;
-    std::map<std::string, FileId> m_before;            // names taken before the run
-    std::vector<std::pair<FileId, std::string>> m_placed;  // this run's copies
+    std::map<std::string, FileId> m_before;                            // names taken before the run
+    std::vector<std::pair<FileId, std::string>> m_placed;              // this run's copies
     std::unordered_multimap<std::string, std::string> m_placedByCase;  // the same, by lower-case name
-    std::deque<TempFile> m_syncing;  // the batch being made durable
+    std::deque<TempFile> m_syncing;                                    // the batch being made durable
     std::future<Durability> m_sync;
 };
 
