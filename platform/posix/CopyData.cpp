@@ -52,6 +52,8 @@ off_t CopyRange(int in, int out, off_t offset, off_t end, CopyContext& context, 
 // no time. Answers the size copied, or -1 when the file has no holes or the file system cannot
 // tell where they are; the dense copy then does the work.
 off_t CopySparse(int in, int out, off_t expectedSize, CopyContext& context, const CopyPaths& paths) {
+    // Holes in a file of a few blocks would save next to nothing; such files skip the look.
+    if (expectedSize < (off_t{64} << 10)) return -1;
     struct stat st {};
     if (::fstat(in, &st) != 0 || st.st_blocks * 512 >= st.st_size) return -1;
     off_t at = 0;

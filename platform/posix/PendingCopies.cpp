@@ -80,6 +80,8 @@ PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& can
     // A new stamp folder holds nothing, and every name is free; only a folder that holds files
     // already (two runs in the same second) needs each name looked up, by the file system's own
     // rules of which names are the same.
+    m_placed.reserve(candidates.size());
+    m_placedByCase.reserve(candidates.size());
     if (!HoldsEntries(context.targetFd, context.targetFolder)) return;
     for (const Entry& candidate : candidates) {
         struct stat st {};
