@@ -23,8 +23,13 @@ pid_t Start(const std::vector<std::string>& argv, const Environment& environment
     if (child < 0) throw std::runtime_error("fork: " + std::string(std::strerror(errno)));
     if (child == 0) {
         for (const std::string& setting : environment) ::putenv(const_cast<char*>(setting.c_str()));
-        const int null = ::open("/dev/null", O_RDONLY);
-        if (null >= 0) ::dup2(null, STDIN_FILENO);
+        // The table is the benchmark's own output; what a child prints (the command's stamp
+        // folder) goes nowhere.
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null >= 0) {
+            ::dup2(null, STDIN_FILENO);
+            ::dup2(null, STDOUT_FILENO);
+        }
         ::execvp(args[0], args.data());
         ::_exit(127);
     }

@@ -18,7 +18,7 @@ struct Sample {
 // Environment settings added to the child's, "NAME=value" each.
 using Environment = std::vector<std::string>;
 
-// Starts argv[0] (looked up on PATH) with stdin on /dev/null. Throws std::runtime_error when it
+// Starts argv[0] (looked up on PATH) with stdin and stdout on /dev/null. Throws std::runtime_error when it
 // cannot be started.
 pid_t Start(const std::vector<std::string>& argv, const Environment& environment = {});
 

@@ -68,6 +68,8 @@ WorkSet MakeSet(const std::string& root, const std::string& name, std::string la
 WorkSets MakeWorkSets(const std::string& root) {
     WorkSets sets;
     sets.copies.push_back(MakeSet(root, "small", "2000 x 4 KiB", 2000, 2000, 4 << 10));
+    sets.copies.push_back(MakeSet(root, "small20k", "20000 x 4 KiB", 20000, 20000, 4 << 10));
+    sets.copies.push_back(MakeSet(root, "tiny100k", "100000 x 1 KiB", 100000, 100000, 1 << 10));
     sets.copies.push_back(MakeSet(root, "medium", "200 x 1 MiB", 200, 200, 1 << 20));
     sets.copies.push_back(MakeSet(root, "large", "2 x 512 MiB", 2, 2, std::size_t{512} << 20));
     sets.copies.push_back(MakeSet(root, "many", "1000 of 100000 entries", 100000, 1000, 4 << 10));

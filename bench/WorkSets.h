@@ -17,7 +17,10 @@ struct WorkSet {
     std::size_t fileSize;  // of each matching file
 };
 
-// The sets of the copy table, then the two sizes of the large folder used for the growth figure.
+// The sets of the copy table, in the order of the constants below, then the tenth of the large
+// folder used for the growth figure.
+enum CopySet { kSmall, kSmall20k, kTiny100k, kMedium, kLarge, kMany };
+
 struct WorkSets {
     std::vector<WorkSet> copies;
     WorkSet tenThousand;  // a tenth of the large folder, for the time-per-entry comparison

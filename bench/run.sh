@@ -16,7 +16,7 @@ build="$root/build-bench"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DQUILLMERE_BUILD_TESTS=OFF -DQUILLMERE_BUILD_BENCH=ON >/dev/null
 cmake --build "$build" --parallel "$(nproc)" \
-    --target quillmere quillmere_bench quillmere_copy_once quillmere_bare_window
+    --target quillmere quillmere-backup quillmere_bench quillmere_copy_once quillmere_bare_window
 
 # Xvfb picks a free display itself and writes its number once it accepts connections, so no
 # display of another session is ever taken over and no fixed wait is needed.

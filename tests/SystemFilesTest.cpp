@@ -295,9 +295,9 @@ TEST_F(CopyTest, FailedReadWriteCopyLeavesNoTornFile) {
     fs::remove_all(folder);
 }
 
-// Copies wait in batches of open temporary files, a batch bounded by the open-file limit. Under
-// a low limit a copy of many files takes several batches; a failure in a later one keeps the
-// earlier batches and the files before it in its own, and leaves no temporary file.
+// Copies wait in batches of open files, a batch bounded by the open-file limit, which the copy
+// raises while it runs. A copy of many files takes several batches; a failure in a later one
+// keeps the earlier batches and the files before it in its own, and leaves no temporary file.
 TEST_F(CopyTest, CopiesInBatchesUnderALowOpenFileLimit) {
     std::vector<std::string> expected;
     for (int i = 0; i < 150; ++i) {
@@ -315,7 +315,10 @@ TEST_F(CopyTest, CopiesInBatchesUnderALowOpenFileLimit) {
     low.rlim_cur = 64;
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
     const std::string failure = FailureOf([&] { SystemFiles::CopyMatching(source + "/*.jra", target, true); });
+    rlimit after{};
+    ::getrlimit(RLIMIT_NOFILE, &after);
     ::setrlimit(RLIMIT_NOFILE, &previous);
+    EXPECT_EQ(after.rlim_cur, 64U) << "the copy may raise the open-file limit only while it runs";
 
     EXPECT_EQ(failure, target + "/f120.jra: Is a directory");
     EXPECT_EQ(ListFolder(target), expected);

@@ -9,24 +9,10 @@
 #include <cerrno>
 
 #include "platform/posix/PosixError.h"
+#include "platform/posix/PosixIo.h"
 
 namespace quillmere::posix {
 namespace {
-
-void WriteAll(int out, const char* data, std::size_t size, const CopyPaths& paths) {
-    while (size > 0) {
-        const ssize_t written = ::write(out, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            throw PosixError::ForPath(paths.Target(), errno);
-        }
-        // write(2) answers 0 only when it cannot go on; the kernel reports ENOSPC on the next call,
-        // but a zero must never be taken for progress.
-        if (written == 0) throw PosixError::ForPath(paths.Target(), ENOSPC);
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-}
 
 // Copies the bytes in [offset, end) to the same offsets of out, by the kernel where it can and
 // by pread/pwrite from where it cannot. Answers the offset reached: end, or less when the source
@@ -49,18 +35,11 @@ off_t CopyRange(int in, int out, off_t offset, off_t end, CopyContext& context, 
     if (buffer.empty()) buffer.resize(std::size_t{1} << 20);
     while (inAt < end) {
         const auto wanted = static_cast<std::size_t>(std::min<off_t>(end - inAt, static_cast<off_t>(buffer.size())));
-        const ssize_t got = ::pread(in, buffer.data(), wanted, inAt);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            throw PosixError::ForPath(paths.Source(), errno);
-        }
+        const ssize_t got = ReadUpTo(in, buffer.data(), wanted, inAt);
+        if (got < 0) throw PosixError::ForPath(paths.Source(), errno);
         if (got == 0) return inAt;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t written =
-                ::pwrite(out, buffer.data() + done, static_cast<std::size_t>(got - done), inAt + done);
-            if (written < 0 && errno == EINTR) continue;
-            if (written <= 0) throw PosixError::ForPath(paths.Target(), written < 0 ? errno : ENOSPC);
-            done += written;
+        if (const int error = WriteAll(out, buffer.data(), static_cast<std::size_t>(got), inAt)) {
+            throw PosixError::ForPath(paths.Target(), error);
         }
         inAt += got;
         if (context.progress) context.progress->Moved(static_cast<std::uint64_t>(got));
@@ -73,6 +52,8 @@ off_t CopyRange(int in, int out, off_t offset, off_t end, CopyContext& context, 
 // no time. Answers the size copied, or -1 when the file has no holes or the file system cannot
 // tell where they are; the dense copy then does the work.
 off_t CopySparse(int in, int out, off_t expectedSize, CopyContext& context, const CopyPaths& paths) {
+    // Holes in a file of a few blocks would save next to nothing; such files skip the look.
+    if (expectedSize < (off_t{64} << 10)) return -1;
     struct stat st {};
     if (::fstat(in, &st) != 0 || st.st_blocks * 512 >= st.st_size) return -1;
     off_t at = 0;
@@ -144,13 +125,12 @@ off_t CopyData(int in, int out, off_t expectedSize, CopyContext& context, const 
     std::vector<char>& buffer = context.buffer;
     if (buffer.empty()) buffer.resize(std::size_t{1} << 20);
     for (;;) {
-        const ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            throw PosixError::ForPath(paths.Source(), errno);
-        }
+        const ssize_t got = ReadUpTo(in, buffer.data(), buffer.size());
+        if (got < 0) throw PosixError::ForPath(paths.Source(), errno);
         if (got == 0) return total;
-        WriteAll(out, buffer.data(), static_cast<std::size_t>(got), paths);
+        if (const int error = WriteAll(out, buffer.data(), static_cast<std::size_t>(got))) {
+            throw PosixError::ForPath(paths.Target(), error);
+        }
         total += got;
         if (context.progress) context.progress->Moved(static_cast<std::uint64_t>(got));
     }

@@ -34,6 +34,7 @@ struct CopyContext {
     bool syncCoversFiles;
     std::vector<char> buffer;
     bool mayClone = true;
+    bool unnamed = true;  // copies are made without a name until the file system refuses
     CopyTracker* progress = nullptr;  // told of every chunk moved; it throws CopyStopped on a stop
 };
 

@@ -1,5 +1,5 @@
-// The never-torn copy of every matching file: each copy is written under a temporary name and
-// renamed into place only when its data is durable.
+// The never-torn copy of every matching file: each copy is written unnamed (or under a temporary
+// name) and takes its final name only when its data is durable.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -129,6 +129,9 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
 
     CopyContext context{source.Fd(), parts.folder, target.Get(), destination, overwrite, SyncCoversFiles(target.Get()),
                         {}};
+    // An unnamed copy is linked in through its descriptor's entry under /proc; without /proc
+    // (a bare chroot) every copy takes a temporary name.
+    context.unnamed = ::access("/proc/self/fd", X_OK) == 0;
     PendingCopies pending(context, candidates);
     CopyTracker progress(monitor, destination);
     context.progress = &progress;
@@ -159,7 +162,11 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
                 pending.Commit();
                 throw;
             }
-            if (pending.Full()) pending.Commit();
+            if (pending.Full()) {
+                pending.CommitInBackground();
+            } else {
+                pending.PlaceIfSynced();
+            }
         }
         pending.Commit();
     } catch (const PlatformError&) {

@@ -31,12 +31,10 @@ public:
 
     // Files are opened with O_NONBLOCK so that a FIFO in a file's place is never waited on; once
     // the file is known to be regular its reads should block as usual (some network file systems
-    // honour the flag). Answers 0 or the errno of fcntl(2).
-    int MakeBlocking() const {
-        const int flags = ::fcntl(m_fd, F_GETFL);
-        if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) < 0) return errno;
-        return 0;
-    }
+    // honour the flag). The descriptor must have been opened with no other status flag that
+    // F_SETFL changes (O_APPEND, O_DIRECT, O_NOATIME, O_ASYNC), so one call does it, not a read
+    // and a write of the flags for every file. Answers 0 or the errno of fcntl(2).
+    int MakeBlocking() const { return ::fcntl(m_fd, F_SETFL, 0) < 0 ? errno : 0; }
 
     // Closes the descriptor and answers 0, or the errno of close(2). The descriptor is released
     // either way: Linux frees it even when close(2) fails, and a retry could close a descriptor

@@ -16,16 +16,26 @@ Kind KindOfMode(mode_t mode) {
 }
 
 bool FolderReader::Open(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        if (PosixError::IsNotFound(errno)) return false;
-        throw PosixError::ForPath(path, errno);
-    }
+    if (OpenAt(AT_FDCWD, path.c_str(), path)) return true;
+    if (PosixError::IsNotFound(errno)) return false;
+    throw PosixError::ForPath(path, errno);
+}
+
+bool FolderReader::OpenAt(int folderFd, const std::string& path) {
+    return OpenAt(folderFd, ".", path);
+}
+
+// A folder read twice needs a descriptor of its own: the reading position belongs to the open
+// file, which every descriptor dup'ed from it shares.
+bool FolderReader::OpenAt(int folderFd, const char* name, const std::string& path) {
+    const int fd = ::openat(folderFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
     m_dir.reset(::fdopendir(fd));
     if (!m_dir) {
         const int error = errno;
         ::close(fd);
-        throw PosixError::ForPath(path, error);
+        errno = error;
+        return false;
     }
     m_path = path;
     return true;

@@ -1,12 +1,10 @@
 // The clean-up of temporary files that copies left behind when their process ended before them
 // (killed, or the machine lost power).
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,26 +20,21 @@ namespace {
 
 using namespace quillmere::posix;
 
-std::vector<std::string> TempNamesIn(int folderFd) {
+std::vector<std::string> TempNamesIn(int folderFd, const std::string& path) {
     std::vector<std::string> names;
-    const int fd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return names;
-    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
-    if (!dir) {
-        ::close(fd);
-        return names;
-    }
-    while (const dirent* entry = ::readdir(dir.get())) {
-        if (TempFile::IsTempName(entry->d_name)) names.emplace_back(entry->d_name);
-    }
+    FolderReader folder;
+    if (!folder.OpenAt(folderFd, path)) return names;
+    folder.ForEach([&](std::string_view name, unsigned char) {
+        if (TempFile::IsTempName(std::string(name))) names.emplace_back(name);
+    });
     return names;
 }
 
 // A temporary file is dead when no process holds its lock: a writer takes the lock as it
 // creates the file and keeps it until the file has its final name. The name is removed only
 // while it still reaches the very file whose lock was taken.
-void RemoveDeadTempFiles(int folderFd) {
-    for (const std::string& name : TempNamesIn(folderFd)) {
+void RemoveDeadTempFiles(int folderFd, const std::string& path) {
+    for (const std::string& name : TempNamesIn(folderFd, path)) {
         FileDescriptor file(
             ::openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         struct stat opened {};
@@ -71,7 +64,7 @@ void RemoveLeftoverCopies(const std::string& folderPattern) {
             // cleaned.
             FileDescriptor folder(
                 ::openat(parent.Fd(), entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            if (folder.IsOpen()) RemoveDeadTempFiles(folder.Get());
+            if (folder.IsOpen()) RemoveDeadTempFiles(folder.Get(), InFolder(parts.folder, entry.name));
         }
     } catch (const PlatformError&) {
         // Housekeeping only: a folder that cannot be read keeps its leftovers, and the backup

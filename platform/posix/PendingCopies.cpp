@@ -1,6 +1,5 @@
 #include "platform/posix/PendingCopies.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -8,7 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <memory>
+#include <future>
 
 #include "platform/Wildcard.h"
 #include "platform/posix/PosixError.h"
@@ -22,19 +21,12 @@ constexpr off_t kBatchBytes = off_t{256} << 20;
 constexpr off_t kLargeFile = off_t{16} << 20;
 constexpr std::chrono::seconds kBatchTime{2};
 
-bool HoldsEntries(int folderFd) {
-    const int fd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return true;
-    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
-    if (!dir) {
-        ::close(fd);
-        return true;
-    }
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string_view name(entry->d_name);
-        if (name != "." && name != "..") return true;
-    }
-    return false;
+bool HoldsEntries(int folderFd, const std::string& path) {
+    FolderReader folder;
+    if (!folder.OpenAt(folderFd, path)) return true;
+    bool any = false;
+    folder.ForEach([&](std::string_view, unsigned char) { any = true; });
+    return any;
 }
 
 bool SameFile(const struct stat& st, const std::pair<dev_t, ino_t>& id) {
@@ -50,31 +42,47 @@ std::string AsciiLower(std::string name) {
 
 // Whether the folder holds an entry spelled exactly so; a lookup by name cannot tell, where the
 // file system takes several spellings for one name.
-bool HoldsSpelling(int folderFd, const std::string& name) {
-    const int fd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return true;
-    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
-    if (!dir) {
-        ::close(fd);
-        return true;
-    }
-    while (const dirent* entry = ::readdir(dir.get())) {
-        if (name == entry->d_name) return true;
-    }
-    return false;
+bool HoldsSpelling(int folderFd, const std::string& path, const std::string& name) {
+    FolderReader folder;
+    if (!folder.OpenAt(folderFd, path)) return true;
+    bool found = false;
+    folder.ForEach([&](std::string_view entry, unsigned char) { found = found || entry == name; });
+    return found;
 }
 
 }  // namespace
 
-PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& candidates) : m_context(context) {
-    rlimit files{};
-    if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY) {
-        m_capacity = std::clamp<std::size_t>(files.rlim_cur / 4, 1, m_capacity);
+PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& candidates)
+    : m_context(context), m_remaining(candidates.size()) {
+    // Every waiting copy holds a descriptor. A shell's soft limit of 1024 would cut each batch to
+    // a quarter and make a large run sync four times as often, so the limit is raised for the
+    // run, towards the hard limit and no further than a full batch needs, and put back after it:
+    // programs started later get the limit the program had.
+    if (::getrlimit(RLIMIT_NOFILE, &m_limit) == 0 && m_limit.rlim_cur != RLIM_INFINITY) {
+        rlimit raised = m_limit;
+        // Two batches are open at once, one being copied while the other waits for the disk; the
+        // rest of the program (and, in the window, the toolkit) keeps a share for itself.
+        constexpr rlim_t kKept = 512;
+        const rlim_t wanted = 2 * static_cast<rlim_t>(kMaxBatchFiles) + kKept;
+        if (raised.rlim_cur < wanted) raised.rlim_cur = std::min(wanted, raised.rlim_max);
+        m_raised = raised.rlim_cur != m_limit.rlim_cur && ::setrlimit(RLIMIT_NOFILE, &raised) == 0;
+        const rlim_t allowed = m_raised ? raised.rlim_cur : m_limit.rlim_cur;
+        m_capacity =
+            std::clamp<std::size_t>((allowed > 2 * kKept ? allowed - kKept : allowed / 2) / 2, 1, kMaxBatchFiles);
     }
+    // The table of descriptors grows by doubling as files are opened, and once a second thread
+    // shares it (the one waiting for the disk) each growth waits for every processor to pass a
+    // quiescent point, some 10 ms. Growing it once now, to what two batches can use, costs
+    // nothing of that.
+    const std::size_t open = 2 * std::min(m_capacity, candidates.size()) + 64;
+    const auto highest = static_cast<int>(std::min<std::size_t>(open, std::size_t{1} << 20));
+    if (const int probe = ::fcntl(context.targetFd, F_DUPFD_CLOEXEC, highest); probe >= 0) ::close(probe);
     // A new stamp folder holds nothing, and every name is free; only a folder that holds files
     // already (two runs in the same second) needs each name looked up, by the file system's own
     // rules of which names are the same.
-    if (!HoldsEntries(context.targetFd)) return;
+    m_placed.reserve(candidates.size());
+    m_placedByCase.reserve(candidates.size());
+    if (!HoldsEntries(context.targetFd, context.targetFolder)) return;
     for (const Entry& candidate : candidates) {
         struct stat st {};
         if (::fstatat(context.targetFd, candidate.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -84,59 +92,102 @@ PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& can
 }
 
 TempFile& PendingCopies::Add(const CopyPaths& paths, off_t size) {
-    if (!m_files.empty() && (size >= kLargeFile || m_bytes + size > kBatchBytes)) Commit();
-    if (m_files.empty()) m_started = std::chrono::steady_clock::now();
-    TempFile& file = m_files.emplace_back(m_context.targetFd, paths);
+    // A large file starts only once every copy before it has its name, including those of a
+    // batch still waiting for the disk.
+    if (size >= kLargeFile) {
+        Commit();
+    } else if (!m_files.empty() && m_bytes + size > kBatchBytes) {
+        CommitInBackground();
+    }
+    if (m_files.empty()) {
+        m_started = std::chrono::steady_clock::now();
+        // Each batch takes half of the files still to come, so the disk writes one batch back
+        // while the next, half as long, is copied, and the last batch, whose sync nobody's work
+        // overlaps, is a small one.
+        m_target = std::clamp<std::size_t>((m_remaining + 1) / 2, std::min(kMinBatchFiles, m_capacity), m_capacity);
+    }
+    if (m_remaining > 0) --m_remaining;
+    // A copy that replaces a file of an earlier run needs a name to rename over it; linkat(2)
+    // cannot replace.
+    bool named = false;
+    const bool replaces = m_before.contains(paths.name);
+    TempFile& file = m_files.emplace_back(m_context.targetFd, paths, replaces ? named : m_context.unnamed);
     m_sizes.push_back(size);
     m_bytes += size;
     return file;
 }
 
 bool PendingCopies::Full() const {
-    return m_files.size() >= m_capacity || m_bytes >= kBatchBytes ||
+    return m_files.size() >= m_target || m_bytes >= kBatchBytes ||
            (!m_files.empty() && std::chrono::steady_clock::now() - m_started >= kBatchTime);
 }
 
 void PendingCopies::Commit() {
-    if (m_files.empty()) return;
-    // However this ends, the batch is gone afterwards: the files not renamed are removed with
-    // their TempFile, and a second Commit after a failure has nothing left to do.
-    struct Clear {
-        PendingCopies& batch;
-        ~Clear() {
-            batch.m_files.clear();
-            batch.m_sizes.clear();
-            batch.m_bytes = 0;
-        }
-    } clear{*this};
+    FinishSync();
+    StartSync();
+    FinishSync();
+}
 
-    // Where the file system allows it, one sync of the whole file system writes every copy
-    // back together and flushes the device once; each file is then only asked for its own
-    // write-back error, which the file-system sync cannot attribute. Should that sync fail,
-    // or on any other file system, each file is made durable by its own fsync.
+void PendingCopies::CommitInBackground() {
+    FinishSync();
+    StartSync();
+}
+
+void PendingCopies::PlaceIfSynced() {
+    if (m_sync.valid() && m_sync.wait_for(std::chrono::seconds(0)) == std::future_status::ready) FinishSync();
+}
+
+void PendingCopies::StartSync() {
+    if (m_files.empty()) return;
+    m_syncing.swap(m_files);
+    m_sizes.clear();
+    m_bytes = 0;
+    // The other thread only waits for the disk; the batch it looks at is left alone here until
+    // FinishSync has its answer.
+    m_sync = std::async(std::launch::async, [this] { return MakeDurable(); });
+}
+
+// Where the file system allows it, one sync of the whole file system writes every copy back
+// together and flushes the device once; each file is then only asked for its own write-back
+// error, which the file-system sync cannot attribute. Should that sync fail, or on any other file
+// system, each file is made durable by its own fsync. Answers how many files, from the first,
+// are durable, and the error of the next one.
+PendingCopies::Durability PendingCopies::MakeDurable() const {
     const bool synced = m_context.syncCoversFiles && ::syncfs(m_context.targetFd) == 0;
-    std::size_t durable = 0;
-    int error = 0;
-    for (; durable < m_files.size(); ++durable) {
-        TempFile& file = m_files[durable];
+    Durability result;
+    for (; result.durable < m_syncing.size(); ++result.durable) {
+        const TempFile& file = m_syncing[result.durable];
         const unsigned waitForWriteBack =
             SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
         if ((synced ? ::sync_file_range(file.Fd(), 0, 0, waitForWriteBack) : ::fsync(file.Fd())) != 0) {
-            error = errno;
+            result.error = errno;
             break;
         }
     }
+    return result;
+}
+
+void PendingCopies::FinishSync() {
+    if (!m_sync.valid()) return;
+    const Durability done = m_sync.get();
+    // However this ends, the batch is gone afterwards: the files not named are removed with
+    // their TempFile, and a second Commit after a failure has nothing left to do.
+    struct Clear {
+        std::deque<TempFile>& batch;
+        ~Clear() { batch.clear(); }
+    } clear{m_syncing};
+
     // Each file is closed only once it has its final name, so its lock keeps another run's
     // clean-up away from it until then. Its data is on disk already, so close(2) has nothing
     // left to lose; an error it reports all the same is reported for that file.
-    for (std::size_t i = 0; i < durable; ++i) {
-        Place(m_files[i]);
-        if (const int closeError = m_files[i].Close()) {
-            throw PosixError::ForPath(InFolder(m_context.targetFolder, m_files[i].FinalName()), closeError);
+    for (std::size_t i = 0; i < done.durable; ++i) {
+        Place(m_syncing[i]);
+        if (const int closeError = m_syncing[i].Close()) {
+            throw PosixError::ForPath(InFolder(m_context.targetFolder, m_syncing[i].FinalName()), closeError);
         }
     }
-    if (error != 0) {
-        throw PosixError::ForPath(InFolder(m_context.targetFolder, m_files[durable].FinalName()), error);
+    if (done.error != 0) {
+        throw PosixError::ForPath(InFolder(m_context.targetFolder, m_syncing[done.durable].FinalName()), done.error);
     }
 }
 
@@ -169,7 +220,7 @@ void PendingCopies::Place(TempFile& file) {
 bool PendingCopies::ReachesCopyOfThisRun(const std::string& name) const {
     const auto [first, last] = m_placedByCase.equal_range(AsciiLower(name));
     const bool otherSpelling = std::any_of(first, last, [&](const auto& placed) { return placed.second != name; });
-    return otherSpelling && !HoldsSpelling(m_context.targetFd, name);
+    return otherSpelling && !HoldsSpelling(m_context.targetFd, m_context.targetFolder, name);
 }
 
 void PendingCopies::ThrowClash(const std::string& name, const struct stat* reached) const {

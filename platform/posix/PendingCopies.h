@@ -1,11 +1,13 @@
 // PendingCopies: finished copies waiting to be made durable and renamed into place together.
 #pragma once
 
+#include <sys/resource.h>
 #include <sys/types.h>
 
 #include <chrono>
 #include <cstddef>
 #include <deque>
+#include <future>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -16,26 +18,35 @@
 
 namespace quillmere::posix {
 
-// Finished copies waiting in their temporary files. A batch is made durable as a whole and only
-// then renamed into place, in name order: no file stands under its final name before its data is
+// Finished copies waiting, unnamed or under temporary names. A batch is made durable as a whole
+// and only then given its final names, in name order: no file stands under its final name before its data is
 // on disk, yet the batch costs one write-back of the file system rather than one per file.
 //
-// The batch is bounded by count (a folder of any size never holds more than that many files
-// open), by bytes and by time: what a killed process or a power loss leaves unfinished is at
-// most about two seconds of copying, and a large file waits for no earlier one.
+// The batch is bounded by count (a folder of any size never holds more than twice that many
+// files open), by bytes and by time: what a killed process or a power loss leaves unfinished is
+// at most two batches, a few seconds of copying, and a large file waits for no earlier one.
 //
 // Within one run a copy never replaces another copy of the same run. On a destination that does
 // not tell upper from lower case, "A.jra" and "a.jra" are one name; the second is refused, and
 // the failure names both files. A name free before the run is only ever taken without replacing
-// (RENAME_NOREPLACE); a name taken before the run is replaced only while it still reaches the
+// (linkat or RENAME_NOREPLACE); a name taken before the run is replaced only while it still reaches the
 // file that stood there.
 class PendingCopies {
 public:
     // Notes which of the candidates' names the destination holds before anything is copied.
     PendingCopies(CopyContext& context, const std::vector<Entry>& candidates);
+    PendingCopies(const PendingCopies&) = delete;
+    PendingCopies& operator=(const PendingCopies&) = delete;
+    ~PendingCopies() {
+        if (m_sync.valid()) m_sync.wait();
+        m_syncing.clear();
+        m_files.clear();
+        if (m_raised) ::setrlimit(RLIMIT_NOFILE, &m_limit);
+    }
 
     // Starts the copy of a file of the given size. A large file, or one that would take the batch
     // past its bytes, has the batch committed before it, which may throw for an earlier file.
+    // CommitInBackground may be under way: a large file waits for it too.
     TempFile& Add(const CopyPaths& paths, off_t size);
     // A copy that failed half-way; its temporary file goes with it.
     void DropLast() {
@@ -45,28 +56,53 @@ public:
     }
     bool Full() const;
 
-    // Makes every waiting copy durable, then renames them into place. When one fails, those
-    // before it are still renamed (they are whole and durable) and the failure names that file;
-    // the temporary files of the rest are removed. The batch is empty afterwards either way.
+    // Makes every waiting copy durable, then gives each its final name. When one fails, those
+    // before it are still named (they are whole and durable) and the failure names that file;
+    // the temporary files of the rest are removed. Nothing waits afterwards either way.
     void Commit();
+    // The same for a full batch, with the wait for the disk in another thread: the next batch is
+    // copied meanwhile, and its files are named once this one's are. A batch still waiting for
+    // the disk is finished first.
+    void CommitInBackground();
+    // Names the batch the other thread has made durable, if it is done; answers at once.
+    void PlaceIfSynced();
 
 private:
     using FileId = std::pair<dev_t, ino_t>;
 
-    // Renames one durable copy into place; answers nothing or throws naming the file.
+    // Gives one durable copy its final name; answers nothing or throws naming the file.
+    struct Durability {
+        std::size_t durable = 0;
+        int error = 0;
+    };
+    void StartSync();
+    Durability MakeDurable() const;
+    void FinishSync();
     void Place(TempFile& file);
     bool ReachesCopyOfThisRun(const std::string& name) const;
     [[noreturn]] void ThrowClash(const std::string& name, const struct stat* reached) const;
 
+    // Each sync of the file system costs a flush of the device whatever it writes, so small files
+    // are gathered by the thousand; the batch's time bounds what a batch of them holds back.
+    static constexpr std::size_t kMaxBatchFiles = 16384;
+
     CopyContext& m_context;
+    rlimit m_limit{};
+    bool m_raised = false;
     std::deque<TempFile> m_files;
     std::deque<off_t> m_sizes;
-    std::size_t m_capacity = 1024;
+    // Fewer files than this are not worth a sync of their own, unless they are the last.
+    static constexpr std::size_t kMinBatchFiles = 64;
+    std::size_t m_capacity = kMaxBatchFiles;
+    std::size_t m_target = kMaxBatchFiles;  // the files of the batch being filled
+    std::size_t m_remaining;                // candidates not yet started
     off_t m_bytes = 0;
     std::chrono::steady_clock::time_point m_started;
-    std::map<std::string, FileId> m_before;            // names taken before the run
-    std::vector<std::pair<FileId, std::string>> m_placed;  // this run's copies
+    std::map<std::string, FileId> m_before;                            // names taken before the run
+    std::vector<std::pair<FileId, std::string>> m_placed;              // this run's copies
     std::unordered_multimap<std::string, std::string> m_placedByCase;  // the same, by lower-case name
+    std::deque<TempFile> m_syncing;                                    // the batch being made durable
+    std::future<Durability> m_sync;
 };
 
 }  // namespace quillmere::posix

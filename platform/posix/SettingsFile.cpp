@@ -21,6 +21,7 @@
 #include "platform/posix/FileReplacement.h"
 #include "platform/posix/IniValue.h"
 #include "platform/posix/PosixError.h"
+#include "platform/posix/PosixIo.h"
 
 namespace quillmere {
 namespace {
@@ -92,16 +93,7 @@ std::optional<mode_t> Load(const fs::path& file, Document& document) {
     if (const int error = fd.MakeBlocking()) throw PosixError::ForPath(file.string(), error);
 
     std::string content;
-    char chunk[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd.Get(), chunk, sizeof chunk);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            throw PosixError::ForPath(file.string(), errno);
-        }
-        if (got == 0) break;
-        content.append(chunk, static_cast<std::size_t>(got));
-    }
+    if (const int error = posix::ReadAll(fd.Get(), content)) throw PosixError::ForPath(file.string(), error);
 
     std::string_view rest(content);
     if (rest.starts_with(kByteOrderMark)) {

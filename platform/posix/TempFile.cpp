@@ -1,48 +1,70 @@
 #include "platform/posix/TempFile.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <random>
 #include <string_view>
 
 #include "platform/posix/PosixError.h"
+#include "platform/posix/PosixIo.h"
 
 namespace quillmere::posix {
+namespace {
 
-TempFile::TempFile(int folderFd, const CopyPaths& paths) : m_folderFd(folderFd), m_finalName(paths.name) {
-    static std::mt19937 random{std::random_device{}() ^ static_cast<unsigned>(::getpid())};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char name[32];
-        std::snprintf(name, sizeof name, ".quillmere-%08x.tmp", static_cast<unsigned>(random()));
-        FileDescriptor fd(::openat(folderFd, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-        if (!fd.IsOpen()) {
-            if (errno != EEXIST) break;
-            continue;
+constexpr std::string_view kPrefix = ".quillmere-", kSuffix = ".tmp";
+constexpr std::size_t kDigits = 8;
+
+}  // namespace
+
+TempFile::TempFile(int folderFd, const CopyPaths& paths, bool& unnamed)
+    : m_folderFd(folderFd), m_finalName(paths.name) {
+    if (unnamed) {
+        m_fd = FileDescriptor(::openat(folderFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+        if (m_fd.IsOpen()) {
+            m_unnamed = true;
+            return;
         }
-        // The lock is taken after the file exists, so another run's clean-up may take it first
-        // and remove the file; the file then has no name left, and a new one is made. A file
-        // system without flock (some network shares) keeps no lock, and the clean-up, which
-        // cannot lock either, leaves such files alone.
-        while (::flock(fd.Get(), LOCK_EX) != 0 && errno == EINTR) {
+        // These say the file system (or the kernel) cannot make unnamed files at all; any other
+        // error (no room, no permission) would meet a named file too, and is reported.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOSYS) {
+            throw PosixError::ForPath(paths.Target(), errno);
         }
-        struct stat st {};
-        if (::fstat(fd.Get(), &st) == 0 && st.st_nlink == 0) continue;
-        m_fd = std::move(fd);
-        m_name = name;
-        return;
+        unnamed = false;
     }
-    throw PosixError::ForPath(paths.Target(), errno);
+    LockedTemp temp;
+    if (const int error = CreateLockedTemp(folderFd, kPrefix, kDigits, kSuffix, temp)) {
+        throw PosixError::ForPath(paths.Target(), error);
+    }
+    m_fd = std::move(temp.fd);
+    m_name = std::move(temp.name);
 }
 
 int TempFile::Commit(bool replace) {
-    int result = 0;
     const char* finalName = m_finalName.c_str();
+    if (m_unnamed) {
+        if (replace) return EEXIST;
+        // Kernels before 6.10 allow linkat(AT_EMPTY_PATH) only with a capability a user does not
+        // have; the descriptor's entry under /proc links the same open file for anyone who holds
+        // it, at the cost of a path walk, and is taken once the direct way has been refused.
+        static bool emptyPathRefused = false;
+        if (!emptyPathRefused) {
+            if (::linkat(m_fd.Get(), "", m_folderFd, finalName, AT_EMPTY_PATH) == 0) {
+                m_unnamed = false;
+                return 0;
+            }
+            if (errno != ENOENT && errno != EPERM && errno != EINVAL) return errno;
+            emptyPathRefused = true;
+        }
+        char path[40];
+        std::snprintf(path, sizeof path, "/proc/self/fd/%d", m_fd.Get());
+        if (::linkat(AT_FDCWD, path, m_folderFd, finalName, AT_SYMLINK_FOLLOW) != 0) return errno;
+        m_unnamed = false;
+        return 0;
+    }
+    int result = 0;
     if (replace) {
         result = ::renameat(m_folderFd, m_name.c_str(), m_folderFd, finalName);
     } else {
@@ -64,8 +86,8 @@ int TempFile::Commit(bool replace) {
 }
 
 bool TempFile::IsTempName(const std::string& name) {
-    constexpr std::string_view kPrefix = ".quillmere-", kSuffix = ".tmp";
-    if (name.size() != kPrefix.size() + 8 + kSuffix.size() || !name.starts_with(kPrefix) || !name.ends_with(kSuffix)) {
+    if (name.size() != kPrefix.size() + kDigits + kSuffix.size() || !name.starts_with(kPrefix) ||
+        !name.ends_with(kSuffix)) {
         return false;
     }
     return std::all_of(name.begin() + kPrefix.size(), name.end() - kSuffix.size(),

@@ -1,5 +1,7 @@
-// TempFile: a copy in progress under a hidden name beside its final name.
+// TempFile: a copy in progress beside its final name, unnamed where the file system allows it.
 #pragma once
+
+#include <unistd.h>
 
 #include <string>
 
@@ -8,16 +10,24 @@
 
 namespace quillmere::posix {
 
-// A copy in progress: a hidden file in the destination folder that becomes the final file only
-// by Commit(). Until then it is removed again however the copy ends.
+// A copy in progress that becomes the final file only by Commit(). Until then it is gone again
+// however the copy ends.
 //
-// The file holds an exclusive flock(2) from its creation until it is closed after Commit(): a
-// later run that finds such a file left behind (by a process that was killed, or a machine that
-// lost power) removes it only when it can take the lock itself, that is when no live process
-// writes it.
+// Where the file system can create a file without a name (O_TMPFILE), the copy has none until
+// Commit() links it in: creating it costs no directory work, and should the process be killed
+// the file system frees it by itself. linkat(2) never replaces a name, so an unnamed copy can
+// only take a name that is free.
+//
+// Elsewhere (FAT and exFAT, network shares), and for a copy that must replace a file, the copy
+// is a hidden file beside its final name, renamed into place by Commit(). That file holds an
+// exclusive flock(2) from its creation until it is closed after Commit(): a later run that finds
+// it left behind (by a process that was killed, or a machine that lost power) removes it only
+// when it can take the lock itself, that is when no live process writes it.
 class TempFile {
 public:
-    TempFile(int folderFd, const CopyPaths& paths);
+    // Makes the copy unnamed when unnamed is set and the file system allows it; a file system
+    // that refuses clears unnamed, so that later copies do not ask again.
+    TempFile(int folderFd, const CopyPaths& paths, bool& unnamed);
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile() {
@@ -28,8 +38,9 @@ public:
     int Close() { return m_fd.Close(); }
     const std::string& FinalName() const { return m_finalName; }
 
-    // Moves the finished file to its final name: over a file standing there when replace is set,
-    // otherwise only where the name is free. Answers 0 or the errno of the rename.
+    // Gives the finished file its final name: over a file standing there when replace is set
+    // (never for an unnamed copy), otherwise only where the name is free. Answers 0 or the errno
+    // of the link or rename.
     int Commit(bool replace);
 
     // Whether the name is one of those this program gives its temporary files.
@@ -38,7 +49,8 @@ public:
 private:
     int m_folderFd;
     FileDescriptor m_fd;
-    std::string m_name;
+    bool m_unnamed = false;
+    std::string m_name;  // the hidden name while there is one
     std::string m_finalName;
 };
 

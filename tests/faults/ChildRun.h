@@ -41,6 +41,7 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Started() const { return m_pid > 0; }
+    pid_t Pid() const { return m_pid; }
     void Kill();
     // Sends the signal to the child alone, as the system does at logout.
     void Signal(int signal);

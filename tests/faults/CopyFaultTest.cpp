@@ -72,6 +72,22 @@ protected:
         return RunChild(mechanism, {"backup", source, destination, wildcard, settings});
     }
 
+    // 500 small files and one of 256 MB, which takes a FUSE volume a second or more to write.
+    void WriteManyFilesAndOneLarge() {
+        for (int i = 0; i < 500; ++i) {
+            char name[16];
+            std::snprintf(name, sizeof name, "/f%03d.jra", i);
+            WriteFile(source + name, "small file " + std::to_string(i));
+        }
+        std::string chunk(1 << 20, 'z');
+        const int fd = ::open((source + "/z.jra").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        for (int i = 0; i < 256; ++i) {
+            chunk[0] = static_cast<char>(i);
+            ASSERT_EQ(::write(fd, chunk.data(), chunk.size()), static_cast<ssize_t>(chunk.size()));
+        }
+        ::close(fd);
+    }
+
     std::string Stored(const std::string& key) const {
         return SettingsFile(settings).Read("LastExec", key, "<absent>");
     }
@@ -469,22 +485,6 @@ protected:
         EXPECT_EQ(std::system(command.c_str()), 0);
     }
 
-    // 500 small files and one of 256 MB, which takes the FUSE volume a second or more to write.
-    void WriteManyFilesAndOneLarge() {
-        for (int i = 0; i < 500; ++i) {
-            char name[16];
-            std::snprintf(name, sizeof name, "/f%03d.jra", i);
-            WriteFile(source + name, "small file " + std::to_string(i));
-        }
-        std::string chunk(1 << 20, 'z');
-        const int fd = ::open((source + "/z.jra").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        for (int i = 0; i < 256; ++i) {
-            chunk[0] = static_cast<char>(i);
-            ASSERT_EQ(::write(fd, chunk.data(), chunk.size()), static_cast<ssize_t>(chunk.size()));
-        }
-        ::close(fd);
-    }
-
     // Waits until the large file's copy is under way: a temporary file of more than 8 MB in the
     // stamp folder (by default the one fault_child's fixed clock names).
     bool LargeCopyUnderWay(const std::string& folder = {}) const {
@@ -616,6 +616,37 @@ TEST_F(ExFatDestination, NextRunRemovesTheTemporaryFilesOfAKilledRunButNotALiveO
     EXPECT_EQ(WholeCopies(stamp, source).size(), 501U);
     EXPECT_EQ(tempFiles(earlier), (std::vector<std::string>{".quillmere-0000beef.tmp", ".quillmere-notes.tmp"}));
     EXPECT_TRUE(fs::exists(destination + "/other/.quillmere-00000001.tmp"));
+}
+
+// Where the file system makes files without a name, the copy under way has none: a run killed
+// in the middle of a large file leaves the finished copies and nothing else, not even a
+// temporary file for the next run to clean.
+TEST_F(CopyFault, KilledRunLeavesNoTemporaryFileWhereCopiesAreUnnamed) {
+    WriteManyFilesAndOneLarge();
+    ChildProcess child({"backup", source, destination, "*.jra", settings});
+    ASSERT_TRUE(child.Started());
+    // The large copy is under way once the child holds an unnamed file of the stamp folder with
+    // more than 8 MB in it.
+    bool underWay = false;
+    const std::string fds = "/proc/" + std::to_string(child.Pid()) + "/fd";
+    for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+         !underWay && std::chrono::steady_clock::now() < deadline;) {
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(fds, error)) {
+            std::error_code linkError, sizeError;
+            const std::string target = fs::read_symlink(entry.path(), linkError).string();
+            if (!linkError && target.starts_with(stamp + "/#") && target.ends_with(" (deleted)") &&
+                fs::file_size(entry.path(), sizeError) > (8U << 20) && !sizeError) {
+                underWay = true;
+            }
+        }
+    }
+    ASSERT_TRUE(underWay) << "no unnamed copy seen; the file system under " << destination << " may refuse them";
+    child.Kill();
+    child.Wait();
+
+    EXPECT_EQ(WholeCopies(stamp, source).size(), 500U);
+    EXPECT_FALSE(fs::exists(stamp + "/z.jra"));
 }
 
 // Inputs that no run can use: each is refused by its check with one message in the run's title,
