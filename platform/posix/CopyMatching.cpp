@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "platform/CopyTracker.h"
-#include "platform/NulByte.h"
-#include "platform/SystemFiles.h"
+#include "platform/SystemFilesNative.h"
 #include "platform/Wildcard.h"
 #include "platform/posix/FolderSync.h"
 #include "platform/posix/PendingCopies.h"
@@ -96,10 +95,8 @@ void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pe
 
 }  // namespace
 
-void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                  CopyMonitor& monitor) {
-    NulByte::Refuse(sourcePattern);
-    NulByte::Refuse(destination);
+void Native::CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                          CopyMonitor& monitor) {
     const PatternParts parts = Split(sourcePattern);
 
     // The destination is opened once, and a link standing at its last component is refused: the

@@ -1,6 +1,6 @@
 // The POSIX search and folder creation. The copy engine is in CopyMatching.cpp, the clock in
 // LocalClock.cpp.
-#include "platform/SystemFiles.h"
+#include "platform/SystemFilesNative.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -39,10 +39,7 @@ std::string ParentOf(const std::string& path) {
 
 }  // namespace
 
-std::string FindFirstEntry(const std::string& pattern, EntryAttributes attributes) {
-    if (pattern.empty()) return {};
-    NulByte::Refuse(pattern);
-    const bool withFolders = attributes == EntryAttributes::Directory;
+std::string Native::FindFirstEntry(const std::string& pattern, bool withFolders) {
     const PatternParts parts = Split(pattern);
 
     if (!parts.last.empty() && !Wildcard::HasWildcards(parts.last)) {

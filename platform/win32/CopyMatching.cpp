@@ -1,13 +1,12 @@
 // The Win32 copy engine: every matching file copied under a temporary name and renamed into
 // place only when it is whole and durable, on the wide-character API.
-#include "platform/SystemFiles.h"
+#include "platform/SystemFilesNative.h"
 
 #include <windows.h>
 
 #include <vector>
 
 #include "platform/CopyTracker.h"
-#include "platform/NulByte.h"
 #include "platform/win32/FolderSearch.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/TempFile.h"
@@ -127,10 +126,8 @@ void CopyOne(const PatternParts& parts, const Entry& entry, const std::string& d
 
 }  // namespace
 
-void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                  CopyMonitor& monitor) {
-    NulByte::Refuse(sourcePattern);
-    NulByte::Refuse(destination);
+void Native::CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                          CopyMonitor& monitor) {
     const PatternParts parts = Split(sourcePattern);
 
     // The destination is opened as itself, not as what a reparse point there (a junction or a

@@ -1,6 +1,6 @@
 // The Win32 search and folder creation, and the removal of leftover copies. The copy engine is
 // in CopyMatching.cpp, the search of one folder in FolderSearch.cpp, the clock in LocalClock.cpp.
-#include "platform/SystemFiles.h"
+#include "platform/SystemFilesNative.h"
 
 #include <windows.h>
 
@@ -17,10 +17,7 @@ namespace quillmere::SystemFiles {
 
 using namespace quillmere::win32;
 
-std::string FindFirstEntry(const std::string& pattern, EntryAttributes attributes) {
-    if (pattern.empty()) return {};
-    NulByte::Refuse(pattern);
-    const bool withFolders = attributes == EntryAttributes::Directory;
+std::string Native::FindFirstEntry(const std::string& pattern, bool withFolders) {
     const PatternParts parts = Split(pattern);
 
     if (!parts.last.empty() && !Wildcard::HasWildcards(parts.last)) {

@@ -1,0 +1,19 @@
+// SystemFilesNative: each system's own half of the search and of the copy (posix/ or win32/).
+// The checks that every system makes alike (an empty pattern, a NUL in a path) are made once, in
+// platform/SystemFiles.cpp, before these are called.
+#pragma once
+
+#include <string>
+
+#include "platform/SystemFiles.h"
+
+namespace quillmere::SystemFiles::Native {
+
+// FindFirstEntry for a pattern that is not empty and holds no NUL.
+std::string FindFirstEntry(const std::string& pattern, bool withFolders);
+
+// CopyMatching for a pattern and a destination that hold no NUL.
+void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
+                  CopyMonitor& monitor);
+
+}  // namespace quillmere::SystemFiles::Native
