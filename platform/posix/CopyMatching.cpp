@@ -25,6 +25,19 @@ bool SameTime(const timespec& a, const timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
+// A write stamps the file's times before its data lands, so a file changed a moment ago may still
+// be taking in the last write's data, and a copy read meanwhile would be torn with no later change
+// to show it. Such a file is treated as changing and tried again after the pause. A change time in
+// the future (a clock set back) says nothing either way and does not hold the copy up.
+bool ChangedJustNow(const struct stat& file) {
+    constexpr long long kQuietNs = 100'000'000;
+    timespec now{};
+    if (::clock_gettime(CLOCK_REALTIME, &now) != 0) return false;
+    const long long age = (static_cast<long long>(now.tv_sec) - file.st_ctim.tv_sec) * 1'000'000'000LL +
+                          (now.tv_nsec - file.st_ctim.tv_nsec);
+    return age >= 0 && age < kQuietNs;
+}
+
 // Copies one file into a temporary file of the batch, with its time and mode. A file that is not
 // regular after all is passed over. Answers false, leaving nothing in the batch, when the file
 // changed while it was read.
@@ -38,6 +51,7 @@ bool TryCopyToTemp(CopyContext& context, const std::string& name, PendingCopies&
     struct stat before {};
     if (::fstat(in.Get(), &before) != 0) throw PosixError::ForPath(paths.Source(), errno);
     if (!S_ISREG(before.st_mode)) return true;
+    if (ChangedJustNow(before)) return false;
     if (const int error = in.MakeBlocking()) throw PosixError::ForPath(paths.Source(), error);
 
     if (!context.overwrite) {
