@@ -10,7 +10,6 @@
 
 #include "app/UiFont.h"
 #include "app/frmMain.h"
-#include "platform/OpenFileLimit.h"
 #include "platform/StopRequest.h"
 #include "platform/qt/MountedVolumes.h"
 #include "platform/qt/RealPlatform.h"
@@ -22,9 +21,6 @@ int main(int argc, char* argv[]) {
     // the program half-way through a backup.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    // Fewer, larger batches of copies to make durable; the programs the About window starts get
-    // the limit this one started with (see QtLauncher).
-    quillmere::OpenFileLimit::RaiseForCopies();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(quillmere::SettingsLayout::kAppName));
     QApplication::setDesktopFileName(QStringLiteral("quillmere"));

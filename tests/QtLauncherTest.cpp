@@ -1,26 +1,17 @@
 // Command launch: the two kinds of address reach the desktop's handler unchanged, and every
 // other text is refused before anything runs.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <QDesktopServices>
 #include <QObject>
 #include <QUrl>
 
-#include "platform/OpenFileLimit.h"
 #include "platform/qt/QtLauncher.h"
 
 namespace quillmere::test {
 namespace {
 
-rlim_t SoftOpenFileLimit() {
-    rlimit files{};
-    EXPECT_EQ(::getrlimit(RLIMIT_NOFILE, &files), 0);
-    return files.rlim_cur;
-}
-
-// Stands in for the desktop: receives what would have been opened, and the open-file limit the
-// desktop's handler would have started with.
+// Stands in for the desktop: receives what would have been opened.
 class UrlCatcher : public QObject {
     Q_OBJECT
 public:
@@ -35,12 +26,10 @@ public:
         }
     }
     QStringList opened;
-    std::vector<rlim_t> limits;
 
 public slots:
     void Open(const QUrl& url) {
         opened << url.toString();
-        limits.push_back(SoftOpenFileLimit());
     }
 };
 
@@ -90,24 +79,6 @@ TEST_P(QtLauncherTest, OpensOnlyPagesAndMail) {
 
 INSTANTIATE_TEST_SUITE_P(QtLauncher, QtLauncherTest, testing::ValuesIn(kLaunchCases),
                          [](const testing::TestParamInfo<LaunchCase>& info) { return info.param.name; });
-
-TEST(QtLauncher, TheHandlerStartsWithTheLimitTheProgramStartedWith) {
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
-    rlimit starting = saved;
-    starting.rlim_cur = std::min<rlim_t>(saved.rlim_max, 512);
-    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &starting), 0);
-
-    OpenFileLimit::RaiseForCopies();
-    const rlim_t raised = SoftOpenFileLimit();
-    EXPECT_EQ(raised, std::min<rlim_t>(saved.rlim_max, OpenFileLimit::kForCopies));
-    UrlCatcher desktop;
-    EXPECT_TRUE(QtLauncher::Launch("start https://quillmere.example.jp/"));
-    EXPECT_EQ(desktop.limits, std::vector<rlim_t>{starting.rlim_cur});
-    EXPECT_EQ(SoftOpenFileLimit(), raised);
-
-    ::setrlimit(RLIMIT_NOFILE, &saved);
-}
 
 }  // namespace
 }  // namespace quillmere::test

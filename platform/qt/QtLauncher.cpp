@@ -5,7 +5,6 @@
 
 #include <string_view>
 
-#include "platform/OpenFileLimit.h"
 
 namespace quillmere::QtLauncher {
 namespace {
@@ -31,10 +30,10 @@ bool Launch(const std::string& commandLine) {
     }
     const QUrl url(target, QUrl::StrictMode);
     if (!url.isValid() || !IsAllowed(url)) return false;
-    // The desktop's handler runs as a program of its own, started from inside openUrl.
-    bool opened = false;
-    OpenFileLimit::WithStartingLimit([&] { opened = QDesktopServices::openUrl(url); });
-    return opened;
+    // The desktop's handler runs as a program of its own, started from inside openUrl. It gets
+    // the open-file limit the program started with: only a running copy raises it, and puts it
+    // back when it ends.
+    return QDesktopServices::openUrl(url);
 }
 
 }  // namespace quillmere::QtLauncher
