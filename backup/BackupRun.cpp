@@ -106,16 +106,16 @@ bool BackupRun::CheckInputs() {
     return true;
 }
 
-// The three inputs are written in this order, each read afresh. The first failure is shown once
-// and the remaining keys are not tried: they would fail the same way and repeat the message.
+// The three inputs are written in this order, each read afresh, in one write where the store
+// allows it (one durable replace of the settings file rather than three). The first failure is
+// shown once and the remaining keys are not tried: they would fail the same way and repeat the
+// message.
 void BackupRun::SaveLastExec() {
     try {
-        m_ops.WriteSetting(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec, SettingsLayout::kKeySrcFolder,
-                           GetSrcFolder());
-        m_ops.WriteSetting(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec, SettingsLayout::kKeyDstFolder,
-                           GetDstFolder());
-        m_ops.WriteSetting(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec, SettingsLayout::kKeyFileType,
-                           GetFileType());
+        m_ops.WriteSettings(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec,
+                            {{SettingsLayout::kKeySrcFolder, GetSrcFolder()},
+                             {SettingsLayout::kKeyDstFolder, GetDstFolder()},
+                             {SettingsLayout::kKeyFileType, GetFileType()}});
     } catch (const PlatformError& e) {
         ShowFailure(std::string(kSettingsNotSaved) + "\n" + e.what());
     }

@@ -2,12 +2,20 @@
 # Builds the program and the benchmarks in Release into build-bench/, then runs every benchmark
 # on a private virtual X display and prints the table of figures, ours beside the baselines.
 #
-#   bash bench/run.sh [--dir FOLDER] [--runs N] [--no-window]
+#   bash bench/run.sh [--fresh-fs | --dir FOLDER] [--runs N] [--no-window]
 #
-# --dir chooses where the work sets and copies go (default $TMPDIR, else /tmp): about 3 GiB on the
-# file system whose figures are wanted. Exits 1 when a target is not met.
+# --dir chooses where the work sets and copies go (default $TMPDIR, else /tmp): about 3 GiB per
+# run on the file system whose figures are wanted. --fresh-fs (as root) measures on a new ext4
+# file system without a journal in a loop image under /var/tmp, on which nothing has ever been
+# deleted; the image goes again at the end. Exits 1 when a target is not met.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+args=()
+fresh=""
+for arg in "$@"; do
+    if [ "$arg" = --fresh-fs ]; then fresh=1; else args+=("$arg"); fi
+done
 # shellcheck source=scripts/packages.sh
 source "$root/scripts/packages.sh"
 ensure_packages "${BUILD_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
@@ -21,8 +29,28 @@ cmake --build "$build" --parallel "$(nproc)" \
 # Xvfb picks a free display itself and writes its number once it accepts connections, so no
 # display of another session is ever taken over and no fixed wait is needed.
 xvfb_pid=""
-cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
+image=""
+mount_point=""
+cleanup() {
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    [ -n "$mount_point" ] && umount "$mount_point" && rmdir "$mount_point"
+    [ -n "$image" ] && rm -f "$image"
+    true
+}
 trap cleanup EXIT
+
+if [ -n "$fresh" ]; then
+    # Room for every run's copies kept to the end (5 runs: about 20 GiB, a million files); the
+    # image is sparse, so the disk gives only what is written. The copies stay when the
+    # benchmark ends (--keep): the whole file system goes with the image.
+    image="$(mktemp /var/tmp/quillmere-bench-XXXXXX.img)"
+    truncate -s 32G "$image"
+    mkfs.ext4 -q -F -O ^has_journal -N 3000000 "$image"
+    mount_point="$(mktemp -d /mnt/quillmere-bench-XXXXXX)"
+    mount -o loop "$image" "$mount_point"
+    echo "measuring on $(findmnt -no SOURCE,FSTYPE,OPTIONS "$mount_point"), ext4 without a journal in $image" >&2
+    args+=(--dir "$mount_point" --keep)
+fi
 display_file="$(mktemp)"
 Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$display_file" 2>/dev/null &
 xvfb_pid=$!
@@ -34,4 +62,6 @@ done
 export DISPLAY=":$(head -n1 "$display_file")"
 rm -f "$display_file"
 
-"$build/bench/quillmere_bench" --bin "$build" "$@"
+status=0
+"$build/bench/quillmere_bench" --bin "$build" "${args[@]}" || status=$?
+exit "$status"

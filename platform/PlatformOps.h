@@ -8,6 +8,8 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quillmere {
 
@@ -64,6 +66,12 @@ public:
                                     const std::string& defaultValue) = 0;
     virtual void WriteSetting(const std::string& app, const std::string& section, const std::string& key,
                               const std::string& value) = 0;
+    // Several keys of one section, in order. A store that can keep them in one durable write
+    // does so; this one writes them key by key and stops at the first failure.
+    virtual void WriteSettings(const std::string& app, const std::string& section,
+                               const std::vector<std::pair<std::string, std::string>>& values) {
+        for (const auto& [key, value] : values) WriteSetting(app, section, key, value);
+    }
     virtual void LaunchCommand(const std::string& commandLine, ShowMode showMode) = 0;
 };
 

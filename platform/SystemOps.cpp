@@ -37,4 +37,9 @@ void SystemOps::WriteSetting(const std::string& app, const std::string& section,
     SystemSettings::Write(app, section, key, value);
 }
 
+void SystemOps::WriteSettings(const std::string& app, const std::string& section,
+                              const std::vector<std::pair<std::string, std::string>>& values) {
+    SystemSettings::Write(app, section, values);
+}
+
 }  // namespace quillmere

@@ -19,6 +19,8 @@ public:
                             const std::string& defaultValue) override;
     void WriteSetting(const std::string& app, const std::string& section, const std::string& key,
                       const std::string& value) override;
+    void WriteSettings(const std::string& app, const std::string& section,
+                       const std::vector<std::pair<std::string, std::string>>& values) override;
 };
 
 }  // namespace quillmere

@@ -4,11 +4,17 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quillmere::SystemSettings {
 
 std::string Read(const std::string& app, const std::string& section, const std::string& key,
                  const std::string& defaultValue);
 void Write(const std::string& app, const std::string& section, const std::string& key, const std::string& value);
+// Several keys of one section, in order: on Linux in one replace of the file, stored together or
+// not at all; in the registry value by value, up to the first failure.
+void Write(const std::string& app, const std::string& section,
+           const std::vector<std::pair<std::string, std::string>>& values);
 
 }  // namespace quillmere::SystemSettings

@@ -29,6 +29,11 @@ public:
                             const std::string& defaultValue) override;
     void WriteSetting(const std::string& app, const std::string& section, const std::string& key,
                       const std::string& value) override;
+    // Key by key into the test's own store, never the system's.
+    void WriteSettings(const std::string& app, const std::string& section,
+                       const std::vector<std::pair<std::string, std::string>>& values) override {
+        PlatformOps::WriteSettings(app, section, values);
+    }
     void LaunchCommand(const std::string& commandLine, ShowMode showMode) override;
 
     const TestSettingsStore& Settings() const { return m_settings; }

@@ -33,9 +33,9 @@ protected:
 TEST_F(SettingsFileTest, WritesTheDocumentedLayout) {
     file.Write("MainWindow", "Left", "1000");
     file.Write("MainWindow", "Top", "1000");
-    file.Write("LastExec", "SrcFolder", "C:\\Program Files\\Pat98");
-    file.Write("LastExec", "DstFolder", "/home/me/backup");
-    file.Write("LastExec", "FileType", "*.jra");
+    // Several keys in one write make the section, then each key in order.
+    file.Write("LastExec",
+               {{"SrcFolder", "C:\\Program Files\\Pat98"}, {"DstFolder", "/home/me/backup"}, {"FileType", "*.jra"}});
     file.Write("MainWindow", "Left", "-120");
 
     EXPECT_EQ(Text(),
@@ -148,8 +148,7 @@ TEST_F(SettingsFileTest, RewriteKeepsEverythingItDoesNotKnow) {
               "# a comment\n"
               "[Other]\n"
               "Key=value\n");
-    file.Write("MainWindow", "Left", "1000");
-    file.Write("MainWindow", "Top", "20");
+    file.Write("MainWindow", {{"Left", "1000"}, {"Top", "20"}});
     file.Write("LastExec", "FileType", "*.csv");
 
     EXPECT_EQ(Text(),

@@ -130,7 +130,7 @@ void Native::CopyMatching(const std::string& sourcePattern, const std::string& d
     FolderReader source;
     if (!source.Open(parts.folder)) throw PosixError::ForPath(parts.folder, errno);
 
-    std::vector<Entry> candidates;
+    EntryList candidates;
     if (Wildcard::HasWildcards(parts.last)) {
         const Wildcard::Pattern wildcard(parts.last);
         candidates = source.Entries([&](std::string_view name) { return wildcard.Matches(name); });
@@ -182,11 +182,13 @@ void Native::CopyMatching(const std::string& sourcePattern, const std::string& d
         pending.Commit();
     } catch (const PlatformError&) {
         // The copies renamed into place before the failure stay; make their names durable too.
-        SyncFolder(target.Get());
+        SyncCopiedNames(target.Get(), pending.FileSystemSynced());
         throw;
     }
     if (!anyFile) throw PosixError::ForPath(sourcePattern, ENOENT);
-    if (const int error = SyncFolder(target.Get())) throw PosixError::ForPath(destination, error);
+    if (const int error = SyncCopiedNames(target.Get(), pending.FileSystemSynced())) {
+        throw PosixError::ForPath(destination, error);
+    }
     progress.Finish();
 }
 

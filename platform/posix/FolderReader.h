@@ -7,10 +7,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/posix/PosixError.h"
 
@@ -26,6 +26,8 @@ struct Entry {
     std::string name;
     unsigned char type;  // d_type; DT_LNK and DT_UNKNOWN need a stat to be told apart
 };
+
+using EntryList = std::deque<Entry>;
 
 struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
@@ -64,10 +66,11 @@ public:
         if (errno != 0) throw PosixError::ForPath(m_path, errno);
     }
 
-    // The entries whose name passes the filter, in name order.
+    // The entries whose name passes the filter, in name order. A deque grows without moving what
+    // it holds, so a folder of a hundred thousand files never needs room for its list twice over.
     template <typename Filter>
-    std::vector<Entry> Entries(Filter&& accept) {
-        std::vector<Entry> entries;
+    EntryList Entries(Filter&& accept) {
+        EntryList entries;
         ForEach([&](std::string_view name, unsigned char type) {
             if (accept(name)) entries.push_back({std::string(name), type});
         });

@@ -1,15 +1,30 @@
 #include "platform/posix/FolderSync.h"
 
+#include <fcntl.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "platform/posix/FileDescriptor.h"
 
 namespace quillmere::posix {
 
 int SyncFolder(int folderFd) {
     if (::fsync(folderFd) == 0 || errno == EINVAL) return 0;
     return errno;
+}
+
+int SyncCopiedNames(int folderFd, bool fileSystemSynced) {
+    const int error = SyncFolder(folderFd);
+    if (fileSystemSynced || !SyncCoversFiles(folderFd)) return error;
+    // ".." is the folder the copies' folder really stands in, whatever path led to it.
+    FileDescriptor parent(::openat(folderFd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (parent.IsOpen() && SyncFolder(parent.Get()) == 0) {
+        FileDescriptor grandparent(::openat(parent.Get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (grandparent.IsOpen()) SyncFolder(grandparent.Get());
+    }
+    return error;
 }
 
 bool SyncCoversFiles(int folderFd) {

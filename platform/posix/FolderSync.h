@@ -13,4 +13,11 @@ int SyncFolder(int folderFd);
 // fsync asks the storage to keep each file.
 bool SyncCoversFiles(int folderFd);
 
+// Makes the names of the copies in the folder durable, and the folder's own name with them. On a
+// file system whose whole-file-system sync covers files, a folder is made without a sync of its
+// parent; a whole-file-system sync since then (fileSystemSynced) has written its name, and
+// otherwise the parent and the one above it (the destination, when the run created it too) are
+// synced here. Answers 0 or the errno of the folder's own sync.
+int SyncCopiedNames(int folderFd, bool fileSystemSynced);
+
 }  // namespace quillmere::posix

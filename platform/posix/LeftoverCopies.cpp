@@ -56,7 +56,7 @@ void RemoveLeftoverCopies(const std::string& folderPattern) {
     try {
         if (parts.last.empty() || !parent.Open(parts.folder)) return;
         const Wildcard::Pattern wildcard(parts.last);
-        std::vector<Entry> folders = parent.Entries([&](std::string_view name) { return wildcard.Matches(name); });
+        EntryList folders = parent.Entries([&](std::string_view name) { return wildcard.Matches(name); });
         std::erase_if(folders, [](const Entry& entry) { return entry.type != DT_DIR && entry.type != DT_UNKNOWN; });
         if (folders.size() > kLeftoverFoldersRead) folders.erase(folders.begin(), folders.end() - kLeftoverFoldersRead);
         for (const Entry& entry : folders) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <future>
+#include <string_view>
 
 #include "platform/Wildcard.h"
 #include "platform/posix/PosixError.h"
@@ -52,7 +53,7 @@ bool HoldsSpelling(int folderFd, const std::string& path, const std::string& nam
 
 }  // namespace
 
-PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& candidates)
+PendingCopies::PendingCopies(CopyContext& context, const EntryList& candidates)
     : m_context(context), m_remaining(candidates.size()) {
     // Every waiting copy holds a descriptor. A shell's soft limit of 1024 would cut each batch to
     // a quarter and make a large run sync four times as often, so the limit is raised for the
@@ -80,8 +81,6 @@ PendingCopies::PendingCopies(CopyContext& context, const std::vector<Entry>& can
     // A new stamp folder holds nothing, and every name is free; only a folder that holds files
     // already (two runs in the same second) needs each name looked up, by the file system's own
     // rules of which names are the same.
-    m_placed.reserve(candidates.size());
-    m_placedByCase.reserve(candidates.size());
     if (!HoldsEntries(context.targetFd, context.targetFolder)) return;
     for (const Entry& candidate : candidates) {
         struct stat st {};
@@ -122,10 +121,13 @@ bool PendingCopies::Full() const {
            (!m_files.empty() && std::chrono::steady_clock::now() - m_started >= kBatchTime);
 }
 
+// Nothing overlaps this batch's wait for the disk, so it waits on this thread: a thread started
+// and ended for it would only add its own start-up, which on a busy machine is milliseconds.
 void PendingCopies::Commit() {
     FinishSync();
-    StartSync();
-    FinishSync();
+    if (m_files.empty()) return;
+    TakeBatch();
+    PlaceDurable(MakeDurable());
 }
 
 void PendingCopies::CommitInBackground() {
@@ -137,11 +139,15 @@ void PendingCopies::PlaceIfSynced() {
     if (m_sync.valid() && m_sync.wait_for(std::chrono::seconds(0)) == std::future_status::ready) FinishSync();
 }
 
-void PendingCopies::StartSync() {
-    if (m_files.empty()) return;
+void PendingCopies::TakeBatch() {
     m_syncing.swap(m_files);
     m_sizes.clear();
     m_bytes = 0;
+}
+
+void PendingCopies::StartSync() {
+    if (m_files.empty()) return;
+    TakeBatch();
     // The other thread only waits for the disk; the batch it looks at is left alone here until
     // FinishSync has its answer.
     m_sync = std::async(std::launch::async, [this] { return MakeDurable(); });
@@ -155,6 +161,7 @@ void PendingCopies::StartSync() {
 PendingCopies::Durability PendingCopies::MakeDurable() const {
     const bool synced = m_context.syncCoversFiles && ::syncfs(m_context.targetFd) == 0;
     Durability result;
+    result.fileSystemSynced = synced;
     for (; result.durable < m_syncing.size(); ++result.durable) {
         const TempFile& file = m_syncing[result.durable];
         const unsigned waitForWriteBack =
@@ -168,8 +175,11 @@ PendingCopies::Durability PendingCopies::MakeDurable() const {
 }
 
 void PendingCopies::FinishSync() {
-    if (!m_sync.valid()) return;
-    const Durability done = m_sync.get();
+    if (m_sync.valid()) PlaceDurable(m_sync.get());
+}
+
+void PendingCopies::PlaceDurable(const Durability& done) {
+    m_fileSystemSynced = m_fileSystemSynced || done.fileSystemSynced;
     // However this ends, the batch is gone afterwards: the files not named are removed with
     // their TempFile, and a second Commit after a failure has nothing left to do.
     struct Clear {
@@ -209,18 +219,26 @@ void PendingCopies::Place(TempFile& file) {
         if (renameError == EEXIST && m_context.overwrite) ThrowClash(name, nullptr);
         throw PosixError::ForPath(InFolder(m_context.targetFolder, name), renameError);
     }
-    struct stat placed {};
-    if (::fstat(file.Fd(), &placed) == 0) m_placed.push_back({FileId{placed.st_dev, placed.st_ino}, name});
-    m_placedByCase.emplace(AsciiLower(name), name);
+    m_placed.append(name).push_back('\0');
+    if (!m_before.empty()) m_placedLower.insert(AsciiLower(name));
+}
+
+template <typename Visit>
+void PendingCopies::ForEachPlaced(Visit visit) const {
+    for (std::size_t at = 0; at < m_placed.size();) {
+        const std::size_t end = m_placed.find('\0', at);
+        visit(std::string_view(m_placed).substr(at, end - at));
+        at = end + 1;
+    }
 }
 
 // A FUSE file system may number one file differently under each spelling of its name, so the
 // same file number proves nothing there. A copy of this run spelled otherwise only in case, while
 // the folder holds no entry spelled as this name, shows that the name reaches that copy.
+// No name is copied twice in one run, so a copy of this run with the same lower-case name is
+// spelled otherwise.
 bool PendingCopies::ReachesCopyOfThisRun(const std::string& name) const {
-    const auto [first, last] = m_placedByCase.equal_range(AsciiLower(name));
-    const bool otherSpelling = std::any_of(first, last, [&](const auto& placed) { return placed.second != name; });
-    return otherSpelling && !HoldsSpelling(m_context.targetFd, m_context.targetFolder, name);
+    return m_placedLower.contains(AsciiLower(name)) && !HoldsSpelling(m_context.targetFd, m_context.targetFolder, name);
 }
 
 void PendingCopies::ThrowClash(const std::string& name, const struct stat* reached) const {
@@ -229,18 +247,27 @@ void PendingCopies::ThrowClash(const std::string& name, const struct stat* reach
     // The earlier copy is the one the name now reaches; where the file system numbers a file
     // differently under each spelling of its name (FUSE), the copy whose name differs only in
     // case is taken.
+    // The copies are looked up by name only here, once, on the way to a failure.
     std::string earlier;
-    for (const auto& [id, placedName] : m_placed) {
-        if (reached && SameFile(*reached, id)) earlier = placedName;
+    if (reached) {
+        ForEachPlaced([&](std::string_view placed) {
+            struct stat st {};
+            if (earlier.empty() && ::fstatat(m_context.targetFd, std::string(placed).c_str(), &st,
+                                             AT_SYMLINK_NOFOLLOW) == 0 && SameFile(st, {reached->st_dev, reached->st_ino})) {
+                earlier = placed;
+            }
+        });
     }
-    const auto [first, last] = m_placedByCase.equal_range(AsciiLower(name));
-    for (auto placed = first; earlier.empty() && placed != last; ++placed) {
-        if (placed->second != name) earlier = placed->second;
-    }
+    const std::string lower = AsciiLower(name);
+    ForEachPlaced([&](std::string_view placed) {
+        if (earlier.empty() && AsciiLower(std::string(placed)) == lower) earlier = placed;
+    });
     if (earlier.empty() && !Wildcard::HasWildcards(name)) {
-        for (const auto& [id, placedName] : m_placed) {
-            if (Wildcard::Matches(name, placedName)) earlier = placedName;
-        }
+        std::string matched;
+        ForEachPlaced([&](std::string_view placed) {
+            if (Wildcard::Matches(name, placed)) matched = placed;
+        });
+        earlier = matched;
     }
     const std::string earlierPath = InFolder(m_context.targetFolder, earlier.empty() ? name : earlier);
     throw PosixError::ForPath(InFolder(m_context.sourceFolder, name),

@@ -10,7 +10,7 @@
 #include <future>
 #include <map>
 #include <string>
-#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -34,7 +34,7 @@ namespace quillmere::posix {
 class PendingCopies {
 public:
     // Notes which of the candidates' names the destination holds before anything is copied.
-    PendingCopies(CopyContext& context, const std::vector<Entry>& candidates);
+    PendingCopies(CopyContext& context, const EntryList& candidates);
     PendingCopies(const PendingCopies&) = delete;
     PendingCopies& operator=(const PendingCopies&) = delete;
     ~PendingCopies() {
@@ -66,6 +66,9 @@ public:
     void CommitInBackground();
     // Names the batch the other thread has made durable, if it is done; answers at once.
     void PlaceIfSynced();
+    // Whether a batch was made durable by a sync of the whole file system, which wrote back
+    // every folder's names with it.
+    bool FileSystemSynced() const { return m_fileSystemSynced; }
 
 private:
     using FileId = std::pair<dev_t, ino_t>;
@@ -74,12 +77,17 @@ private:
     struct Durability {
         std::size_t durable = 0;
         int error = 0;
+        bool fileSystemSynced = false;
     };
+    void TakeBatch();
     void StartSync();
     Durability MakeDurable() const;
     void FinishSync();
+    void PlaceDurable(const Durability& done);
     void Place(TempFile& file);
     bool ReachesCopyOfThisRun(const std::string& name) const;
+    template <typename Visit>
+    void ForEachPlaced(Visit visit) const;
     [[noreturn]] void ThrowClash(const std::string& name, const struct stat* reached) const;
 
     // Each sync of the file system costs a flush of the device whatever it writes, so small files
@@ -89,6 +97,7 @@ private:
     CopyContext& m_context;
     rlimit m_limit{};
     bool m_raised = false;
+    bool m_fileSystemSynced = false;
     std::deque<TempFile> m_files;
     std::deque<off_t> m_sizes;
     // Fewer files than this are not worth a sync of their own, unless they are the last.
@@ -98,9 +107,14 @@ private:
     std::size_t m_remaining;                // candidates not yet started
     off_t m_bytes = 0;
     std::chrono::steady_clock::time_point m_started;
-    std::map<std::string, FileId> m_before;                            // names taken before the run
-    std::vector<std::pair<FileId, std::string>> m_placed;              // this run's copies
-    std::unordered_multimap<std::string, std::string> m_placedByCase;  // the same, by lower-case name
+    std::map<std::string, FileId> m_before;  // names taken before the run
+    // This run's copies, each name followed by a NUL, in the order they were named: one small
+    // block per name rather than a string and a table node per copy, as a run may name a
+    // hundred thousand. Only a failure reads it through.
+    std::string m_placed;
+    // Their lower-case names, kept only where the folder held files before the run: every name
+    // taken before is then checked against them as its copy is named.
+    std::unordered_set<std::string> m_placedLower;
     std::deque<TempFile> m_syncing;                                    // the batch being made durable
     std::future<Durability> m_sync;
 };

@@ -183,6 +183,26 @@ fs::path ConfigHome() {
     return fs::path(home) / ".config";
 }
 
+// Changes one key of the document as read; answers whether anything changed.
+bool Set(Document& document, const std::string& section, const std::string& key, const std::string& value) {
+    const Location location = Find(document, section, key);
+    const std::string encoded = IniValue::Encode(value);
+    if (location.keyLine) {
+        std::string& line = document.lines[*location.keyLine];
+        const std::size_t valueStart = ParseKey(line)->valueStart;
+        if (IniValue::Decode(std::string_view(line).substr(valueStart)) == value) return false;
+        line.replace(valueStart, std::string::npos, encoded);
+    } else if (location.sectionEnd) {
+        document.lines.insert(document.lines.begin() + static_cast<std::ptrdiff_t>(*location.sectionEnd),
+                              key + "=" + encoded);
+    } else {
+        if (!document.lines.empty() && !IsBlank(document.lines.back())) document.lines.emplace_back();
+        document.lines.push_back("[" + section + "]");
+        document.lines.push_back(key + "=" + encoded);
+    }
+    return true;
+}
+
 }  // namespace
 
 SettingsFile::SettingsFile(std::filesystem::path file) : m_file(std::move(file)) {}
@@ -204,8 +224,14 @@ std::string SettingsFile::Read(const std::string& section, const std::string& ke
 }
 
 void SettingsFile::Write(const std::string& section, const std::string& key, const std::string& value) {
-    if (const std::string refusal = SettingsNames::Refusal(section, key); !refusal.empty()) {
-        throw PosixError::ForPath(m_file.string(), refusal);
+    Write(section, {{key, value}});
+}
+
+void SettingsFile::Write(const std::string& section, const std::vector<std::pair<std::string, std::string>>& values) {
+    for (const auto& [key, value] : values) {
+        if (const std::string refusal = SettingsNames::Refusal(section, key); !refusal.empty()) {
+            throw PosixError::ForPath(m_file.string(), refusal);
+        }
     }
     NulByte::Refuse(m_file.native());
     const fs::path target = Resolve(m_file);
@@ -223,21 +249,9 @@ void SettingsFile::Write(const std::string& section, const std::string& key, con
 
     Document document;
     const std::optional<mode_t> mode = Load(target, document);
-    const Location location = Find(document, section, key);
-    const std::string encoded = IniValue::Encode(value);
-    if (location.keyLine) {
-        std::string& line = document.lines[*location.keyLine];
-        const std::size_t valueStart = ParseKey(line)->valueStart;
-        if (IniValue::Decode(std::string_view(line).substr(valueStart)) == value) return;
-        line.replace(valueStart, std::string::npos, encoded);
-    } else if (location.sectionEnd) {
-        document.lines.insert(document.lines.begin() + static_cast<std::ptrdiff_t>(*location.sectionEnd),
-                              key + "=" + encoded);
-    } else {
-        if (!document.lines.empty() && !IsBlank(document.lines.back())) document.lines.emplace_back();
-        document.lines.push_back("[" + section + "]");
-        document.lines.push_back(key + "=" + encoded);
-    }
+    bool changed = false;
+    for (const auto& [key, value] : values) changed = Set(document, section, key, value) || changed;
+    if (!changed) return;
     FileReplacement::Replace(folderFd.Get(), target, Serialize(document), mode.value_or(0600));
 }
 

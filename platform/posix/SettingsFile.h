@@ -8,13 +8,15 @@
 // escapes \\ \" \n \r \t. Section and key names match without regard to ASCII case, as the Windows
 // registry does. Lines the program does not know (other keys, comments) survive every rewrite.
 //
-// Every write reads the file afresh, changes one key and replaces the file atomically and durably
+// Every write reads the file afresh, changes its keys and replaces the file atomically and durably
 // under a lock, so two running copies never lose each other's keys and a crash or a full disk
 // leaves the old or the new file, never a torn one.
 #pragma once
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quillmere {
 
@@ -32,6 +34,9 @@ public:
     // Creates the folder, the section and the key as needed. Throws PlatformError with the path
     // and reason; the file on disk is then the one that was there before.
     void Write(const std::string& section, const std::string& key, const std::string& value);
+    // The same for several keys of one section, changed in order in one replace of the file: they
+    // are stored together or not at all, and a file that holds them all already is not rewritten.
+    void Write(const std::string& section, const std::vector<std::pair<std::string, std::string>>& values);
 
 private:
     std::filesystem::path m_file;

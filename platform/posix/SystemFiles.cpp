@@ -95,9 +95,12 @@ void CreateFolder(const std::string& path) {
     NulByte::Refuse(path);
     if (::mkdir(path.c_str(), 0777) != 0) throw PosixError::ForPath(path, errno);
     // Make the new name durable too. The folder exists now whatever this answers, so a failure
-    // here is not reported as a failure to create it.
+    // here is not reported as a failure to create it. Where a sync of the whole file system
+    // writes every folder back, the copy into the new folder makes its name durable with the
+    // copies' own syncs (see SyncCopiedNames), and a flush of the device here would only be
+    // paid twice; nothing is reported done before then.
     FileDescriptor parent(::open(ParentOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (parent.IsOpen()) SyncFolder(parent.Get());
+    if (parent.IsOpen() && !SyncCoversFiles(parent.Get())) SyncFolder(parent.Get());
 }
 
 }  // namespace quillmere::SystemFiles

@@ -14,4 +14,9 @@ void Write(const std::string& app, const std::string& section, const std::string
     SettingsFile(SettingsFile::LocationFor(app)).Write(section, key, value);
 }
 
+void Write(const std::string& app, const std::string& section,
+           const std::vector<std::pair<std::string, std::string>>& values) {
+    SettingsFile(SettingsFile::LocationFor(app)).Write(section, values);
+}
+
 }  // namespace quillmere::SystemSettings

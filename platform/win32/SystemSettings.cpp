@@ -109,4 +109,10 @@ void Write(const std::string& app, const std::string& section, const std::string
     }
 }
 
+// Each value of the registry is written whole by itself; there is no file to replace once.
+void Write(const std::string& app, const std::string& section,
+           const std::vector<std::pair<std::string, std::string>>& values) {
+    for (const auto& [key, value] : values) Write(app, section, key, value);
+}
+
 }  // namespace quillmere::SystemSettings

@@ -58,6 +58,10 @@ public:
                       const std::string& value) override {
         m_settings.Write(section, key, value);
     }
+    void WriteSettings(const std::string&, const std::string& section,
+                       const std::vector<std::pair<std::string, std::string>>& values) override {
+        m_settings.Write(section, values);
+    }
     void LaunchCommand(const std::string& commandLine, ShowMode) override {
         std::cout << "launch\t" << Escaped(commandLine) << std::endl;
     }
