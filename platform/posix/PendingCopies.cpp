@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <exception>
 #include <future>
 #include <string_view>
 
@@ -127,7 +128,7 @@ void PendingCopies::Commit() {
     FinishSync();
     if (m_files.empty()) return;
     TakeBatch();
-    PlaceDurable(MakeDurable());
+    Finish(SyncAndPlace());
 }
 
 void PendingCopies::CommitInBackground() {
@@ -148,9 +149,10 @@ void PendingCopies::TakeBatch() {
 void PendingCopies::StartSync() {
     if (m_files.empty()) return;
     TakeBatch();
-    // The other thread only waits for the disk; the batch it looks at is left alone here until
-    // FinishSync has its answer.
-    m_sync = std::async(std::launch::async, [this] { return MakeDurable(); });
+    // The other thread waits for the disk, then gives the batch its names, so that this one goes
+    // on copying meanwhile: a name costs as much work in the folder as the copy's creation. The
+    // batch and the names placed are left alone here until FinishSync has its answer.
+    m_sync = std::async(std::launch::async, [this] { return SyncAndPlace(); });
 }
 
 // Where the file system allows it, one sync of the whole file system writes every copy back
@@ -174,11 +176,31 @@ PendingCopies::Durability PendingCopies::MakeDurable() const {
     return result;
 }
 
-void PendingCopies::FinishSync() {
-    if (m_sync.valid()) PlaceDurable(m_sync.get());
+// Gives each durable copy of the batch its final name, in order, up to the first failure, which
+// is kept for the copying thread to report.
+PendingCopies::Durability PendingCopies::SyncAndPlace() {
+    Durability done = MakeDurable();
+    try {
+        // Each file is closed only once it has its final name, so its lock keeps another run's
+        // clean-up away from it until then. Its data is on disk already, so close(2) has nothing
+        // left to lose; an error it reports all the same is reported for that file.
+        for (std::size_t i = 0; i < done.durable; ++i) {
+            Place(m_syncing[i]);
+            if (const int closeError = m_syncing[i].Close()) {
+                throw PosixError::ForPath(InFolder(m_context.targetFolder, m_syncing[i].FinalName()), closeError);
+            }
+        }
+    } catch (...) {
+        done.failure = std::current_exception();
+    }
+    return done;
 }
 
-void PendingCopies::PlaceDurable(const Durability& done) {
+void PendingCopies::FinishSync() {
+    if (m_sync.valid()) Finish(m_sync.get());
+}
+
+void PendingCopies::Finish(const Durability& done) {
     m_fileSystemSynced = m_fileSystemSynced || done.fileSystemSynced;
     // However this ends, the batch is gone afterwards: the files not named are removed with
     // their TempFile, and a second Commit after a failure has nothing left to do.
@@ -186,16 +208,7 @@ void PendingCopies::PlaceDurable(const Durability& done) {
         std::deque<TempFile>& batch;
         ~Clear() { batch.clear(); }
     } clear{m_syncing};
-
-    // Each file is closed only once it has its final name, so its lock keeps another run's
-    // clean-up away from it until then. Its data is on disk already, so close(2) has nothing
-    // left to lose; an error it reports all the same is reported for that file.
-    for (std::size_t i = 0; i < done.durable; ++i) {
-        Place(m_syncing[i]);
-        if (const int closeError = m_syncing[i].Close()) {
-            throw PosixError::ForPath(InFolder(m_context.targetFolder, m_syncing[i].FinalName()), closeError);
-        }
-    }
+    if (done.failure) std::rethrow_exception(done.failure);
     if (done.error != 0) {
         throw PosixError::ForPath(InFolder(m_context.targetFolder, m_syncing[done.durable].FinalName()), done.error);
     }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <deque>
+#include <exception>
 #include <future>
 #include <map>
 #include <string>
@@ -60,11 +61,11 @@ public:
     // before it are still named (they are whole and durable) and the failure names that file;
     // the temporary files of the rest are removed. Nothing waits afterwards either way.
     void Commit();
-    // The same for a full batch, with the wait for the disk in another thread: the next batch is
-    // copied meanwhile, and its files are named once this one's are. A batch still waiting for
-    // the disk is finished first.
+    // The same for a full batch, in another thread (the wait for the disk and the naming): the
+    // next batch is copied meanwhile, and its files are named once this one's are. A batch still
+    // under way there is finished first, and its failure thrown here.
     void CommitInBackground();
-    // Names the batch the other thread has made durable, if it is done; answers at once.
+    // Takes the answer of the other thread's batch, if it is done; answers at once.
     void PlaceIfSynced();
     // Whether a batch was made durable by a sync of the whole file system, which wrote back
     // every folder's names with it.
@@ -73,17 +74,21 @@ public:
 private:
     using FileId = std::pair<dev_t, ino_t>;
 
-    // Gives one durable copy its final name; answers nothing or throws naming the file.
+    // How far a batch got: its first files made durable (and, after SyncAndPlace, named), the
+    // error that stopped its sync, or the failure that stopped its naming.
     struct Durability {
         std::size_t durable = 0;
         int error = 0;
         bool fileSystemSynced = false;
+        std::exception_ptr failure;  // of naming a durable copy, which ended the naming there
     };
     void TakeBatch();
     void StartSync();
     Durability MakeDurable() const;
+    Durability SyncAndPlace();
     void FinishSync();
-    void PlaceDurable(const Durability& done);
+    void Finish(const Durability& done);
+    // Gives one durable copy its final name; answers nothing or throws naming the file.
     void Place(TempFile& file);
     bool ReachesCopyOfThisRun(const std::string& name) const;
     template <typename Visit>
