@@ -178,7 +178,8 @@ protected:
 
 TEST_F(CopyTest, CopiesMatchingFilesWithTheirTimesAndModes) {
     Source("ZO01.JRA", "odds one", 0640);
-    Source("zo02.jra", std::string(3 << 20, 'x'));  // large enough for several kernel copy steps
+    // Large enough for several kernel copy steps; writable by all, which a umask takes from a new file.
+    Source("zo02.jra", std::string(3 << 20, 'x'), 0666);
     Source("note.txt", "not copied");
     const timespec old = {1'000'000'000, 123'456'789};
     const timespec times[2] = {old, old};
@@ -193,6 +194,7 @@ TEST_F(CopyTest, CopiesMatchingFilesWithTheirTimesAndModes) {
     EXPECT_EQ(copied.tv_sec, old.tv_sec);
     EXPECT_EQ(copied.tv_nsec, old.tv_nsec);
     EXPECT_EQ(fs::status(target + "/ZO01.JRA").permissions(), fs::perms(0640));
+    EXPECT_EQ(fs::status(target + "/zo02.jra").permissions(), fs::perms(0666));
 }
 
 TEST_F(CopyTest, CopiesHiddenAndLinkedFilesAndPassesOverEverythingElse) {

@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ struct CopyContext {
     std::vector<char> buffer;
     bool mayClone = true;
     bool unnamed = true;  // copies are made without a name until the file system refuses
+    // The bits the umask takes from a new file's permissions, where known and nothing else (a
+    // default ACL of the folder) decides them.
+    std::optional<mode_t> creationMask = std::nullopt;
     CopyTracker* progress = nullptr;  // told of every chunk moved; it throws CopyStopped on a stop
 };
 

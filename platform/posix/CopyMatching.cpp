@@ -2,9 +2,12 @@
 // name) and takes its final name only when its data is durable.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -38,6 +41,21 @@ bool ChangedJustNow(const struct stat& file) {
     return age >= 0 && age < kQuietNs;
 }
 
+// The umask, read where it cannot change it (umask(2) sets it while it reads, for every thread);
+// nothing when the folder has a default ACL, which decides a new file's permissions instead.
+std::optional<mode_t> CreationMask(int folderFd) {
+    if (::fgetxattr(folderFd, "system.posix_acl_default", nullptr, 0) >= 0 ||
+        (errno != ENODATA && errno != ENOTSUP)) {
+        return std::nullopt;
+    }
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8) & 0777);
+    }
+    return std::nullopt;
+}
+
 // Copies one file into a temporary file of the batch, with its time and mode. A file that is not
 // regular after all is passed over. Answers false, leaving nothing in the batch, when the file
 // changed while it was read.
@@ -61,7 +79,8 @@ bool TryCopyToTemp(CopyContext& context, const std::string& name, PendingCopies&
         }
     }
 
-    TempFile& temp = pending.Add(paths, before.st_size);
+    const mode_t mode = before.st_mode & 0777;
+    TempFile& temp = pending.Add(paths, before.st_size, mode);
     try {
         const off_t copied = CopyData(in.Get(), temp.Fd(), before.st_size, context, paths);
 
@@ -80,8 +99,11 @@ bool TryCopyToTemp(CopyContext& context, const std::string& name, PendingCopies&
             throw PosixError::ForPath(paths.Target(), errno);
         }
         // Permission bits are kept where the file system can hold them; FAT media and some network
-        // shares refuse any change, which must not stop a backup onto them.
-        (void)::fchmod(temp.Fd(), before.st_mode & 0777);
+        // shares refuse any change, which must not stop a backup onto them. An unnamed copy was
+        // made with them, and needs them set again only where the umask took some away.
+        if (!temp.Unnamed() || !context.creationMask || (mode & *context.creationMask) != 0) {
+            (void)::fchmod(temp.Fd(), mode);
+        }
     } catch (...) {
         pending.DropLast();
         throw;
@@ -143,6 +165,7 @@ void Native::CopyMatching(const std::string& sourcePattern, const std::string& d
     // An unnamed copy is linked in through its descriptor's entry under /proc; without /proc
     // (a bare chroot) every copy takes a temporary name.
     context.unnamed = ::access("/proc/self/fd", X_OK) == 0;
+    context.creationMask = CreationMask(target.Get());
     PendingCopies pending(context, candidates);
     CopyTracker progress(monitor, destination);
     context.progress = &progress;

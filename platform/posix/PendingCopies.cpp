@@ -91,7 +91,7 @@ PendingCopies::PendingCopies(CopyContext& context, const EntryList& candidates)
     }
 }
 
-TempFile& PendingCopies::Add(const CopyPaths& paths, off_t size) {
+TempFile& PendingCopies::Add(const CopyPaths& paths, off_t size, mode_t mode) {
     // A large file starts only once every copy before it has its name, including those of a
     // batch still waiting for the disk.
     if (size >= kLargeFile) {
@@ -111,7 +111,7 @@ TempFile& PendingCopies::Add(const CopyPaths& paths, off_t size) {
     // cannot replace.
     bool named = false;
     const bool replaces = m_before.contains(paths.name);
-    TempFile& file = m_files.emplace_back(m_context.targetFd, paths, replaces ? named : m_context.unnamed);
+    TempFile& file = m_files.emplace_back(m_context.targetFd, paths, replaces ? named : m_context.unnamed, mode);
     m_sizes.push_back(size);
     m_bytes += size;
     return file;

@@ -48,7 +48,7 @@ public:
     // Starts the copy of a file of the given size. A large file, or one that would take the batch
     // past its bytes, has the batch committed before it, which may throw for an earlier file.
     // CommitInBackground may be under way: a large file waits for it too.
-    TempFile& Add(const CopyPaths& paths, off_t size);
+    TempFile& Add(const CopyPaths& paths, off_t size, mode_t mode);
     // A copy that failed half-way; its temporary file goes with it.
     void DropLast() {
         m_bytes -= m_sizes.back();

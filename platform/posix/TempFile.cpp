@@ -19,10 +19,12 @@ constexpr std::size_t kDigits = 8;
 
 }  // namespace
 
-TempFile::TempFile(int folderFd, const CopyPaths& paths, bool& unnamed)
+TempFile::TempFile(int folderFd, const CopyPaths& paths, bool& unnamed, mode_t mode)
     : m_folderFd(folderFd), m_finalName(paths.name) {
     if (unnamed) {
-        m_fd = FileDescriptor(::openat(folderFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+        // Nobody else can open a file without a name, so it may have its final permissions from
+        // the start.
+        m_fd = FileDescriptor(::openat(folderFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
         if (m_fd.IsOpen()) {
             m_unnamed = true;
             return;

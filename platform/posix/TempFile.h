@@ -1,6 +1,7 @@
 // TempFile: a copy in progress beside its final name, unnamed where the file system allows it.
 #pragma once
 
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <string>
@@ -25,9 +26,11 @@ namespace quillmere::posix {
 // when it can take the lock itself, that is when no live process writes it.
 class TempFile {
 public:
-    // Makes the copy unnamed when unnamed is set and the file system allows it; a file system
-    // that refuses clears unnamed, so that later copies do not ask again.
-    TempFile(int folderFd, const CopyPaths& paths, bool& unnamed);
+    // Makes the copy unnamed when unnamed is set and the file system allows it, with the
+    // permission bits given (less the umask); a file system that refuses clears unnamed, so that
+    // later copies do not ask again. A named temporary file is private to the user until it is
+    // whole.
+    TempFile(int folderFd, const CopyPaths& paths, bool& unnamed, mode_t mode);
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile() {
@@ -35,6 +38,7 @@ public:
     }
 
     int Fd() const { return m_fd.Get(); }
+    bool Unnamed() const { return m_unnamed; }
     int Close() { return m_fd.Close(); }
     const std::string& FinalName() const { return m_finalName; }
 
