@@ -13,8 +13,12 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 args=()
 fresh=""
+runs=5
+previous=""
 for arg in "$@"; do
     if [ "$arg" = --fresh-fs ]; then fresh=1; else args+=("$arg"); fi
+    [ "$previous" = --runs ] && runs="$arg"
+    previous="$arg"
 done
 # shellcheck source=scripts/packages.sh
 source "$root/scripts/packages.sh"
@@ -40,12 +44,13 @@ cleanup() {
 trap cleanup EXIT
 
 if [ -n "$fresh" ]; then
-    # Room for every run's copies kept to the end (5 runs: about 20 GiB, a million files); the
-    # image is sparse, so the disk gives only what is written. The copies stay when the
-    # benchmark ends (--keep): the whole file system goes with the image.
+    # Room for every run's copies kept to the end: about 6 GiB and 250 000 files a run, both
+    # sides, and 2 GiB of work sets. The image is sparse, so the disk gives only what is
+    # written. The copies stay when the benchmark ends (--keep): the file system goes with the
+    # image.
     image="$(mktemp /var/tmp/quillmere-bench-XXXXXX.img)"
-    truncate -s 32G "$image"
-    mkfs.ext4 -q -F -O ^has_journal -N 3000000 "$image"
+    truncate -s "$((6 * runs + 8))G" "$image"
+    mkfs.ext4 -q -F -O ^has_journal -N "$((300000 * runs + 1000000))" "$image"
     mount_point="$(mktemp -d /mnt/quillmere-bench-XXXXXX)"
     mount -o loop "$image" "$mount_point"
     echo "measuring on $(findmnt -no SOURCE,FSTYPE,OPTIONS "$mount_point"), ext4 without a journal in $image" >&2
