@@ -50,6 +50,24 @@ DWORD CopiedAttributes(DWORD source) {
            FILE_ATTRIBUTE_ARCHIVE;
 }
 
+// A write stamps the file's change time before its data lands, so a file changed a moment ago
+// may still be taking in the last write's data, and a copy read meanwhile would be torn with no
+// later change to show it. Such a file is treated as changing and tried again after the pause. A
+// change time in the future (a clock set back) says nothing either way and does not hold the copy
+// up; neither does a file system that keeps no change time (zero).
+bool ChangedJustNow(HANDLE file) {
+    constexpr LONGLONG kQuiet = 1'000'000;  // 0.1 s in 100 ns units
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) return false;
+    if (basic.ChangeTime.QuadPart == 0) return false;
+    FILETIME now{};
+    ::GetSystemTimePreciseAsFileTime(&now);
+    const LONGLONG age =
+        static_cast<LONGLONG>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime) -
+        basic.ChangeTime.QuadPart;
+    return age >= 0 && age < kQuiet;
+}
+
 // One try at copying the file. Answers false, leaving no file behind, when it changed while it
 // was read.
 bool TryCopyOne(const PatternParts& parts, const Entry& entry, const std::string& destination, bool overwrite,
@@ -65,6 +83,7 @@ bool TryCopyOne(const PatternParts& parts, const Entry& entry, const std::string
     if (!in.IsValid()) throw Win32Error::ForPath(paths.source, ::GetLastError());
     BY_HANDLE_FILE_INFORMATION before{};
     if (!::GetFileInformationByHandle(in.Get(), &before)) throw Win32Error::ForPath(paths.source, ::GetLastError());
+    if (ChangedJustNow(in.Get())) return false;
 
     if (!overwrite && ::GetFileAttributesW(targetPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
         throw Win32Error::ForPath(paths.target, ERROR_FILE_EXISTS);
