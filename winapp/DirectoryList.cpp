@@ -1,0 +1,156 @@
+#include "winapp/DirectoryList.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <exception>
+
+#include "platform/NulByte.h"
+#include "platform/PlatformOps.h"
+#include "platform/SystemFiles.h"
+#include "platform/win32/FolderSearch.h"
+#include "platform/win32/WideText.h"
+#include "winapp/DriveList.h"
+#include "winapp/StockIcons.h"
+
+namespace quillmere::winapp {
+
+namespace {
+
+constexpr int kIndentPixels = 8;  // per level, at 96 dots per inch
+
+// The folder as the list keeps it: full, cleaned ("..", "/", trailing spaces), "C:\" at a root
+// and no "\" at the end elsewhere, the drive letter in capitals. Only a path that begins at a
+// drive's root is taken: anything else would be read against whatever folder is current.
+std::wstring FullFolder(const std::string& folder) {
+    NulByte::Refuse(folder);
+    if (DriveLetterOf(folder) == 0 || folder.size() < 3 || (folder[2] != '\\' && folder[2] != '/')) {
+        throw PlatformError(folder + ": フォルダの場所が完全ではありません。");
+    }
+    const std::wstring wide = WideText::Widen(folder);
+    std::wstring full(::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+    full.resize(::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    if (full.size() < 3) throw PlatformError(folder + ": フォルダの場所が完全ではありません。");
+    while (full.size() > 3 && full.back() == L'\\') full.pop_back();
+    full[0] = static_cast<wchar_t>(::towupper(full[0]));
+    return full;
+}
+
+// The sub-folders in the order a user reads them: by name, capitals and small letters alike.
+std::vector<std::wstring> SubFolders(const std::string& folder) {
+    const std::string pattern = win32::InFolder(folder, "*");
+    std::vector<std::wstring> names;
+    for (const win32::Entry& entry : win32::Search(win32::Split(pattern), pattern).entries) {
+        if (win32::IsFolder(entry.attributes)) names.push_back(entry.wideName);
+    }
+    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+        return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()),
+                                b.c_str(), static_cast<int>(b.size())) == CSTR_LESS_THAN;
+    });
+    return names;
+}
+
+}  // namespace
+
+std::vector<std::wstring> FolderChain(const std::wstring& folder) {
+    std::vector<std::wstring> chain{folder.substr(0, 3)};
+    for (std::size_t at = folder.find(L'\\', 3); chain.back() != folder; at = folder.find(L'\\', at + 1)) {
+        chain.push_back(folder.substr(0, at));
+    }
+    return chain;
+}
+
+DirectoryList::DirectoryList(HWND listBox, std::function<void(const std::string&)> onOpenFailed)
+    : m_list(listBox), m_onOpenFailed(std::move(onOpenFailed)) {
+    wchar_t working[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, working);
+    try {
+        SetPath(WideText::Narrow(working));
+    } catch (const std::exception&) {
+        // A working folder that has gone leaves the list empty until a folder is set.
+    }
+}
+
+void DirectoryList::SetPath(const std::string& folder) {
+    const std::wstring path = FullFolder(folder);
+    const std::string narrow = WideText::Narrow(path);
+    // Everything is read before the list is touched, so a failure leaves it as it was.
+    SystemFiles::CheckListable(narrow);
+    const std::vector<std::wstring> subFolders = SubFolders(narrow);
+
+    std::vector<Row> rows;
+    for (const std::wstring& inChain : FolderChain(path)) {
+        const int depth = static_cast<int>(rows.size());
+        rows.push_back({depth == 0 ? inChain : inChain.substr(inChain.rfind(L'\\') + 1), inChain, depth, true});
+    }
+    const int depth = static_cast<int>(rows.size());
+    const std::wstring prefix = path.size() == 3 ? path : path + L"\\";
+    for (const std::wstring& name : subFolders) rows.push_back({name, prefix + name, depth, false});
+
+    m_rows = std::move(rows);
+    m_path = narrow;
+    ::SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(m_list, LB_RESETCONTENT, 0, 0);
+    int widest = 0;
+    for (const Row& row : m_rows) {
+        ::SendMessageW(m_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.name.c_str()));
+        widest = std::max(widest, IconRowWidth(m_list, m_iconSize, Indent(row), row.name));
+    }
+    // The scroll range reaches the end of the deepest row's name.
+    ::SendMessageW(m_list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest), 0);
+    ::SendMessageW(m_list, LB_SETCURSEL, static_cast<WPARAM>(depth - 1), 0);
+    ::SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(m_list, nullptr, TRUE);
+}
+
+bool DirectoryList::OpenHighlighted() {
+    const LRESULT row = ::SendMessageW(m_list, LB_GETCURSEL, 0, 0);
+    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size()) return false;
+    if (WideText::Narrow(m_rows[static_cast<std::size_t>(row)].path) == m_path) return false;
+    Open(static_cast<std::size_t>(row));
+    return true;
+}
+
+void DirectoryList::OnCommand(WORD notification) {
+    if (notification != LBN_DBLCLK) return;
+    const LRESULT row = ::SendMessageW(m_list, LB_GETCURSEL, 0, 0);
+    if (row >= 0 && static_cast<std::size_t>(row) < m_rows.size()) Open(static_cast<std::size_t>(row));
+}
+
+void DirectoryList::Open(std::size_t row) {
+    // Copied: a successful SetPath replaces the rows.
+    const std::string folder = WideText::Narrow(m_rows[row].path);
+    try {
+        SetPath(folder);
+    } catch (const std::exception& e) {
+        m_onOpenFailed(e.what());
+    }
+}
+
+int DirectoryList::Indent(const Row& row) const {
+    return row.depth * kIndentPixels * m_iconSize / 16;
+}
+
+void DirectoryList::Draw(const DRAWITEMSTRUCT& item) const {
+    if (item.itemID == static_cast<UINT>(-1) || item.itemID >= m_rows.size()) {
+        // An empty list that has the focus still shows where it is.
+        if ((item.itemState & ODS_FOCUS) != 0) ::DrawFocusRect(item.hDC, &item.rcItem);
+        return;
+    }
+    const Row& row = m_rows[item.itemID];
+    DrawIconRow(item, StockIcon(row.inChain ? SIID_FOLDEROPEN : SIID_FOLDER), m_iconSize, Indent(row), row.name);
+}
+
+void DirectoryList::SetRowHeight(int iconSize) {
+    m_iconSize = iconSize;
+    HDC dc = ::GetDC(m_list);
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(m_list, WM_GETFONT, 0, 0));
+    HGDIOBJ oldFont = font ? ::SelectObject(dc, font) : nullptr;
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    if (oldFont) ::SelectObject(dc, oldFont);
+    ::ReleaseDC(m_list, dc);
+    ::SendMessageW(m_list, LB_SETITEMHEIGHT, 0, std::max<int>(metrics.tmHeight, iconSize) + 2);
+}
+
+}  // namespace quillmere::winapp

@@ -1,0 +1,23 @@
+// StockIcons: the system's own small icons for drives and folders, as the owner-drawn lists of
+// the folder dialog show them, and the drawing of one list row (icon, then text) they share.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+namespace quillmere::winapp {
+
+// The system's small icon of that kind, loaded once and kept for the run (the lists are redrawn
+// often and the set is tiny); nullptr when the system has none, and the row is drawn without it.
+HICON StockIcon(SHSTOCKICONID id);
+
+// Draws one row of an owner-drawn LISTBOX or COMBOBOX: the highlight when selected, the icon
+// (scaled to iconSize pixels) indent pixels in, the text after it, the focus rectangle.
+void DrawIconRow(const DRAWITEMSTRUCT& item, HICON icon, int iconSize, int indent, const std::wstring& text);
+
+// The width a row needs in its list's font, for the horizontal scroll range.
+int IconRowWidth(HWND list, int iconSize, int indent, const std::wstring& text);
+
+}  // namespace quillmere::winapp
