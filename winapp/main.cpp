@@ -1,12 +1,36 @@
-// Start-up of the Windows program: the real platform and the main window; the program ends when
-// the main window closes.
+// Start-up of the Windows program: common controls, the real platform and the main window. The
+// program ends when the main window closes.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "winapp/WinPlatform.h"
+#include "winapp/frmMain.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    // The address launcher may hand over to a COM server, which wants a single-threaded apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+
+    int status = 1;
+    {
+        quillmere::WinPlatform platform;
+        quillmere::frmMain window(platform);
+        if (window.Handle()) {
+            window.Show(showCommand);
+            MSG message;
+            BOOL got;
+            while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+                // The modal windows run loops of their own; this one serves the main window.
+                if (IsDialogMessageW(window.Handle(), &message)) continue;
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            status = got == 0 ? static_cast<int>(message.wParam) : 1;
+        }
     }
-    return 0;
+    if (SUCCEEDED(com)) CoUninitialize();
+    return status;
 }
