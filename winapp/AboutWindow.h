@@ -1,5 +1,8 @@
-// AboutWindow: the modal About window, the Win32 view of AboutForm. (A placeholder until the
-// window itself is built.)
+// AboutWindow: the modal About window, the Win32 view of AboutForm: the program's icon, name and
+// version, the maker's credit line and addresses, and five lines of usage. A click on the mail
+// address or the home page asks AboutForm to launch its fixed command.
+//
+// One object serves the whole run; its window is built anew for every showing.
 #pragma once
 
 #include <windows.h>
@@ -13,10 +16,13 @@ class AboutWindow final : public AboutView {
 public:
     AboutWindow(HWND owner, PlatformOps& ops);
 
+    // Shows the window and returns when it has closed.
     void Run();
     void SetMousePointer(MousePointer pointer) override;
 
 private:
+    class Showing;
+
     HWND m_owner;
     PlatformOps& m_ops;
     AboutForm m_form;

@@ -133,7 +133,8 @@ void DriveList::Draw(const DRAWITEMSTRUCT& item) const {
         return;
     }
     const Drive& drive = m_drives[item.itemID];
-    DrawIconRow(item, StockIcon(IconOf(drive.type)), m_iconSize, 0, drive.text);
+    const wchar_t root[] = {drive.letter, L':', L'\\', L'\0'};
+    DrawIconRow(item, StockIcon(IconOf(drive.type), root), m_iconSize, 0, drive.text);
 }
 
 void DriveList::SetRowHeight(int iconSize) {

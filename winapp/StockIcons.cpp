@@ -11,13 +11,21 @@ constexpr int kGap = 3;
 
 }  // namespace
 
-HICON StockIcon(SHSTOCKICONID id) {
+HICON StockIcon(SHSTOCKICONID id, const wchar_t* lookAlike) {
     static std::map<SHSTOCKICONID, HICON> icons;
     if (const auto known = icons.find(id); known != icons.end()) return known->second;
     SHSTOCKICONINFO info{};
     info.cbSize = sizeof info;
     HICON icon = nullptr;
     if (SUCCEEDED(::SHGetStockIconInfo(id, SHGSI_ICON | SHGSI_SMALLICON, &info))) icon = info.hIcon;
+    if (!icon) {
+        SHFILEINFOW file{};
+        const UINT open = id == SIID_FOLDEROPEN ? SHGFI_OPENICON : 0;
+        if (::SHGetFileInfoW(lookAlike, FILE_ATTRIBUTE_DIRECTORY, &file, sizeof file,
+                             SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES | open)) {
+            icon = file.hIcon;
+        }
+    }
     icons.emplace(id, icon);
     return icon;
 }

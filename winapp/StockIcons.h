@@ -11,7 +11,10 @@ namespace quillmere::winapp {
 
 // The system's small icon of that kind, loaded once and kept for the run (the lists are redrawn
 // often and the set is tiny); nullptr when the system has none, and the row is drawn without it.
-HICON StockIcon(SHSTOCKICONID id);
+// Where the system keeps no stock image (Wine answers the call without one) the shell's icon of a
+// look-alike path stands in: a folder, or the root of the drive (lookAlike) of that kind, taken by
+// its name alone so that no medium is read.
+HICON StockIcon(SHSTOCKICONID id, const wchar_t* lookAlike = L"folder");
 
 // Draws one row of an owner-drawn LISTBOX or COMBOBOX: the highlight when selected, the icon
 // (scaled to iconSize pixels) indent pixels in, the text after it, the focus rectangle.
