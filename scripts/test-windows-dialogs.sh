@@ -2,12 +2,14 @@
 # End-to-end cases of quillmere.exe's folder dialog and About window under Wine, on a virtual
 # display with a window manager, driven by real key presses: the folder dialog opens from 参照,
 # Enter opens folders in its list and OK writes the open one back into the main window (a backup
-# then copies from there and stores it in the registry); Esc and the close box leave the text as
-# it was; the About window opens and closes with Esc and with Enter.
-# Usage: test-windows-dialogs.sh [quillmere.exe] (default: the MinGW build in build-win64).
+# then copies from there and stores it in the registry); a drive without a medium is left without
+# a message; a folder gone before it is opened is reported and the dialog goes on; Esc and the
+# close box leave the text as it was; the About window opens and closes with Esc and with Enter.
+# Called by test-windows.sh with the MinGW build folder (default build-win64).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-exe="${1:-$root/build-win64/winapp/quillmere.exe}"
+build="$(cd "${1:-$root/build-win64}" && pwd)"
+exe="$build/winapp/quillmere.exe"
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 [ -f "$exe" ] || { echo "test-windows-dialogs: $exe not built" >&2; exit 1; }
@@ -27,7 +29,7 @@ done
 [ -n "$display" ] || { echo "test-windows-dialogs: displays :81 to :84 are all taken" >&2; exit 1; }
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/quillmere-dialogs.XXXXXX")"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY="$display"
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY="$display" LC_ALL=C.UTF-8
 pids=()
 cleanup() {
     "$wineserver" -k >/dev/null 2>&1 || true
@@ -43,6 +45,8 @@ openbox >/dev/null 2>&1 &
 pids+=($!)
 "$wine" wineboot --init >/dev/null 2>&1
 "$wineserver" -w
+# Drive M: names a folder that is not there, as a card reader or a DVD drive without a medium does.
+ln -s "$work/no-medium" "$WINEPREFIX/dosdevices/m:"
 
 winpath() { echo "Z:${1//\//\\}"; }
 # Polls up to 20 s for a visible window whose title matches; prints its id.
@@ -51,6 +55,14 @@ window() {
     for _ in $(seq 200); do
         id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)" || true
         [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+# Polls up to 20 s for the message box beside the main window.
+wait_for_box() {
+    for _ in $(seq 200); do
+        [ "$(xdotool search --onlyvisible --name '^Quillmere$' | wc -l)" -ge 2 ] && return 0
         sleep 0.1
     done
     return 1
@@ -66,7 +78,7 @@ press() { xdotool windowfocus --sync "$1" 2>/dev/null || true; shift; xdotool ke
 
 # The source row starts at src, which holds no odds file; only src\Odds\Day1 does, so a backup
 # that finds it proves the dialog's folder reached the main window.
-mkdir -p "$work/src/Odds/Day1" "$work/src/Other" "$work/dst"
+mkdir -p "$work/src/Odds/Day1/Vanishing" "$work/src/Other" "$work/dst"
 printf 'odds' >"$work/src/Odds/Day1/ZO01.JRA"
 key='HKCU\Software\Quillmere\Quillmere\LastExec'
 "$wine" reg add "$key" /v SrcFolder /d "$(winpath "$work/src")" /f >/dev/null 2>&1
@@ -85,13 +97,27 @@ dialog="$(window '^フォルダの選択$')" || fail "参照 did not open the fo
 press "$dialog" Tab Down Return Down Return Return
 gone '^フォルダの選択$' || fail "Enter on the open folder did not close the folder dialog"
 
-# Esc, and then the close box, after moving to the root: the row keeps the folder chosen above.
+# The dialog opens on Day1 now. Its sub-folder goes before it is opened: a box titled Quillmere
+# says so and Enter closes it; the dialog goes on, and Esc after moving to the root closes it.
 press "$main" space
 dialog="$(window '^フォルダの選択$')" || fail "the folder dialog did not open a second time"
-press "$dialog" Tab Home Return Escape
-gone '^フォルダの選択$' || fail "Esc did not close the folder dialog"
+rmdir "$work/src/Odds/Day1/Vanishing"
+press "$dialog" Tab End Return
+wait_for_box || fail "opening a folder that has gone showed no message"
+press "$(xdotool search --onlyvisible --name '^Quillmere$' | grep -vx "$main" | head -n 1)" Return
+press "$dialog" Home Return Escape
+gone '^フォルダの選択$' || fail "Esc did not close the folder dialog after a folder failed to open"
+
+# Up in the drive list picks M:, which cannot be read: no message, the list goes back to Z:, and
+# Esc (which a message box would have taken) closes the dialog.
 press "$main" space
-dialog="$(window '^フォルダの選択$')" || fail "the folder dialog did not open a third time"
+dialog="$(window '^フォルダの選択$')" || fail "the folder dialog did not open for the drive case"
+press "$dialog" Up Escape
+gone '^フォルダの選択$' || fail "a drive without a medium kept the folder dialog from closing (a message?)"
+
+# The close box after moving to the root: the row keeps the folder chosen above.
+press "$main" space
+dialog="$(window '^フォルダの選択$')" || fail "the folder dialog did not open for the close box"
 # Alt+F4 is what the close box does; destroying the X window would leave Wine's window behind.
 press "$dialog" Tab Home Return alt+F4
 gone '^フォルダの選択$' || fail "the close box did not close the folder dialog"

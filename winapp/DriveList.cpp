@@ -149,6 +149,10 @@ void DriveList::SetRowHeight(int iconSize) {
     const int height = std::max<int>(metrics.tmHeight, iconSize);
     ::SendMessageW(m_combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
     ::SendMessageW(m_combo, CB_SETITEMHEIGHT, 0, height + 2);
+    // The open list as wide as its widest row, so the drives' names show whole.
+    int widest = 0;
+    for (const Drive& drive : m_drives) widest = std::max(widest, IconRowWidth(m_combo, iconSize, 0, drive.text));
+    ::SendMessageW(m_combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(widest + ::GetSystemMetrics(SM_CXVSCROLL)), 0);
 }
 
 }  // namespace quillmere::winapp
