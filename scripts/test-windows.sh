@@ -56,4 +56,4 @@ echo "quillmere-backup.exe: backup under Wine passed"
 
 # --- quillmere.exe, its windows driven by real key presses on a virtual display ----------------
 bash "$root/scripts/test-windows-app.sh" "$build"
-bash "$root/scripts/test-windows-dialogs.sh" "$build/winapp/quillmere.exe"
+bash "$root/scripts/test-windows-dialogs.sh" "$build"
