@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "platform/win32/Win32Error.h"
 #include "winapp/WinPlatform.h"
 #include "winapp/frmMain.h"
 
@@ -18,7 +19,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     {
         quillmere::WinPlatform platform;
         quillmere::frmMain window(platform);
-        if (window.Handle()) {
+        if (!window.Handle()) {
+            // Out of window handles or memory: the one thing left to do is to say so.
+            const DWORD error = GetLastError();
+            platform.ShowPrompt("ウィンドウを作成できませんでした。\n" + quillmere::Win32Error::Reason(error),
+                                quillmere::PromptStyle::OkExclamation, std::nullopt);
+        } else {
             window.Show(showCommand);
             MSG message;
             BOOL got;
