@@ -19,23 +19,6 @@ namespace {
 
 constexpr int kIndentPixels = 8;  // per level, at 96 dots per inch
 
-// The folder as the list keeps it: full, cleaned ("..", "/", trailing spaces), "C:\" at a root
-// and no "\" at the end elsewhere, the drive letter in capitals. Only a path that begins at a
-// drive's root is taken: anything else would be read against whatever folder is current.
-std::wstring FullFolder(const std::string& folder) {
-    NulByte::Refuse(folder);
-    if (DriveLetterOf(folder) == 0 || folder.size() < 3 || (folder[2] != '\\' && folder[2] != '/')) {
-        throw PlatformError(folder + ": フォルダの場所が完全ではありません。");
-    }
-    const std::wstring wide = WideText::Widen(folder);
-    std::wstring full(::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
-    full.resize(::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
-    if (full.size() < 3) throw PlatformError(folder + ": フォルダの場所が完全ではありません。");
-    while (full.size() > 3 && full.back() == L'\\') full.pop_back();
-    full[0] = static_cast<wchar_t>(::towupper(full[0]));
-    return full;
-}
-
 // The sub-folders in the order a user reads them: by name, capitals and small letters alike.
 std::vector<std::wstring> SubFolders(const std::string& folder) {
     const std::string pattern = win32::InFolder(folder, "*");
@@ -51,6 +34,22 @@ std::vector<std::wstring> SubFolders(const std::string& folder) {
 }
 
 }  // namespace
+
+// Only a path that begins at a drive's root is taken: anything else would be read against
+// whatever folder is current, which the user never sees.
+std::wstring CleanFolder(const std::string& folder) {
+    NulByte::Refuse(folder);
+    const auto incomplete = [&] { return PlatformError(folder + ": フォルダの場所が完全ではありません。"); };
+    if (DriveLetterOf(folder) == 0 || folder.size() < 3 || (folder[2] != '\\' && folder[2] != '/')) throw incomplete();
+    const std::wstring wide = WideText::Widen(folder);
+    std::wstring full(::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+    full.resize(::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    // A device name anywhere makes the whole path the device ("\\.\CON").
+    if (full.size() < 3 || full[1] != L':' || full[2] != L'\\') throw incomplete();
+    while (full.size() > 3 && full.back() == L'\\') full.pop_back();
+    full[0] = static_cast<wchar_t>(::towupper(full[0]));
+    return full;
+}
 
 std::vector<std::wstring> FolderChain(const std::wstring& folder) {
     std::vector<std::wstring> chain{folder.substr(0, 3)};
@@ -72,7 +71,7 @@ DirectoryList::DirectoryList(HWND listBox, std::function<void(const std::string&
 }
 
 void DirectoryList::SetPath(const std::string& folder) {
-    const std::wstring path = FullFolder(folder);
+    const std::wstring path = CleanFolder(folder);
     const std::string narrow = WideText::Narrow(path);
     // Everything is read before the list is touched, so a failure leaves it as it was.
     SystemFiles::CheckListable(narrow);
@@ -91,13 +90,8 @@ void DirectoryList::SetPath(const std::string& folder) {
     m_path = narrow;
     ::SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(m_list, LB_RESETCONTENT, 0, 0);
-    int widest = 0;
-    for (const Row& row : m_rows) {
-        ::SendMessageW(m_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.name.c_str()));
-        widest = std::max(widest, IconRowWidth(m_list, m_iconSize, Indent(row), row.name));
-    }
-    // The scroll range reaches the end of the deepest row's name.
-    ::SendMessageW(m_list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest), 0);
+    for (const Row& row : m_rows) ::SendMessageW(m_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.name.c_str()));
+    SetScrollWidth();
     ::SendMessageW(m_list, LB_SETCURSEL, static_cast<WPARAM>(depth - 1), 0);
     ::SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(m_list, nullptr, TRUE);
@@ -127,6 +121,13 @@ void DirectoryList::Open(std::size_t row) {
     }
 }
 
+// The scroll range reaches the end of the deepest row's name.
+void DirectoryList::SetScrollWidth() const {
+    int widest = 0;
+    for (const Row& row : m_rows) widest = std::max(widest, IconRowWidth(m_list, m_iconSize, Indent(row), row.name));
+    ::SendMessageW(m_list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest), 0);
+}
+
 int DirectoryList::Indent(const Row& row) const {
     return row.depth * kIndentPixels * m_iconSize / 16;
 }
@@ -151,6 +152,7 @@ void DirectoryList::SetRowHeight(int iconSize) {
     if (oldFont) ::SelectObject(dc, oldFont);
     ::ReleaseDC(m_list, dc);
     ::SendMessageW(m_list, LB_SETITEMHEIGHT, 0, std::max<int>(metrics.tmHeight, iconSize) + 2);
+    SetScrollWidth();
 }
 
 }  // namespace quillmere::winapp

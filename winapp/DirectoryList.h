@@ -17,7 +17,12 @@
 
 namespace quillmere::winapp {
 
-// The folders from the root down to folder, a full clean path ("C:\a\b" -> "C:\", "C:\a", "C:\a\b").
+// The folder as the list keeps it: full and cleaned ("..", "/", trailing spaces and dots),
+// "C:\" at a root and no "\" at the end elsewhere, the drive letter in capitals. Throws
+// PlatformError for a path that does not begin at a drive's root (relative, "C:x", a network
+// share) or that the system takes for a device ("C:\tmp\con").
+std::wstring CleanFolder(const std::string& folder);
+// The folders from the root down to a clean folder ("C:\a\b" -> "C:\", "C:\a", "C:\a\b").
 std::vector<std::wstring> FolderChain(const std::wstring& folder);
 
 class DirectoryList {
@@ -45,6 +50,7 @@ private:
     };
 
     void Open(std::size_t row);
+    void SetScrollWidth() const;
     int Indent(const Row& row) const;
 
     HWND m_list;
