@@ -10,7 +10,8 @@ namespace quillmere {
 namespace {
 
 constexpr int kTwipsPerInch = 1440;
-constexpr int kUiFontPoints = 9;
+constexpr double kSmallestPoints = 6.0;
+constexpr double kPointStep = 0.25;
 
 // The UI fonts of Japanese Windows, newest first; then the free families other systems carry
 // under these windows, whose widths come closest, so that the captions still fit their controls.
@@ -58,9 +59,9 @@ UINT DpiOf(HWND window) {
     return systemDpi > 0 ? static_cast<UINT>(systemDpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
-HFONT CreateUiFont(UINT dpi) {
+HFONT CreateUiFont(UINT dpi, double points) {
     LOGFONTW font{};
-    font.lfHeight = -MulDiv(kUiFontPoints, static_cast<int>(dpi), 72);
+    font.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72));
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
@@ -75,6 +76,9 @@ WinLayout::WinLayout(HWND window) : m_window(window), m_dpi(DpiOf(window)), m_fo
 WinLayout::~WinLayout() {
     // The controls may outlive this object only inside a window being destroyed, and then draw
     // no more.
+    for (const Placed& placed : m_placed) {
+        if (placed.ownFont) DeleteObject(placed.ownFont);
+    }
     if (m_font) DeleteObject(m_font);
 }
 
@@ -110,6 +114,40 @@ void WinLayout::Place(const Placed& placed) const {
                height, TRUE);
 }
 
+void WinLayout::FitText(HWND control) {
+    for (Placed& placed : m_placed) {
+        if (placed.control != control) continue;
+        placed.fit = true;
+        Fit(placed);
+    }
+}
+
+void WinLayout::Fit(Placed& placed) {
+    const std::wstring text = WideTextOf(placed.control);
+    const int room = ToPixels(placed.rect.width);
+    HFONT chosen = m_font;
+    HDC dc = GetDC(placed.control);
+    LOGFONTW base{};
+    GetObjectW(m_font, sizeof base, &base);
+    const double basePoints = -base.lfHeight * 72.0 / m_dpi;
+    for (double points = basePoints; dc; points -= kPointStep) {
+        HFONT candidate = points == basePoints ? m_font : CreateUiFont(m_dpi, points);
+        const HGDIOBJ previous = SelectObject(dc, candidate);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        SelectObject(dc, previous);
+        if (size.cx <= room || points - kPointStep < kSmallestPoints) {
+            chosen = candidate;
+            break;
+        }
+        if (candidate != m_font) DeleteObject(candidate);
+    }
+    if (dc) ReleaseDC(placed.control, dc);
+    SendMessageW(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), TRUE);
+    if (placed.ownFont) DeleteObject(placed.ownFont);
+    placed.ownFont = chosen == m_font ? nullptr : chosen;
+}
+
 void WinLayout::SetClientSize(int widthTwips, int heightTwips) {
     m_clientWidth = widthTwips;
     m_clientHeight = heightTwips;
@@ -126,9 +164,10 @@ void WinLayout::Rescale(UINT dpi, const RECT& suggested) {
     HFONT old = m_font;
     m_font = CreateUiFont(m_dpi);
     SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
-    for (const Placed& placed : m_placed) {
+    for (Placed& placed : m_placed) {
         SendMessageW(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
         Place(placed);
+        if (placed.fit) Fit(placed);
     }
     if (old) DeleteObject(old);
     SetWindowPos(m_window, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

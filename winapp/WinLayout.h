@@ -33,6 +33,9 @@ public:
     // order is the Tab order; give WS_TABSTOP to the controls Tab stops at.
     HWND Add(int id, const wchar_t* className, std::wstring_view text, DWORD style, TwipsRect rect,
              DWORD exStyle = 0);
+    // Gives a control whose text is wider than the control a smaller size of the font, down to
+    // 6 points, so that the whole text shows; again after every change of DPI.
+    void FitText(HWND control);
     // Makes the window's inside width x height twips; the frame keeps its place.
     void SetClientSize(int widthTwips, int heightTwips);
     // WM_DPICHANGED: the font, the controls and the frame at the new DPI, the frame where the
@@ -43,8 +46,11 @@ private:
     struct Placed {
         HWND control;
         TwipsRect rect;
+        bool fit = false;
+        HFONT ownFont = nullptr;  // a smaller font of the control's own, after FitText
     };
     void Place(const Placed& placed) const;
+    void Fit(Placed& placed);
 
     HWND m_window;
     UINT m_dpi;
@@ -58,7 +64,7 @@ private:
 UINT DpiOf(HWND window);
 // The Japanese UI font at dpi: the first of the system's Japanese UI families found; the caller
 // deletes it.
-HFONT CreateUiFont(UINT dpi);
+HFONT CreateUiFont(UINT dpi, double points = 9.0);
 
 // A window's or control's text, UTF-16 or as the core's UTF-8.
 std::wstring WideTextOf(HWND window);

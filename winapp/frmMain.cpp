@@ -40,8 +40,8 @@ frmMain::frmMain(PlatformOps& ops) : m_ops(ops), m_form(ops, *this) {
     const wchar_t* const labels[] = {L"コピー元フォルダ", L"コピー先フォルダ", L"ファイル種別"};
     const int rowTops[] = {240, 720, 1260};
     for (int i = 0; i < 3; ++i) {
-        m_layout->Add(kLabel1 + i, L"STATIC", labels[i], SS_LEFTNOWORDWRAP | SS_CENTERIMAGE,
-                      {240, rowTops[i], i == 2 ? 1455 : 1395, 315});
+        m_layout->FitText(m_layout->Add(kLabel1 + i, L"STATIC", labels[i], SS_LEFTNOWORDWRAP | SS_CENTERIMAGE,
+                                        {240, rowTops[i], i == 2 ? 1455 : 1395, 315}));
     }
     for (int i = 0; i < 2; ++i) {
         txtFolder[i] = m_layout->Add(kTxtFolder + i, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL,
