@@ -126,7 +126,9 @@ public:
         AddTextBox(kTxtMail, Wide(AboutForm::kMakerMail), {2520, 1740, 1215, 270});
         AddLabel(kLabel3, Wide(AboutForm::kMakerHomePage), {2520, 2040, 2805, 330}, SS_NOTIFY);
         m_layout->Add(kLine1, L"STATIC", L"", SS_BLACKRECT, {120, 2460, 5400, 15});
-        for (const int link : {kTxtMail, kLabel3}) SetWindowSubclass(Item(link), LinkProcedure, 0, 0);
+        for (const int link : {kTxtMail, kLabel3}) {
+            SetWindowSubclass(Item(link), LinkProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+        }
 
         SetImages();
         CentreOn(owner);
@@ -244,10 +246,10 @@ private:
         const int width = frame.right - frame.left;
         const int height = frame.bottom - frame.top;
         // Kept on the screen, title bar first, when the main window sits near an edge.
-        const LONG left = std::max(monitor.rcWork.left,
-                                   std::min<LONG>((around.left + around.right - width) / 2, monitor.rcWork.right - width));
-        const LONG top = std::max(monitor.rcWork.top,
-                                  std::min<LONG>((around.top + around.bottom - height) / 2, monitor.rcWork.bottom - height));
+        const LONG left = std::max(monitor.rcWork.left, std::min<LONG>((around.left + around.right - width) / 2,
+                                                                       monitor.rcWork.right - width));
+        const LONG top = std::max(monitor.rcWork.top, std::min<LONG>((around.top + around.bottom - height) / 2,
+                                                                     monitor.rcWork.bottom - height));
         SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
@@ -269,9 +271,7 @@ private:
             case WM_RBUTTONUP:
             case WM_CONTEXTMENU:
             case WM_MOUSEMOVE: return 0;
-            case WM_LBUTTONUP:
-                reinterpret_cast<Showing*>(self)->Click(GetDlgCtrlID(box));
-                return 0;
+            case WM_LBUTTONUP: reinterpret_cast<Showing*>(self)->Click(GetDlgCtrlID(box)); return 0;
             default: return DefSubclassProc(box, message, wParam, lParam);
         }
     }
@@ -291,16 +291,16 @@ private:
     }
 
     static LRESULT CALLBACK LinkProcedure(HWND link, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                          DWORD_PTR) {
+                                          DWORD_PTR data) {
+        auto* self = reinterpret_cast<Showing*>(data);
         if (message == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT) {
-            auto* self = reinterpret_cast<Showing*>(GetWindowLongPtrW(GetParent(link), GWLP_USERDATA));
             HCURSOR pointer = GetDlgCtrlID(link) == kTxtMail ? self->m_handLetter : self->m_pointingHand;
-            if (BusyPointer::Shown() || !pointer) pointer = LoadCursorW(nullptr, BusyPointer::Shown() ? IDC_WAIT : IDC_HAND);
+            if (BusyPointer::Shown() || !pointer)
+                pointer = LoadCursorW(nullptr, BusyPointer::Shown() ? IDC_WAIT : IDC_HAND);
             SetCursor(pointer);
             return TRUE;
         }
         if (message == WM_LBUTTONUP && GetDlgCtrlID(link) == kLabel3) {
-            auto* self = reinterpret_cast<Showing*>(GetWindowLongPtrW(GetParent(link), GWLP_USERDATA));
             self->Click(kLabel3);
             return 0;
         }

@@ -27,8 +27,8 @@ std::vector<std::wstring> SubFolders(const std::string& folder) {
         if (win32::IsFolder(entry.attributes)) names.push_back(entry.wideName);
     }
     std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
-        return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()),
-                                b.c_str(), static_cast<int>(b.size())) == CSTR_LESS_THAN;
+        return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size())) == CSTR_LESS_THAN;
     });
     return names;
 }
@@ -139,7 +139,8 @@ void DirectoryList::Draw(const DRAWITEMSTRUCT& item) const {
         return;
     }
     const Row& row = m_rows[item.itemID];
-    DrawIconRow(item, StockIcon(row.inChain ? SIID_FOLDEROPEN : SIID_FOLDER), m_iconSize, Indent(row), row.name);
+    DrawIconRow(item, StockIcon(row.inChain ? SIID_FOLDEROPEN : SIID_FOLDER), m_iconSize, Indent(row), row.name,
+                LongText::Cut);
 }
 
 void DirectoryList::SetRowHeight(int iconSize) {

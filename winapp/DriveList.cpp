@@ -59,9 +59,9 @@ std::vector<Drive> SystemDrives() {
         const UINT type = ::GetDriveTypeW(root.c_str());
         wchar_t label[MAX_PATH + 1] = {};
         // Fails with "not ready" when there is no medium; the kind of drive names it then.
-        const bool named = ::GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr,
-                                                   nullptr, 0) &&
-                           label[0] != L'\0';
+        const bool named =
+            ::GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
+            label[0] != L'\0';
         const wchar_t* name = named ? label : KindName(type);
         drives.push_back({letter, type, name ? root + L"  [" + name + L"]" : root});
     }
@@ -134,7 +134,7 @@ void DriveList::Draw(const DRAWITEMSTRUCT& item) const {
     }
     const Drive& drive = m_drives[item.itemID];
     const wchar_t root[] = {drive.letter, L':', L'\\', L'\0'};
-    DrawIconRow(item, StockIcon(IconOf(drive.type), root), m_iconSize, 0, drive.text);
+    DrawIconRow(item, StockIcon(IconOf(drive.type), root), m_iconSize, 0, drive.text, LongText::Shortened);
 }
 
 void DriveList::SetRowHeight(int iconSize) {

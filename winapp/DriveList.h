@@ -18,8 +18,8 @@
 namespace quillmere::winapp {
 
 struct Drive {
-    wchar_t letter;    // 'A'..'Z'
-    UINT type;         // DRIVE_FIXED, DRIVE_REMOVABLE, ... as GetDriveTypeW answers
+    wchar_t letter;     // 'A'..'Z'
+    UINT type;          // DRIVE_FIXED, DRIVE_REMOVABLE, ... as GetDriveTypeW answers
     std::wstring text;  // the row's text
 };
 

@@ -39,8 +39,8 @@ public:
                                      {240, 540, 2235, 2400}, WS_EX_CLIENTEDGE);
         m_layout->Add(IDOK, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, {2820, 120, 1215, 375});
         m_layout->Add(IDCANCEL, L"BUTTON", L"ｷｬﾝｾﾙ", WS_TABSTOP | BS_PUSHBUTTON, {2820, 600, 1215, 375});
-        m_drvList = std::make_unique<winapp::DriveList>(
-            drives, [this] { m_view.Dispatch(&SelectFolderForm::drvList_Change); });
+        m_drvList =
+            std::make_unique<winapp::DriveList>(drives, [this] { m_view.Dispatch(&SelectFolderForm::drvList_Change); });
         m_dirList = std::make_unique<winapp::DirectoryList>(folders, [this](const std::string& reason) {
             RunHandler(m_view.m_ops, [&] { m_view.m_form.dirList_OpenFailed(reason); });
         });
@@ -110,8 +110,7 @@ private:
         GetWindowRect(Handle(), &frame);
         POINT inside{0, 0};
         ClientToScreen(Handle(), &inside);
-        SetWindowPos(Handle(), nullptr,
-                     monitor.rcMonitor.left + m_layout->ToPixels(2760) - (inside.x - frame.left),
+        SetWindowPos(Handle(), nullptr, monitor.rcMonitor.left + m_layout->ToPixels(2760) - (inside.x - frame.left),
                      monitor.rcMonitor.top + m_layout->ToPixels(3750) - (inside.y - frame.top), 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }

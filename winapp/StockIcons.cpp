@@ -30,7 +30,8 @@ HICON StockIcon(SHSTOCKICONID id, const wchar_t* lookAlike) {
     return icon;
 }
 
-void DrawIconRow(const DRAWITEMSTRUCT& item, HICON icon, int iconSize, int indent, const std::wstring& text) {
+void DrawIconRow(const DRAWITEMSTRUCT& item, HICON icon, int iconSize, int indent, const std::wstring& text,
+                 LongText longText) {
     HDC dc = item.hDC;
     const RECT& area = item.rcItem;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
@@ -51,7 +52,7 @@ void DrawIconRow(const DRAWITEMSTRUCT& item, HICON icon, int iconSize, int inden
     const COLORREF oldColour = ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     RECT textArea{left, area.top, area.right - kGap, area.bottom};
     ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textArea,
-                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (longText == LongText::Shortened ? DT_END_ELLIPSIS : 0));
     ::SetTextColor(dc, oldColour);
     ::SetBkMode(dc, oldMode);
     if (oldFont) ::SelectObject(dc, oldFont);

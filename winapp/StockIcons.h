@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <string>
@@ -17,8 +18,12 @@ namespace quillmere::winapp {
 HICON StockIcon(SHSTOCKICONID id, const wchar_t* lookAlike = L"folder");
 
 // Draws one row of an owner-drawn LISTBOX or COMBOBOX: the highlight when selected, the icon
-// (scaled to iconSize pixels) indent pixels in, the text after it, the focus rectangle.
-void DrawIconRow(const DRAWITEMSTRUCT& item, HICON icon, int iconSize, int indent, const std::wstring& text);
+// (scaled to iconSize pixels) indent pixels in, the text after it, the focus rectangle. Text too
+// long for the row ends in "..." when shortened, else it is cut at the edge (a list that scrolls
+// sideways moves the row left to show the rest).
+enum class LongText { Shortened, Cut };
+void DrawIconRow(const DRAWITEMSTRUCT& item, HICON icon, int iconSize, int indent, const std::wstring& text,
+                 LongText longText);
 
 // The width a row needs in its list's font, for the horizontal scroll range.
 int IconRowWidth(HWND list, int iconSize, int indent, const std::wstring& text);
