@@ -2,10 +2,8 @@
 
 #include <commctrl.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/ProgramInfo.h"
 #include "platform/win32/WideText.h"
@@ -72,30 +70,6 @@ HICON LoadIconAt(int id, int size) {
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
-// The control's font made smaller a pixel at a time until its text fits room pixels, or nullptr
-// when it fits already. The layout was drawn for narrow fonts, and a caption cut short
-// ("HomePage  " without its colon) misleads.
-HFONT FittedFont(HWND control, HFONT base, int room) {
-    LOGFONTW font{};
-    GetObjectW(base, sizeof font, &font);
-    const std::wstring text = WideTextOf(control);
-    const int smallest = std::abs(font.lfHeight) * 2 / 3;
-    HDC dc = GetDC(control);
-    HFONT fitted = nullptr;
-    for (int height = std::abs(font.lfHeight);; --height) {
-        HGDIOBJ old = SelectObject(dc, fitted ? fitted : base);
-        SIZE size{};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        SelectObject(dc, old);
-        if (size.cx <= room || height <= smallest) break;
-        if (fitted) DeleteObject(fitted);
-        font.lfHeight = -(height - 1);
-        fitted = CreateFontIndirectW(&font);
-    }
-    ReleaseDC(control, dc);
-    return fitted;
-}
-
 }  // namespace
 
 // One showing: the window with its controls and the fonts, icons and pointers they draw with.
@@ -123,8 +97,10 @@ public:
         }
         AddTextBox(kText1, L"E-Mail  :", {1680, 1740, 735, 270});
         AddTextBox(kText3, L"HomePage  :", {1380, 2040, 1035, 270});
-        AddTextBox(kTxtMail, Wide(AboutForm::kMakerMail), {2520, 1740, 1215, 270});
-        AddLabel(kLabel3, Wide(AboutForm::kMakerHomePage), {2520, 2040, 2805, 330}, SS_NOTIFY);
+        AddTextBox(kTxtMail, Wide(AboutForm::kMakerMail), {2520, 1740, 1215, 270}, false);
+        // The links keep the size of their underlined font; their addresses are short.
+        m_layout->Add(kLabel3, L"STATIC", Wide(AboutForm::kMakerHomePage), SS_LEFT | SS_NOPREFIX | SS_NOTIFY,
+                      {2520, 2040, 2805, 330});
         m_layout->Add(kLine1, L"STATIC", L"", SS_BLACKRECT, {120, 2460, 5400, 15});
         for (const int link : {kTxtMail, kLabel3}) {
             SetWindowSubclass(Item(link), LinkProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
@@ -164,21 +140,23 @@ protected:
 private:
     HWND Item(int id) const { return GetDlgItem(Handle(), id); }
 
-    void AddLabel(int id, const std::wstring& text, TwipsRect rect, DWORD style = 0) {
-        m_layout->Add(id, L"STATIC", text, SS_LEFT | SS_NOPREFIX | style, rect);
-        m_fitted.push_back({id, rect.width});
+    // A caption too wide for its place (some fonts draw wider than the layout's) takes a smaller
+    // size, since one cut short ("HomePage  " without its colon) misleads.
+    void AddLabel(int id, const std::wstring& text, TwipsRect rect) {
+        m_layout->FitText(m_layout->Add(id, L"STATIC", text, SS_LEFT | SS_NOPREFIX, rect));
     }
 
     // A display-only text box on the dialog's own background, outside the tab order.
-    void AddTextBox(int id, const std::wstring& text, TwipsRect rect) {
+    void AddTextBox(int id, const std::wstring& text, TwipsRect rect, bool fit = true) {
         HWND box = m_layout->Add(id, L"EDIT", text, ES_READONLY | ES_AUTOHSCROLL, rect);
         SetWindowSubclass(box, TextBoxProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
-        // A text box draws its text two pixels in from each edge.
-        m_fitted.push_back({id, rect.width - m_layout->FromPixels(4)});
+        // Without a border there is nothing to keep the text off the edges, and the whole width is
+        // its room.
+        SendMessageW(box, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+        if (fit) m_layout->FitText(box);
     }
 
-    // The fonts (the links underlined, a caption too long for its room smaller) and the icons,
-    // at the window's DPI.
+    // The links' underlined font, the icons and the pointers, at the window's DPI.
     void SetImages() {
         const int big = MulDiv(32, static_cast<int>(m_layout->Dpi()), USER_DEFAULT_SCREEN_DPI);
         const int small = MulDiv(16, static_cast<int>(m_layout->Dpi()), USER_DEFAULT_SCREEN_DPI);
@@ -194,32 +172,21 @@ private:
         GetObjectW(m_layout->Font(), sizeof link, &link);
         link.lfUnderline = TRUE;
         link.lfWeight = FW_NORMAL;
-        m_fonts.push_back(CreateFontIndirectW(&link));
+        m_linkFont = CreateFontIndirectW(&link);
         for (const int id : {kTxtMail, kLabel3}) {
-            SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(m_fonts.back()), FALSE);
-        }
-        for (const auto& [id, roomTwips] : m_fitted) {
-            HWND control = Item(id);
-            HFONT current = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-            if (HFONT fitted = FittedFont(control, current, m_layout->ToPixels(roomTwips))) {
-                m_fonts.push_back(fitted);
-                SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fitted), TRUE);
-            }
+            SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(m_linkFont), TRUE);
         }
     }
 
     void FreeImages() {
-        // The controls are given the layout's font first, so none draws with a font being freed.
+        // The links are given the layout's font first, so neither draws with a font being freed.
         if (Handle()) {
-            for (const auto& fitted : m_fitted) {
-                SendMessageW(Item(fitted.id), WM_SETFONT, reinterpret_cast<WPARAM>(m_layout->Font()), FALSE);
-            }
             for (const int id : {kTxtMail, kLabel3}) {
                 SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(m_layout->Font()), FALSE);
             }
         }
-        for (HFONT font : m_fonts) DeleteObject(font);
-        m_fonts.clear();
+        if (m_linkFont) DeleteObject(m_linkFont);
+        m_linkFont = nullptr;
         if (m_programIcon) DestroyIcon(m_programIcon);
         if (m_aboutIcon) DestroyIcon(m_aboutIcon);
         m_programIcon = m_aboutIcon = nullptr;
@@ -307,15 +274,9 @@ private:
         return DefSubclassProc(link, message, wParam, lParam);
     }
 
-    struct Fitted {
-        int id;
-        int roomTwips;
-    };
-
     AboutWindow& m_view;
     std::unique_ptr<WinLayout> m_layout;
-    std::vector<Fitted> m_fitted;
-    std::vector<HFONT> m_fonts;
+    HFONT m_linkFont = nullptr;
     HICON m_programIcon = nullptr;
     HICON m_aboutIcon = nullptr;
     HCURSOR m_handLetter = nullptr;
