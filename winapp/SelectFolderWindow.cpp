@@ -75,23 +75,28 @@ protected:
     }
 
 private:
+    // Under the guard as a whole: nothing may leave a window procedure.
     void OnCommand(WORD id, WORD notification) {
-        switch (id) {
-            case IDOK:
-                // Enter in the directory list opens the highlighted folder; only on the open
-                // folder itself does it press OK.
-                if (m_dirList && GetFocus() == GetDlgItem(Handle(), kDirList) && m_dirList->OpenHighlighted()) return;
-                m_view.Dispatch(&SelectFolderForm::btnOK_Click);
-                break;
-            case IDCANCEL: m_view.Dispatch(&SelectFolderForm::btnCancel_Click); break;
-            case kDrvList:
-                if (m_drvList) RunHandler(m_view.m_ops, [&] { m_drvList->OnCommand(notification); });
-                break;
-            case kDirList:
-                if (m_dirList) m_dirList->OnCommand(notification);
-                break;
-            default: break;
-        }
+        RunHandler(m_view.m_ops, [&] {
+            switch (id) {
+                case IDOK:
+                    // Enter in the directory list opens the highlighted folder; only on the open
+                    // folder itself does it press OK.
+                    if (GetFocus() == GetDlgItem(Handle(), kDirList) && m_dirList && m_dirList->OpenHighlighted()) {
+                        return;
+                    }
+                    m_view.Dispatch(&SelectFolderForm::btnOK_Click);
+                    break;
+                case IDCANCEL: m_view.Dispatch(&SelectFolderForm::btnCancel_Click); break;
+                case kDrvList:
+                    if (m_drvList) m_drvList->OnCommand(notification);
+                    break;
+                case kDirList:
+                    if (m_dirList) m_dirList->OnCommand(notification);
+                    break;
+                default: break;
+            }
+        });
     }
 
     void SetRowHeights() {
