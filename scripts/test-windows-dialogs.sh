@@ -82,7 +82,8 @@ press() { xdotool windowfocus --sync "$1" 2>/dev/null || true; shift; xdotool ke
 mkdir -p "$work/src/Odds/Day1/Vanishing" "$work/src/Other" "$work/dst"
 printf 'odds' >"$work/src/Odds/Day1/ZO01.JRA"
 key='HKCU\Software\Quillmere\Quillmere\LastExec'
-"$wine" reg add "$key" /v SrcFolder /d "$(winpath "$work/src")" /f >/dev/null 2>&1
+# Typed in capitals: the dialog reads the names back as the disk holds them.
+"$wine" reg add "$key" /v SrcFolder /d "$(winpath "$work")\SRC" /f >/dev/null 2>&1
 "$wine" reg add "$key" /v DstFolder /d "$(winpath "$work/dst")" /f >/dev/null 2>&1
 "$wine" reg add "$key" /v FileType /d '*.jra' /f >/dev/null 2>&1
 

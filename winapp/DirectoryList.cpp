@@ -9,7 +9,9 @@
 #include "platform/PlatformOps.h"
 #include "platform/SystemFiles.h"
 #include "platform/win32/FolderSearch.h"
+#include "platform/win32/LongPath.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32Handle.h"
 #include "winapp/DriveList.h"
 #include "winapp/StockIcons.h"
 
@@ -31,6 +33,27 @@ std::vector<std::wstring> SubFolders(const std::string& folder) {
                                 static_cast<int>(b.size())) == CSTR_LESS_THAN;
     });
     return names;
+}
+
+// The folder's names as the file system holds them, so that "c:\progra~1\PAT98" opens and goes
+// back to the main window as "C:\Program Files\Pat98". A name that cannot be looked up stays as
+// typed.
+std::wstring NamesOnDisk(const std::wstring& folder) {
+    std::wstring result = folder.substr(0, 3);
+    for (std::size_t start = 3; start < folder.size();) {
+        const std::size_t end = std::min(folder.find(L'\\', start), folder.size());
+        const std::wstring typed = folder.substr(start, end - start);
+        const std::wstring parent = result;
+        if (result.size() > 3) result += L'\\';
+        result += typed;
+        start = end + 1;
+        if (typed.find_first_of(L"*?<>\"") != std::wstring::npos) continue;
+        WIN32_FIND_DATAW data{};
+        const FindHandle find(::FindFirstFileExW(LongPath::Of(WideText::Narrow(parent), typed).c_str(), FindExInfoBasic,
+                                                 &data, FindExSearchNameMatch, nullptr, 0));
+        if (find.IsValid()) result.replace(result.size() - typed.size(), typed.size(), data.cFileName);
+    }
+    return result;
 }
 
 }  // namespace
@@ -71,10 +94,10 @@ DirectoryList::DirectoryList(HWND listBox, std::function<void(const std::string&
 }
 
 void DirectoryList::SetPath(const std::string& folder) {
-    const std::wstring path = CleanFolder(folder);
-    const std::string narrow = WideText::Narrow(path);
     // Everything is read before the list is touched, so a failure leaves it as it was.
-    SystemFiles::CheckListable(narrow);
+    SystemFiles::CheckListable(WideText::Narrow(CleanFolder(folder)));
+    const std::wstring path = NamesOnDisk(CleanFolder(folder));
+    const std::string narrow = WideText::Narrow(path);
     const std::vector<std::wstring> subFolders = SubFolders(narrow);
 
     std::vector<Row> rows;
