@@ -95,8 +95,9 @@ DirectoryList::DirectoryList(HWND listBox, std::function<void(const std::string&
 
 void DirectoryList::SetPath(const std::string& folder) {
     // Everything is read before the list is touched, so a failure leaves it as it was.
-    SystemFiles::CheckListable(WideText::Narrow(CleanFolder(folder)));
-    const std::wstring path = NamesOnDisk(CleanFolder(folder));
+    const std::wstring clean = CleanFolder(folder);
+    SystemFiles::CheckListable(WideText::Narrow(clean));
+    const std::wstring path = NamesOnDisk(clean);
     const std::string narrow = WideText::Narrow(path);
     const std::vector<std::wstring> subFolders = SubFolders(narrow);
 
