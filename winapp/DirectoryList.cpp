@@ -169,14 +169,7 @@ void DirectoryList::Draw(const DRAWITEMSTRUCT& item) const {
 
 void DirectoryList::SetRowHeight(int iconSize) {
     m_iconSize = iconSize;
-    HDC dc = ::GetDC(m_list);
-    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(m_list, WM_GETFONT, 0, 0));
-    HGDIOBJ oldFont = font ? ::SelectObject(dc, font) : nullptr;
-    TEXTMETRICW metrics{};
-    ::GetTextMetricsW(dc, &metrics);
-    if (oldFont) ::SelectObject(dc, oldFont);
-    ::ReleaseDC(m_list, dc);
-    ::SendMessageW(m_list, LB_SETITEMHEIGHT, 0, std::max<int>(metrics.tmHeight, iconSize) + 2);
+    ::SendMessageW(m_list, LB_SETITEMHEIGHT, 0, IconRowHeight(m_list, iconSize) + 2);
     SetScrollWidth();
 }
 

@@ -83,11 +83,11 @@ DriveList::DriveList(HWND combo, std::function<void()> onChanged)
     }
     wchar_t working[MAX_PATH] = {};
     ::GetCurrentDirectoryW(MAX_PATH, working);
-    m_current = 0;
+    const wchar_t workingDrive = DriveLetterOf(WideText::Narrow(working));
+    m_current = m_drives.empty() ? -1 : 0;
     for (std::size_t i = 0; i < m_drives.size(); ++i) {
-        if (m_drives[i].letter == DriveLetterOf(WideText::Narrow(working))) m_current = static_cast<int>(i);
+        if (m_drives[i].letter == workingDrive) m_current = static_cast<int>(i);
     }
-    if (m_drives.empty()) m_current = -1;
     ::SendMessageW(m_combo, CB_SETCURSEL, static_cast<WPARAM>(m_current), 0);
 }
 
@@ -139,14 +139,7 @@ void DriveList::Draw(const DRAWITEMSTRUCT& item) const {
 
 void DriveList::SetRowHeight(int iconSize) {
     m_iconSize = iconSize;
-    HDC dc = ::GetDC(m_combo);
-    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(m_combo, WM_GETFONT, 0, 0));
-    HGDIOBJ oldFont = font ? ::SelectObject(dc, font) : nullptr;
-    TEXTMETRICW metrics{};
-    ::GetTextMetricsW(dc, &metrics);
-    if (oldFont) ::SelectObject(dc, oldFont);
-    ::ReleaseDC(m_combo, dc);
-    const int height = std::max<int>(metrics.tmHeight, iconSize);
+    const int height = IconRowHeight(m_combo, iconSize);
     ::SendMessageW(m_combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
     ::SendMessageW(m_combo, CB_SETITEMHEIGHT, 0, height + 2);
     // The open list as wide as its widest row, so the drives' names show whole.

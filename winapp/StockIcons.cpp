@@ -1,5 +1,6 @@
 #include "winapp/StockIcons.h"
 
+#include <algorithm>
 #include <map>
 
 namespace quillmere::winapp {
@@ -69,6 +70,17 @@ int IconRowWidth(HWND list, int iconSize, int indent, const std::wstring& text) 
     if (oldFont) ::SelectObject(dc, oldFont);
     ::ReleaseDC(list, dc);
     return kGap + indent + iconSize + kGap + size.cx + kGap;
+}
+
+int IconRowHeight(HWND list, int iconSize) {
+    HDC dc = ::GetDC(list);
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0));
+    HGDIOBJ oldFont = font ? ::SelectObject(dc, font) : nullptr;
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    if (oldFont) ::SelectObject(dc, oldFont);
+    ::ReleaseDC(list, dc);
+    return std::max<int>(metrics.tmHeight, iconSize);
 }
 
 }  // namespace quillmere::winapp

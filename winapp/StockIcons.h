@@ -27,5 +27,7 @@ void DrawIconRow(const DRAWITEMSTRUCT& item, HICON icon, int iconSize, int inden
 
 // The width a row needs in its list's font, for the horizontal scroll range.
 int IconRowWidth(HWND list, int iconSize, int indent, const std::wstring& text);
+// The height of the text or the icon in the list's font, whichever is taller.
+int IconRowHeight(HWND list, int iconSize);
 
 }  // namespace quillmere::winapp
