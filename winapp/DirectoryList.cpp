@@ -1,5 +1,6 @@
 #include "winapp/DirectoryList.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -84,6 +85,19 @@ std::vector<std::wstring> FolderChain(const std::wstring& folder) {
 
 DirectoryList::DirectoryList(HWND listBox, std::function<void(const std::string&)> onOpenFailed)
     : m_list(listBox), m_onOpenFailed(std::move(onOpenFailed)) {
+    m_tip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, ::GetParent(m_list), nullptr,
+                              ::GetModuleHandleW(nullptr), nullptr);
+    if (m_tip) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_SUBCLASS;
+        tool.hwnd = m_list;
+        tool.lpszText = LPSTR_TEXTCALLBACKW;
+        ::GetClientRect(m_list, &tool.rect);
+        ::SendMessageW(m_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        ::SetWindowSubclass(m_list, ListProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
     wchar_t working[MAX_PATH] = {};
     ::GetCurrentDirectoryW(MAX_PATH, working);
     try {
@@ -91,6 +105,48 @@ DirectoryList::DirectoryList(HWND listBox, std::function<void(const std::string&
     } catch (const std::exception&) {
         // A working folder that has gone leaves the list empty until a folder is set.
     }
+}
+
+DirectoryList::~DirectoryList() {
+    // The list and the tip go with their window; only a list outliving this object is let go of.
+    if (::IsWindow(m_list)) ::RemoveWindowSubclass(m_list, ListProcedure, 0);
+    if (::IsWindow(m_tip)) ::DestroyWindow(m_tip);
+}
+
+LRESULT CALLBACK DirectoryList::ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                              DWORD_PTR data) {
+    auto* self = reinterpret_cast<DirectoryList*>(data);
+    switch (message) {
+        case WM_MOUSEMOVE: {
+            // A move onto another row takes the tip down; it comes back with that row's path.
+            const LRESULT hit = ::SendMessageW(list, LB_ITEMFROMPOINT, 0, lParam);
+            const int row = HIWORD(hit) == 0 ? static_cast<int>(LOWORD(hit)) : -1;
+            if (row != self->m_tipRow) {
+                self->m_tipRow = row;
+                ::SendMessageW(self->m_tip, TTM_POP, 0, 0);
+            }
+            break;
+        }
+        case WM_NOTIFY: {
+            auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+            if (info->hdr.hwndFrom != self->m_tip || info->hdr.code != TTN_GETDISPINFOW) break;
+            const bool onRow = self->m_tipRow >= 0 && static_cast<std::size_t>(self->m_tipRow) < self->m_rows.size();
+            self->m_tipText = onRow ? self->m_rows[static_cast<std::size_t>(self->m_tipRow)].path : L"";
+            info->lpszText = self->m_tipText.data();
+            return 0;
+        }
+        case WM_SIZE: {
+            TTTOOLINFOW tool{};
+            tool.cbSize = sizeof tool;
+            tool.hwnd = list;
+            ::GetClientRect(list, &tool.rect);
+            ::SendMessageW(self->m_tip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+            break;
+        }
+        case WM_NCDESTROY: ::RemoveWindowSubclass(list, ListProcedure, 0); break;
+        default: break;
+    }
+    return ::DefSubclassProc(list, message, wParam, lParam);
 }
 
 void DirectoryList::SetPath(const std::string& folder) {
@@ -112,6 +168,8 @@ void DirectoryList::SetPath(const std::string& folder) {
 
     m_rows = std::move(rows);
     m_path = narrow;
+    m_tipRow = -1;
+    if (m_tip) ::SendMessageW(m_tip, TTM_POP, 0, 0);
     ::SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(m_list, LB_RESETCONTENT, 0, 0);
     for (const Row& row : m_rows) ::SendMessageW(m_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.name.c_str()));

@@ -4,9 +4,9 @@
 // sub-folders, hidden ones included, with closed-folder icons.
 //
 // A click only highlights a row; a double click, or Enter on a row other than the open folder,
-// opens it. Path() is the open folder, never the highlighted one: "C:\" at a root, else the names
-// joined by "\" without one at the end. SetPath to a folder that cannot be opened throws
-// PlatformError and leaves the list as it was; a folder the user fails to open goes to onOpenFailed.
+// opens it. A row's tool tip is its full path. Path() is the open folder, never the highlighted one: "C:\" at a root,
+// else the names joined by "\" without one at the end. SetPath to a folder that cannot be opened throws PlatformError
+// and leaves the list as it was; a folder the user fails to open goes to onOpenFailed.
 #pragma once
 
 #include <windows.h>
@@ -29,6 +29,9 @@ class DirectoryList {
 public:
     // Opens the working folder when it can be read; the list stays empty otherwise.
     DirectoryList(HWND listBox, std::function<void(const std::string&)> onOpenFailed);
+    ~DirectoryList();
+    DirectoryList(const DirectoryList&) = delete;
+    DirectoryList& operator=(const DirectoryList&) = delete;
 
     const std::string& Path() const { return m_path; }
     void SetPath(const std::string& folder);
@@ -52,12 +55,18 @@ private:
     void Open(std::size_t row);
     void SetScrollWidth() const;
     int Indent(const Row& row) const;
+    // The list's own messages first: the tool tip follows the row under the mouse.
+    static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                          DWORD_PTR self);
 
     HWND m_list;
     std::function<void(const std::string&)> m_onOpenFailed;
     std::vector<Row> m_rows;
     std::string m_path;
     int m_iconSize = 16;
+    HWND m_tip = nullptr;
+    int m_tipRow = -1;
+    std::wstring m_tipText;
 };
 
 }  // namespace quillmere::winapp
