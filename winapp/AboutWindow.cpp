@@ -37,11 +37,8 @@ enum : int {
     kLine1,
 };
 
-// As in resources/dialogs.rc; the program's own icon is resource 1.
+// The program's own icon (resources/quillmere.rc.in).
 constexpr int kProgramIcon = 1;
-constexpr int kAboutIcon = 201;
-constexpr int kHandLetter = 202;
-constexpr int kPointingHand = 203;
 
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -161,9 +158,9 @@ private:
         const int big = MulDiv(32, static_cast<int>(m_layout->Dpi()), USER_DEFAULT_SCREEN_DPI);
         const int small = MulDiv(16, static_cast<int>(m_layout->Dpi()), USER_DEFAULT_SCREEN_DPI);
         m_programIcon = LoadIconAt(kProgramIcon, big);
-        m_aboutIcon = FileImage::Icon(kAboutIcon, small);
-        if (!m_handLetter) m_handLetter = FileImage::Cursor(kHandLetter, 0);
-        if (!m_pointingHand) m_pointingHand = FileImage::Cursor(kPointingHand, 0);
+        m_aboutIcon = FileImage::Icon(FileImage::kAboutIcon, small);
+        if (!m_handLetter) m_handLetter = FileImage::Cursor(FileImage::kHandLetter, 0);
+        if (!m_pointingHand) m_pointingHand = FileImage::Cursor(FileImage::kPointingHand, 0);
         SendMessageW(Item(kPicIcon), STM_SETICON, reinterpret_cast<WPARAM>(m_programIcon), 0);
         SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_aboutIcon));
         SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_aboutIcon));
