@@ -5,7 +5,8 @@
 # then copies from there and stores it in the registry); a drive without a medium is left without
 # a message; a folder gone before it is opened is reported and the dialog goes on; Esc and the
 # close box leave the text as it was; the About window opens, its two links (not their captions)
-# launch their fixed addresses without a word when nothing handles them, and Esc and Enter close it.
+# launch their fixed addresses without a word when nothing handles them, and Esc, Enter and the
+# close box close it.
 # Called by test-windows.sh with the MinGW build folder (default build-win64).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -159,6 +160,10 @@ press "$main" space
 window 'Tarnwick$' >/dev/null || fail "the About window did not open a second time"
 press "$(window 'Tarnwick$')" Return
 gone 'Tarnwick$' || fail "Enter did not close the About window"
+press "$main" space
+window 'Tarnwick$' >/dev/null || fail "the About window did not open a third time"
+press "$(window 'Tarnwick$')" alt+F4
+gone 'Tarnwick$' || fail "the close box did not close the About window"
 
 press "$main" Escape
 for _ in $(seq 200); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
