@@ -62,8 +62,8 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
             ShowProgress();
         }
         const ULONGLONG wait = m_progressWindow ? kRefreshMs : kProgressDelayMs - (now - start);
-        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &ended, static_cast<DWORD>(wait), QS_ALLINPUT,
-                                                       MWMO_INPUTAVAILABLE);
+        const DWORD woke =
+            MsgWaitForMultipleObjectsEx(1, &ended, static_cast<DWORD>(wait), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woke == WAIT_OBJECT_0) break;
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -94,7 +94,8 @@ bool BackgroundCopy::Passes(const MSG& message) {
     if (!message.hwnd || !IsInput(message.message)) return true;
     if (message.hwnd != m_window && !IsChild(m_window, message.hwnd)) return true;
     // Alt+F4 and the system menu reach the window as a close request, which asks as well.
-    if (message.message == WM_SYSKEYDOWN || message.message == WM_SYSKEYUP || message.message == WM_SYSCHAR) return true;
+    if (message.message == WM_SYSKEYDOWN || message.message == WM_SYSKEYUP || message.message == WM_SYSCHAR)
+        return true;
     if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) AskToStop();
     return false;
 }

@@ -5,8 +5,8 @@
 namespace quillmere::ControlIds {
 
 enum : int {
-    kLabel1 = 100,  // three
-    kTxtFolder = 110,  // two
+    kLabel1 = 100,           // three
+    kTxtFolder = 110,        // two
     kBtnBrowseFolser = 120,  // two
     kCmbFileNameFilter = 130,
     kCmdAbout = 140,

@@ -47,8 +47,8 @@ bool NativeWindow::Create(std::wstring_view title, HWND owner, DWORD extraStyle)
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | extraStyle;
     // A window without an owner is the program's own (the main window): it has a taskbar button.
     const DWORD exStyle = WS_EX_CONTROLPARENT | (owner ? 0 : WS_EX_APPWINDOW);
-    CreateWindowExW(exStyle, kClassName, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
-                    owner, nullptr, GetModuleHandleW(nullptr), this);
+    CreateWindowExW(exStyle, kClassName, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, nullptr,
+                    GetModuleHandleW(nullptr), this);
     return m_window != nullptr;
 }
 

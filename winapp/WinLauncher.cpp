@@ -64,8 +64,8 @@ bool Launch(const std::string& commandLine) {
     const std::optional<std::wstring> address = AddressOf(commandLine);
     if (!address) return false;
     // The handler may be a COM server; the thread is single-threaded apartment (see main.cpp).
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", address->c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    const auto result =
+        reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", address->c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;
 }
 

@@ -15,7 +15,7 @@ constexpr double kPointStep = 0.25;
 
 // The UI fonts of Japanese Windows, newest first; then the free families other systems carry
 // under these windows, whose widths come closest, so that the captions still fit their controls.
-constexpr const wchar_t* kUiFamilies[] = {L"Yu Gothic UI", L"Meiryo UI", L"MS UI Gothic", L"MS PGothic",
+constexpr const wchar_t* kUiFamilies[] = {L"Yu Gothic UI", L"Meiryo UI",  L"MS UI Gothic",    L"MS PGothic",
                                           L"IPAPGothic",   L"VL PGothic", L"Noto Sans CJK JP"};
 
 int CALLBACK NoteFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
@@ -93,9 +93,9 @@ int WinLayout::FromPixels(int pixels) const {
 HWND WinLayout::Add(int id, const wchar_t* className, std::wstring_view text, DWORD style, TwipsRect rect,
                     DWORD exStyle) {
     const std::wstring caption(text);
-    HWND control = CreateWindowExW(exStyle, className, caption.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                                   m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   GetModuleHandleW(nullptr), nullptr);
+    HWND control =
+        CreateWindowExW(exStyle, className, caption.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, m_window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!control) return nullptr;
     m_placed.push_back({control, rect});
     Place(m_placed.back());

@@ -31,8 +31,7 @@ public:
 
     // Creates a child control with its control id at rect, in the window's font. The creation
     // order is the Tab order; give WS_TABSTOP to the controls Tab stops at.
-    HWND Add(int id, const wchar_t* className, std::wstring_view text, DWORD style, TwipsRect rect,
-             DWORD exStyle = 0);
+    HWND Add(int id, const wchar_t* className, std::wstring_view text, DWORD style, TwipsRect rect, DWORD exStyle = 0);
     // Gives a control whose text is wider than the control a smaller size of the font, down to
     // 6 points, so that the whole text shows; again after every change of DPI.
     void FitText(HWND control);

@@ -52,9 +52,11 @@ frmMain::frmMain(PlatformOps& ops) : m_ops(ops), m_form(ops, *this) {
     // The list stays the nine wildcards: a typed one is kept exactly as typed, never added and
     // never completed, because one character changes what it matches ("*." only names without
     // an extension, "*.*" every name).
-    cmbFileNameFilter = m_layout->Add(kCmbFileNameFilter, L"COMBOBOX", L"",
-                                      WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, {1800, 1260, 3555, 300});
-    for (const wchar_t* item : {L"*.*", L"*.jra", L"*.csv", L"*.lzh", L"*.dat", L"*.txt", L"*.xls", L"*.doc", L"*.mdb"}) {
+    cmbFileNameFilter =
+        m_layout->Add(kCmbFileNameFilter, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+                      {1800, 1260, 3555, 300});
+    for (const wchar_t* item :
+         {L"*.*", L"*.jra", L"*.csv", L"*.lzh", L"*.dat", L"*.txt", L"*.xls", L"*.doc", L"*.mdb"}) {
         SendMessageW(cmbFileNameFilter, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     }
     m_layout->Add(kCmdAbout, L"BUTTON", L"ﾊﾞｰｼﾞｮﾝ情報", WS_TABSTOP | BS_PUSHBUTTON, {240, 1860, 1155, 495});
@@ -80,9 +82,7 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // Buttons report a click, Enter and Esc come from the dialog manager with no code.
             if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
             return 0;
-        case WM_CLOSE:
-            OnCommand(IDCANCEL);
-            return 0;
+        case WM_CLOSE: OnCommand(IDCANCEL); return 0;
         case WM_DPICHANGED:
             if (m_layout) m_layout->Rescale(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
@@ -91,9 +91,7 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // kept whole.
             if (wParam) StopRequest::Request();
             return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
+        case WM_DESTROY: PostQuitMessage(0); return 0;
         default: return Default(message, wParam, lParam);
     }
 }

@@ -19,8 +19,8 @@ void CentreOver(HWND window, HWND owner) {
     if (!GetWindowRect(owner, &outer) || !GetWindowRect(window, &self)) return;
     const int width = self.right - self.left;
     const int height = self.bottom - self.top;
-    SetWindowPos(window, nullptr, (outer.left + outer.right - width) / 2, (outer.top + outer.bottom - height) / 2, 0,
-                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window, nullptr, (outer.left + outer.right - width) / 2, (outer.top + outer.bottom - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -45,8 +45,9 @@ frmProgress::frmProgress(const std::wstring& stampFolderName, std::function<void
 
 void frmProgress::Show(const CopyProgress& progress) {
     if (!Handle()) return;
-    const double share =
-        progress.bytesTotal == 0 ? 1.0 : static_cast<double>(progress.bytesDone) / static_cast<double>(progress.bytesTotal);
+    const double share = progress.bytesTotal == 0
+                             ? 1.0
+                             : static_cast<double>(progress.bytesDone) / static_cast<double>(progress.bytesTotal);
     SendMessageW(prgBytes, PBM_SETPOS, static_cast<WPARAM>(share * kBarSteps), 0);
     // Set only when changed: a static control repaints on every new text, and flickers.
     const std::wstring count =
@@ -59,7 +60,8 @@ void frmProgress::Show(const CopyProgress& progress) {
 LRESULT frmProgress::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
-            if (HIWORD(wParam) == BN_CLICKED && (LOWORD(wParam) == ControlIds::kCmdStop || LOWORD(wParam) == IDCANCEL)) {
+            if (HIWORD(wParam) == BN_CLICKED &&
+                (LOWORD(wParam) == ControlIds::kCmdStop || LOWORD(wParam) == IDCANCEL)) {
                 m_onStop();
             }
             return 0;
