@@ -41,17 +41,46 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
         return;
     }
     std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            copy(*this);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        SetEvent(ended);
-    });
+    std::thread worker;
+    try {
+        worker = std::thread([&] {
+            try {
+                copy(*this);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            SetEvent(ended);
+        });
+    } catch (...) {
+        CloseHandle(ended);
+        throw;
+    }
 
-    const ULONGLONG start = GetTickCount64();
     std::optional<int> quit;
+    try {
+        Watch(ended, stampFolder, quit);
+    } catch (...) {
+        // Nothing may leave here while the copy's thread runs: it is stopped and waited for.
+        m_stop = true;
+        WaitForSingleObject(ended, INFINITE);
+        worker.join();
+        CloseHandle(ended);
+        m_progressWindow.reset();
+        throw;
+    }
+    worker.join();
+    CloseHandle(ended);
+    // The main window takes the activation back before the progress window goes.
+    if (m_progressWindow) {
+        SetActiveWindow(m_window);
+        m_progressWindow.reset();
+    }
+    if (quit) PostQuitMessage(*quit);
+    if (failure) std::rethrow_exception(failure);
+}
+
+void BackgroundCopy::Watch(HANDLE ended, const std::string& stampFolder, std::optional<int>& quit) {
+    const ULONGLONG start = GetTickCount64();
     for (;;) {
         const ULONGLONG now = GetTickCount64();
         if (!m_progressWindow && now - start >= kProgressDelayMs) {
@@ -64,7 +93,12 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
         const ULONGLONG wait = m_progressWindow ? kRefreshMs : kProgressDelayMs - (now - start);
         const DWORD woke =
             MsgWaitForMultipleObjectsEx(1, &ended, static_cast<DWORD>(wait), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woke == WAIT_OBJECT_0) break;
+        if (woke == WAIT_OBJECT_0) return;
+        if (woke == WAIT_FAILED) {
+            // No waiting beside the messages: the window waits without repainting instead.
+            WaitForSingleObject(ended, INFINITE);
+            return;
+        }
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
@@ -79,15 +113,6 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
             DispatchMessageW(&message);
         }
     }
-    worker.join();
-    CloseHandle(ended);
-    // The main window takes the activation back before the progress window goes.
-    if (m_progressWindow) {
-        SetActiveWindow(m_window);
-        m_progressWindow.reset();
-    }
-    if (quit) PostQuitMessage(*quit);
-    if (failure) std::rethrow_exception(failure);
 }
 
 bool BackgroundCopy::Passes(const MSG& message) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "platform/CopyMonitor.h"
@@ -35,6 +36,9 @@ public:
     bool StopRequested() override;
 
 private:
+    // Serves the windows' messages until the copy has ended; a request to quit the program is
+    // kept in quit and stops the copy.
+    void Watch(HANDLE ended, const std::string& stampFolder, std::optional<int>& quit);
     // Whether the message goes on to its window; input for the main window stops here.
     bool Passes(const MSG& message);
     void ShowProgress();
