@@ -1,8 +1,10 @@
 #include "winapp/NativeWindow.h"
 
+#include <exception>
 #include <string>
 
 #include "winapp/BusyPointer.h"
+#include "winapp/WinPrompt.h"
 
 namespace quillmere {
 
@@ -29,6 +31,22 @@ ATOM RegisterClassOnce(WNDPROC procedure) {
         return RegisterClassExW(&windowClass);
     }();
     return atom;
+}
+
+// Called inside a catch block. The box itself may fail (no memory left); the program goes on.
+void ReportUnexpected() noexcept {
+    BusyPointer::Set(MousePointer::Default);
+    try {
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            WinPrompt::Show(e.what(), PromptStyle::OkOnly, std::nullopt);
+        } catch (...) {
+            WinPrompt::Show("予期しないエラーが発生しました。", PromptStyle::OkOnly, std::nullopt);
+        }
+    } catch (...) {
+        // Nothing is left to tell the user with.
+    }
 }
 
 }  // namespace
@@ -73,12 +91,24 @@ LRESULT CALLBACK NativeWindow::Procedure(HWND window, UINT message, WPARAM wPara
     }
     if (!self) return DefDlgProcW(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        const LRESULT result = self->OnMessage(message, wParam, lParam);
+        const LRESULT result = Guarded(*self, message, wParam, lParam);
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         self->m_window = nullptr;
         return result;
     }
-    return self->OnMessage(message, wParam, lParam);
+    return Guarded(*self, message, wParam, lParam);
+}
+
+// The handlers run the window logic under their own guard (HandlerGuard); this one is the last,
+// for what a window's own code throws (out of memory), since no C++ exception may cross the
+// system's code back into the message loop.
+LRESULT NativeWindow::Guarded(NativeWindow& self, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return self.OnMessage(message, wParam, lParam);
+    } catch (...) {
+        ReportUnexpected();
+    }
+    return 0;
 }
 
 }  // namespace quillmere

@@ -29,6 +29,7 @@ protected:
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT Guarded(NativeWindow& self, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND m_window = nullptr;
 };
