@@ -24,6 +24,13 @@ dlls="$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: 
 foreign="$(echo "$dlls" | tr 'A-Z' 'a-z' | grep -Ev "$system_dlls" || true)"
 [ -z "$foreign" ] || fail "needs DLLs that do not come with Windows: $foreign"
 echo "quillmere.exe: imports only system DLLs:" $dlls
+# Its icon, its version (the project's) and the manifest asking for common controls 6 and
+# per-monitor DPI awareness are built into it.
+version="$(sed -n 's/^project(Quillmere VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
+resources="$(x86_64-w64-mingw32-windres -i "$exe" -O rc 2>/dev/null)" || fail "windres cannot read its resources"
+for needed in RT_GROUP_ICON "\"FileVersion\", \"$version\"" Microsoft.Windows.Common-Controls PerMonitorV2; do
+    grep -qF -- "$needed" <<<"$resources" || fail "its resources lack $needed"
+done
 
 # --- a virtual display, a window manager and a Wine prefix of its own ---------------------------
 work="$(mktemp -d "${TMPDIR:-/tmp}/quillmere-app.XXXXXX")"
