@@ -29,5 +29,6 @@ BENCH_PACKAGES=(xvfb libxcb1-dev fonts-noto-cjk fonts-ipafont-gothic)
 FAULT_TEST_PACKAGES=(exfatprogs exfat-fuse)
 
 # The packages the Windows run of the core tests needs: the MinGW-w64 cross compiler, Wine to run
-# the test program, and the GoogleTest sources to build it for Windows.
-WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 googletest)
+# the test program, and the GoogleTest sources to build it for Windows; for the Windows program's
+# windows a virtual display with a window manager, the key presser, and Japanese fonts.
+WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 googletest xvfb openbox xdotool fonts-ipafont-gothic)

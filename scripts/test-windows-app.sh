@@ -1,0 +1,188 @@
+#!/usr/bin/env bash
+# End-to-end cases of the Windows program's main window: quillmere.exe runs under Wine on a
+# virtual X display, real key presses reach it through xdotool, and the cases look at the disk and
+# the registry afterwards. Called by test-windows.sh with the MinGW build folder.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${1:-$root/build-win64}"
+exe="$build/winapp/quillmere.exe"
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver64
+fail() {
+    echo "quillmere.exe: $*" >&2
+    if [ -n "${DISPLAY:-}" ] && import -window root "${TMPDIR:-/tmp}/quillmere-app-failure.png" 2>/dev/null; then
+        echo "  (the screen at the failure: ${TMPDIR:-/tmp}/quillmere-app-failure.png)" >&2
+    fi
+    exit 1
+}
+
+# --- nothing but Windows beside it ---------------------------------------------------------------
+# Every DLL the program loads must come with Windows itself: no MinGW runtime, no toolkit.
+system_dlls='^(kernel32|user32|gdi32|comctl32|shell32|advapi32|ole32|oleaut32|shlwapi|uxtheme|msvcrt|ucrtbase|api-ms-win-[a-z0-9-]+)\.dll$'
+dlls="$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')"
+[ -n "$dlls" ] || fail "objdump found no imports"
+foreign="$(echo "$dlls" | tr 'A-Z' 'a-z' | grep -Ev "$system_dlls" || true)"
+[ -z "$foreign" ] || fail "needs DLLs that do not come with Windows: $foreign"
+echo "quillmere.exe: imports only system DLLs:" $dlls
+# Its icon, its version (the project's) and the manifest asking for common controls 6 and
+# per-monitor DPI awareness are built into it.
+version="$(sed -n 's/^project(Quillmere VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
+resources="$(x86_64-w64-mingw32-windres -i "$exe" -O rc 2>/dev/null)" || fail "windres cannot read its resources"
+for needed in RT_GROUP_ICON "\"FileVersion\", \"$version\"" Microsoft.Windows.Common-Controls PerMonitorV2; do
+    grep -qF -- "$needed" <<<"$resources" || fail "its resources lack $needed"
+done
+
+# --- a virtual display, a window manager and a Wine prefix of its own ---------------------------
+work="$(mktemp -d "${TMPDIR:-/tmp}/quillmere-app.XXXXXX")"
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+pids=()
+cleanup() {
+    "$wineserver" -k >/dev/null 2>&1 || true
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# wait_for SECONDS COMMAND...: polls until the command succeeds; false after the time is up.
+wait_for() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
+
+for number in 71 72 73 74; do
+    [ -e "/tmp/.X$number-lock" ] || { display=":$number"; break; }
+done
+[ -n "${display:-}" ] || fail "no free display among :71 to :74"
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY="$display"
+wait_for 10 xdotool getdisplaygeometry || fail "Xvfb did not start on $display: $(cat "$work/xvfb.log")"
+openbox >"$work/openbox.log" 2>&1 &
+pids+=($!)
+mkdir "$WINEPREFIX"
+"$wine" wineboot --init >/dev/null 2>&1
+"$wineserver" -w
+
+key='HKCU\Software\Quillmere\Quillmere'
+winpath() { echo "Z:${1//\//\\}"; }
+set_value() { "$wine" reg add "$key\\$1" /v "$2" /d "$3" /f >/dev/null 2>&1; }
+# reg query prints in the console's code page, which loses Japanese; an export is UTF-16.
+value_of() {
+    "$wine" reg export "$key\\$1" "$work/export.reg" /y >/dev/null 2>&1 || return 0
+    iconv -f UTF-16 -t UTF-8 "$work/export.reg" | tr -d '\r' |
+        sed -n "s/^\"$2\"=\"\(.*\)\"\$/\1/p" | sed 's/\\\\/\\/g'
+}
+
+# windows_titled TITLE COUNT: exactly COUNT windows have the title.
+windows_titled() { [ "$(xdotool search --name "^$1\$" 2>/dev/null | wc -l)" = "$2" ]; }
+# start: runs the program and waits for its main window; sets $app and $window.
+start() {
+    "$wine" "$exe" >>"$work/app.log" 2>&1 &
+    app=$!
+    wait_for 30 xdotool search --onlyvisible --name '^Quillmere$' || fail "the main window did not appear: $(cat "$work/app.log")"
+    window="$(xdotool search --onlyvisible --name '^Quillmere$' | head -n 1)"
+}
+# press WINDOW KEY...: activates the window and presses the key on the real keyboard. Wine takes
+# the activation a moment after the window manager reports it, and a key that comes in between
+# reaches no window: the window must stay active for three looks 0.1 s apart first.
+stays_active() {
+    local look
+    for look in 1 2 3; do
+        [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] || return 1
+        sleep 0.1
+    done
+}
+press() {
+    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
+    wait_for 5 stays_active "$1" || fail "window $1 could not be activated"
+    shift
+    xdotool key --delay 50 "$@"
+}
+# quit: Esc, then the program ends of itself.
+quit() {
+    press "$window" Escape
+    wait_for 20 sh -c "! kill -0 $app" || fail "Esc did not end the program"
+    wait "$app" || fail "the program ended with status $?"
+}
+
+# Enter runs the backup with the stored inputs: a stamp folder appears in the destination with
+# the matching copies, which keep their times; the inputs go back to the registry.
+src="$work/ソース フォルダ"
+dst="$work/バック アップ"
+mkdir -p "$src" "$dst"
+printf 'odds' >"$src/ZO01.JRA"
+printf 'notes' >"$src/memo.txt"
+touch -d '2020-02-03 04:05:06' "$src/ZO01.JRA"
+set_value LastExec SrcFolder "$(winpath "$src")"
+set_value LastExec DstFolder "$(winpath "$dst")"
+set_value LastExec FileType '*.jra'
+set_value MainWindow Left 2400
+set_value MainWindow Top 1800
+start
+press "$window" Return
+wait_for 30 sh -c "ls \"$dst\"/*/ZO01.JRA" || fail "Enter made no stamp folder with ZO01.JRA in $dst"
+stamp="$(ls -d "$dst"/*)"
+[[ "$(basename "$stamp")" =~ ^[0-9]{8}_[0-9]{6}$ ]] || fail "the stamp folder is named $(basename "$stamp")"
+[ "$(ls -A "$stamp")" = "ZO01.JRA" ] || fail "the stamp folder holds: $(ls -A "$stamp")"
+[ "$(cat "$stamp/ZO01.JRA")" = "odds" ] || fail "the copy's content differs"
+[ "$(stat -c %Y "$stamp/ZO01.JRA")" = "$(stat -c %Y "$src/ZO01.JRA")" ] || fail "the copy lost its time"
+
+# Esc quits, and the place the window was restored to (Left/Top as stored) is written back.
+quit
+[ "$(value_of MainWindow Left)/$(value_of MainWindow Top)" = "2400/1800" ] ||
+    fail "Left/Top after Esc: $(value_of MainWindow Left)/$(value_of MainWindow Top), not 2400/1800"
+[ "$(value_of LastExec DstFolder)" = "$(winpath "$dst")" ] || fail "the destination was not stored"
+echo "quillmere.exe: Enter backs up, Esc quits and stores the place"
+
+# A place off every monitor (one since unplugged) opens at the default place instead, and that
+# is what is stored on quitting. A missing source is warned about in a box titled バックアップ,
+# and the program goes on after it. The Enter comes from the combo box, four Tabs on from the
+# first input: the Tab order holds, and the combo box does not keep Enter to itself.
+set_value MainWindow Left 900000
+set_value MainWindow Top -900000
+set_value LastExec SrcFolder "$(winpath "$work/none")"
+start
+press "$window" Tab Tab Tab Tab Return
+wait_for 20 xdotool search --name '^バックアップ$' || fail "a missing source raised no warning"
+press "$(xdotool search --name '^バックアップ$' | head -n 1)" Return
+wait_for 10 windows_titled バックアップ 0 || fail "the warning did not close on Enter"
+[ "$(ls "$dst" | wc -l)" = 1 ] || fail "a backup ran from a missing source"
+quit
+left="$(value_of MainWindow Left)"
+top="$(value_of MainWindow Top)"
+[ "$left" -lt 2000 ] && [ "$top" -ge 0 ] && [ "$top" -lt 2000 ] ||
+    fail "an off-screen place was restored: Left/Top $left/$top"
+echo "quillmere.exe: an off-screen place opens at the default; a failed check warns and goes on"
+
+# A long backup shows the progress window; Esc in it asks whether to stop, and Yes (the box's
+# default, so Enter) stops the copy: the finished copies stay whole, nothing half written is left,
+# a box says the backup stopped, and the program goes on. The copy runs on a thread of its own, so
+# all of this happens while it still copies.
+many="$work/many"
+mkdir "$many"
+(cd "$many" && seq -f 'f%05g.jra' 1 3000 | xargs touch)
+set_value LastExec SrcFolder "$(winpath "$many")"
+set_value LastExec DstFolder "$(winpath "$dst")"
+start
+press "$window" Return
+wait_for 20 windows_titled バックアップ 1 || fail "no progress window appeared"
+progress="$(xdotool search --name '^バックアップ$' | head -n 1)"
+press "$progress" Escape
+wait_for 10 windows_titled バックアップ 2 || fail "Esc in the progress window asked nothing"
+press "$(xdotool search --name '^バックアップ$' | grep -vx "$progress" | head -n 1)" Return
+# The progress window goes when the copy has stopped; the box that says so stays.
+wait_for 30 sh -c "! xdotool search --name '^バックアップ\$' | grep -qx $progress" || fail "the copy did not stop"
+wait_for 10 windows_titled バックアップ 1 || fail "no box said that the backup stopped"
+press "$(xdotool search --name '^バックアップ$' | head -n 1)" Return
+wait_for 10 windows_titled バックアップ 0 || fail "the stop box did not close"
+stopped="$(ls -td "$dst"/*/ | head -n 1)"
+copied="$(find "$stopped" -type f | wc -l)"
+[ "$copied" -gt 0 ] && [ "$copied" -lt 3000 ] || fail "the stopped backup holds $copied of 3000 files"
+[ -z "$(find "$stopped" -type f ! -name 'f?????.jra')" ] || fail "the stop left: $(find "$stopped" -type f ! -name 'f?????.jra')"
+quit
+echo "quillmere.exe: Esc in the progress window and Yes stop a long backup ($copied of 3000 copied)"

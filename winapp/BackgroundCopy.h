@@ -1,0 +1,55 @@
+// BackgroundCopy: runs a backup's copy on a thread of its own while the window's thread goes on
+// with its messages, and watches it: after half a second the progress window appears. Meanwhile no
+// key or click reaches the main window, so nothing starts a second run or changes the inputs
+// half-way; Esc and its close box, like Stop, ask whether to stop.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "platform/CopyMonitor.h"
+
+namespace quillmere {
+
+class frmProgress;
+
+class BackgroundCopy final : public CopyMonitor {
+public:
+    BackgroundCopy(PlatformOps& ops, HWND window);
+    ~BackgroundCopy() override;
+    BackgroundCopy(const BackgroundCopy&) = delete;
+    BackgroundCopy& operator=(const BackgroundCopy&) = delete;
+
+    // Runs copy and returns once it has ended, rethrowing what it threw.
+    void Run(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy);
+    // "バックアップを中止しますか？"; Yes stops the copy at its next safe point.
+    void AskToStop();
+
+    // The copy's thread.
+    void Report(const CopyProgress& progress) override;
+    bool StopRequested() override;
+
+private:
+    // Serves the windows' messages until the copy has ended; a request to quit the program is
+    // kept in quit and stops the copy.
+    void Watch(HANDLE ended, const std::string& stampFolder, std::optional<int>& quit);
+    // Whether the message goes on to its window; input for the main window stops here.
+    bool Passes(const MSG& message);
+    void ShowProgress();
+
+    PlatformOps& m_ops;
+    HWND m_window;
+    std::unique_ptr<frmProgress> m_progressWindow;
+    bool m_asking = false;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    CopyProgress m_latest;  // guarded by m_mutex
+};
+
+}  // namespace quillmere
