@@ -31,3 +31,7 @@ FAULT_TEST_PACKAGES=(exfatprogs exfat-fuse)
 # The packages the Windows run of the core tests needs: the MinGW-w64 cross compiler, Wine to run
 # the test program, and the GoogleTest sources to build it for Windows.
 WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 googletest)
+
+# What scripts/package.sh and its test need: the Debian package tools (dpkg-shlibdeps, an install
+# into a scratch root under fakeroot), the three checkers and the zip tools.
+PACKAGE_PACKAGES=(dpkg-dev fakeroot lintian appstream desktop-file-utils zip unzip)
