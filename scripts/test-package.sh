@@ -34,9 +34,13 @@ apt-get install --simulate --no-install-recommends "$deb" >"$work/apt.log" 2>&1 
 sysroot="$work/root"
 mkdir -p "$sysroot/var/lib/dpkg/info" "$sysroot/var/lib/dpkg/updates"
 touch "$sysroot/var/lib/dpkg/status"
-# dpkg looks for its helpers (ldconfig, start-stop-daemon) on the PATH, which a user's lacks.
-dpkg_root() { PATH="$PATH:/usr/sbin:/sbin" fakeroot dpkg --root="$sysroot" --force-depends "$@" >"$work/dpkg.log" 2>&1 ||
-    fail "dpkg $*: $(cat "$work/dpkg.log")"; }
+# dpkg looks for its helpers (ldconfig, start-stop-daemon) on the PATH, which a user's lacks, and
+# would log into the machine's own /var/log/dpkg.log whatever the root. The scratch root holds
+# none of the dependencies, and they are not what this installation tests.
+dpkg_root() {
+    PATH="$PATH:/usr/sbin:/sbin" fakeroot dpkg --root="$sysroot" --log="$work/dpkg-actions.log" \
+        --force-depends "$@" >"$work/dpkg.log" 2>&1 || fail "dpkg $*: $(cat "$work/dpkg.log")"
+}
 dpkg_root --install "$deb"
 
 desktop="$sysroot/usr/share/applications/quillmere.desktop"
