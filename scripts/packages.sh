@@ -32,3 +32,7 @@ FAULT_TEST_PACKAGES=(exfatprogs exfat-fuse)
 # the test program, and the GoogleTest sources to build it for Windows; for the Windows program's
 # windows a virtual display with a window manager, the key presser, and Japanese fonts.
 WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 googletest xvfb openbox xdotool fonts-ipafont-gothic)
+
+# What scripts/package.sh and its test need: the Debian package tools (dpkg-shlibdeps, an install
+# into a scratch root under fakeroot), the three checkers and the zip tools.
+PACKAGE_PACKAGES=(dpkg-dev fakeroot lintian appstream desktop-file-utils zip unzip)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the program and every test suite, then runs them all with CTest. Afterwards the
-# toolkit-free core is cross-built for Windows and its suite runs a second time under Wine.
+# toolkit-free core is cross-built for Windows and its suite runs a second time under Wine, and
+# last the two packages are built, checked, installed into a scratch root and removed.
 # With CI=true compiler warnings are errors. The results also go to build/ctest-junit.xml, where
 # CI looks for skipped cases.
 set -euo pipefail
@@ -20,3 +21,6 @@ ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$(nproc)" --o
 # A fresh Wine prefix in a temporary folder: no test sees a real Wine set-up, and the registry
 # the settings tests write to starts empty and is thrown away. Mono and Gecko are not needed.
 bash "$root/scripts/test-windows.sh" "$werror"
+
+# --- Packages: the .deb and the Windows zip (reuses the MinGW build above) ----------------------
+bash "$root/scripts/test-package.sh"
