@@ -118,8 +118,14 @@ TempFile& PendingCopies::Add(const CopyPaths& paths, off_t size, mode_t mode) {
 }
 
 bool PendingCopies::Full() const {
-    return m_files.size() >= m_target || m_bytes >= kBatchBytes ||
-           (!m_files.empty() && std::chrono::steady_clock::now() - m_started >= kBatchTime);
+    if (m_bytes >= kBatchBytes || m_files.size() >= m_capacity ||
+        (!m_files.empty() && std::chrono::steady_clock::now() - m_started >= kBatchTime)) {
+        return true;
+    }
+    if (m_files.size() < m_target) return false;
+    // While the batch before still waits for the disk, handing this one over would only wait
+    // for it: the copying goes on instead.
+    return !m_sync.valid() || m_sync.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
 // Nothing overlaps this batch's wait for the disk, so it waits on this thread: a thread started
