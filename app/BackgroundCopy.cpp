@@ -11,27 +11,10 @@
 #include <thread>
 
 #include "app/frmProgress.h"
-#include "platform/StopRequest.h"
 
 namespace quillmere {
 
-namespace {
-
-constexpr char kTitle[] = "バックアップ";
-constexpr char kAskStop[] = "バックアップを中止しますか？";
-// Shorter runs show nothing but the hourglass, as they always did.
-constexpr int kProgressDelayMs = 500;
-constexpr int kRefreshMs = 100;
-
-QString LastComponent(const std::string& path) {
-    const QString text = QString::fromStdString(path);
-    const qsizetype slash = text.lastIndexOf(QChar(kPathSeparator));
-    return slash < 0 ? text : text.mid(slash + 1);
-}
-
-}  // namespace
-
-BackgroundCopy::BackgroundCopy(PlatformOps& ops, QWidget* window) : m_ops(ops), m_window(window) {
+BackgroundCopy::BackgroundCopy(PlatformOps& ops, QWidget* window) : CopyWatch(ops), m_window(window) {
     qApp->installEventFilter(this);
 }
 
@@ -57,7 +40,7 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
     appear.setSingleShot(true);
     connect(&appear, &QTimer::timeout, this, [&] {
         m_progressWindow = new frmProgress(
-            LastComponent(stampFolder), [this] { AskToStop(); }, m_window);
+            QString::fromStdString(StampName(stampFolder)), [this] { AskToStop(); }, m_window);
         ShowProgress();
         m_progressWindow->show();
     });
@@ -74,36 +57,8 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
     if (failure) std::rethrow_exception(failure);
 }
 
-void BackgroundCopy::AskToStop() {
-    if (m_asking || m_stop) return;
-    m_asking = true;
-    PromptAnswer answer = PromptAnswer::No;
-    try {
-        answer = m_ops.ShowPrompt(kAskStop, PromptStyle::YesNoQuestion, std::string(kTitle));
-    } catch (...) {
-        // No box, no answer: the copy goes on.
-    }
-    m_asking = false;
-    if (answer == PromptAnswer::Yes) m_stop = true;
-}
-
-void BackgroundCopy::Report(const CopyProgress& progress) {
-    const std::lock_guard lock(m_mutex);
-    m_latest = progress;
-}
-
-bool BackgroundCopy::StopRequested() {
-    return m_stop || StopRequest::Requested();
-}
-
 void BackgroundCopy::ShowProgress() {
-    if (!m_progressWindow) return;
-    CopyProgress latest;
-    {
-        const std::lock_guard lock(m_mutex);
-        latest = m_latest;
-    }
-    m_progressWindow->Show(latest);
+    if (m_progressWindow) m_progressWindow->Show(Latest());
 }
 
 // The main window stays as it is while the copy runs: no key or click reaches it (its shortcuts

@@ -6,12 +6,10 @@
 #include <QObject>
 #include <QPointer>
 
-#include <atomic>
 #include <functional>
-#include <mutex>
 #include <string>
 
-#include "platform/CopyMonitor.h"
+#include "forms/CopyWatch.h"
 
 class QWidget;
 
@@ -19,19 +17,13 @@ namespace quillmere {
 
 class frmProgress;
 
-class BackgroundCopy final : public QObject, public CopyMonitor {
+class BackgroundCopy final : public QObject, public CopyWatch {
 public:
     BackgroundCopy(PlatformOps& ops, QWidget* window);
     ~BackgroundCopy() override;
 
     // Runs copy and returns once it has ended, rethrowing what it threw.
     void Run(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy);
-    // "バックアップを中止しますか？"; Yes stops the copy at its next safe point.
-    void AskToStop();
-
-    // The copy's thread.
-    void Report(const CopyProgress& progress) override;
-    bool StopRequested() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -39,13 +31,8 @@ protected:
 private:
     void ShowProgress();
 
-    PlatformOps& m_ops;
     QWidget* m_window;
     QPointer<frmProgress> m_progressWindow;
-    bool m_asking = false;
-    std::atomic<bool> m_stop{false};
-    std::mutex m_mutex;
-    CopyProgress m_latest;  // guarded by m_mutex
 };
 
 }  // namespace quillmere

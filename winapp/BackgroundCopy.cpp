@@ -4,7 +4,6 @@
 #include <optional>
 #include <thread>
 
-#include "platform/StopRequest.h"
 #include "platform/win32/WideText.h"
 #include "winapp/frmProgress.h"
 
@@ -12,24 +11,13 @@ namespace quillmere {
 
 namespace {
 
-constexpr char kTitle[] = "バックアップ";
-constexpr char kAskStop[] = "バックアップを中止しますか？";
-// Shorter runs show nothing but the hourglass, as they always did.
-constexpr ULONGLONG kProgressDelayMs = 500;
-constexpr ULONGLONG kRefreshMs = 100;
-
-std::string LastComponent(const std::string& path) {
-    const std::size_t separator = path.find_last_of(kPathSeparator);
-    return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
 bool IsInput(UINT message) {
     return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST);
 }
 
 }  // namespace
 
-BackgroundCopy::BackgroundCopy(PlatformOps& ops, HWND window) : m_ops(ops), m_window(window) {}
+BackgroundCopy::BackgroundCopy(PlatformOps& ops, HWND window) : CopyWatch(ops), m_window(window) {}
 
 BackgroundCopy::~BackgroundCopy() = default;
 
@@ -61,7 +49,7 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
         Watch(ended, stampFolder, quit);
     } catch (...) {
         // Nothing may leave here while the copy's thread runs: it is stopped and waited for.
-        m_stop = true;
+        Stop();
         WaitForSingleObject(ended, INFINITE);
         worker.join();
         CloseHandle(ended);
@@ -85,7 +73,7 @@ void BackgroundCopy::Watch(HANDLE ended, const std::string& stampFolder, std::op
         const ULONGLONG now = GetTickCount64();
         if (!m_progressWindow && now - start >= kProgressDelayMs) {
             m_progressWindow = std::make_unique<frmProgress>(
-                WideText::Widen(LastComponent(stampFolder)), [this] { AskToStop(); }, m_window);
+                WideText::Widen(StampName(stampFolder)), [this] { AskToStop(); }, m_window);
             ShowProgress();
         } else if (m_progressWindow) {
             ShowProgress();
@@ -104,7 +92,7 @@ void BackgroundCopy::Watch(HANDLE ended, const std::string& stampFolder, std::op
             if (message.message == WM_QUIT) {
                 // The program is to end: the copy stops at its next safe point and is waited for.
                 quit = static_cast<int>(message.wParam);
-                m_stop = true;
+                Stop();
                 continue;
             }
             if (!Passes(message)) continue;
@@ -125,41 +113,18 @@ bool BackgroundCopy::Passes(const MSG& message) {
     return false;
 }
 
-void BackgroundCopy::AskToStop() {
-    if (m_asking || m_stop) return;
-    m_asking = true;
-    // The box belongs to the progress window where that shows; the main window below is held
-    // still as well, so nothing reaches it while the box's own loop runs.
-    const bool holdMain = m_progressWindow && IsWindowEnabled(m_window);
-    if (holdMain) EnableWindow(m_window, FALSE);
-    PromptAnswer answer = PromptAnswer::No;
-    try {
-        answer = m_ops.ShowPrompt(kAskStop, PromptStyle::YesNoQuestion, std::string(kTitle));
-    } catch (...) {
-        // No box, no answer: the copy goes on.
+void BackgroundCopy::HoldWindow(bool hold) {
+    if (hold) {
+        m_holding = m_progressWindow && IsWindowEnabled(m_window);
+        if (m_holding) EnableWindow(m_window, FALSE);
+    } else if (m_holding) {
+        EnableWindow(m_window, TRUE);
+        m_holding = false;
     }
-    if (holdMain) EnableWindow(m_window, TRUE);
-    m_asking = false;
-    if (answer == PromptAnswer::Yes) m_stop = true;
-}
-
-void BackgroundCopy::Report(const CopyProgress& progress) {
-    const std::lock_guard lock(m_mutex);
-    m_latest = progress;
-}
-
-bool BackgroundCopy::StopRequested() {
-    return m_stop || StopRequest::Requested();
 }
 
 void BackgroundCopy::ShowProgress() {
-    if (!m_progressWindow) return;
-    CopyProgress latest;
-    {
-        const std::lock_guard lock(m_mutex);
-        latest = m_latest;
-    }
-    m_progressWindow->Show(latest);
+    if (m_progressWindow) m_progressWindow->Show(Latest());
 }
 
 }  // namespace quillmere

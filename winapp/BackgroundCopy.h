@@ -6,20 +6,18 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
-#include "platform/CopyMonitor.h"
+#include "forms/CopyWatch.h"
 
 namespace quillmere {
 
 class frmProgress;
 
-class BackgroundCopy final : public CopyMonitor {
+class BackgroundCopy final : public CopyWatch {
 public:
     BackgroundCopy(PlatformOps& ops, HWND window);
     ~BackgroundCopy() override;
@@ -28,14 +26,10 @@ public:
 
     // Runs copy and returns once it has ended, rethrowing what it threw.
     void Run(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy);
-    // "バックアップを中止しますか？"; Yes stops the copy at its next safe point.
-    void AskToStop();
-
-    // The copy's thread.
-    void Report(const CopyProgress& progress) override;
-    bool StopRequested() override;
-
 private:
+    // The question's box belongs to the progress window where that shows; the main window below
+    // is held still as well, so nothing reaches it while the box's own loop runs.
+    void HoldWindow(bool hold) override;
     // Serves the windows' messages until the copy has ended; a request to quit the program is
     // kept in quit and stops the copy.
     void Watch(HANDLE ended, const std::string& stampFolder, std::optional<int>& quit);
@@ -43,13 +37,9 @@ private:
     bool Passes(const MSG& message);
     void ShowProgress();
 
-    PlatformOps& m_ops;
     HWND m_window;
     std::unique_ptr<frmProgress> m_progressWindow;
-    bool m_asking = false;
-    std::atomic<bool> m_stop{false};
-    std::mutex m_mutex;
-    CopyProgress m_latest;  // guarded by m_mutex
+    bool m_holding = false;
 };
 
 }  // namespace quillmere
