@@ -10,33 +10,11 @@ source "$root/scripts/packages.sh"
 ensure_packages wine64 xvfb openbox xdotool imagemagick fonts-ipafont-gothic
 build="$(cd "${1:-$root/build-win64}" && pwd)"
 exe="$build/winapp/quillmere.exe"
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver64
+# shellcheck source=scripts/wine-desktop.sh
+source "$root/scripts/wine-desktop.sh"
 [ -f "$exe" ] || { echo "screenshots-windows: $exe not built" >&2; exit 1; }
 
-display=""
-for n in 81 82 83 84; do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "screenshots-windows: displays :81 to :84 are all taken" >&2; exit 1; }
-
-work="$(mktemp -d "${TMPDIR:-/tmp}/quillmere-shots.XXXXXX")"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY="$display" LC_ALL=C.UTF-8
-pids=()
-cleanup() {
-    "$wineserver" -k >/dev/null 2>&1 || true
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-pids+=($!)
-"$wine" wineboot --init >/dev/null 2>&1
-"$wineserver" -w
+wine_desktop_start quillmere-shots 81 1024x768x24
 
 # The inputs of an earlier run, on the Windows drive C: typing Japanese through xdotool is unreliable.
 drive_c="$WINEPREFIX/drive_c"

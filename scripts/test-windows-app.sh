@@ -6,8 +6,8 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build-win64}"
 exe="$build/winapp/quillmere.exe"
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver64
+# shellcheck source=scripts/wine-desktop.sh
+source "$root/scripts/wine-desktop.sh"
 fail() {
     echo "quillmere.exe: $*" >&2
     if [ -n "${DISPLAY:-}" ] && import -window root "${TMPDIR:-/tmp}/quillmere-app-failure.png" 2>/dev/null; then
@@ -33,40 +33,7 @@ for needed in RT_GROUP_ICON "\"FileVersion\", \"$version\"" Microsoft.Windows.Co
 done
 
 # --- a virtual display, a window manager and a Wine prefix of its own ---------------------------
-work="$(mktemp -d "${TMPDIR:-/tmp}/quillmere-app.XXXXXX")"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-pids=()
-cleanup() {
-    "$wineserver" -k >/dev/null 2>&1 || true
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# wait_for SECONDS COMMAND...: polls until the command succeeds; false after the time is up.
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.1
-    done
-}
-
-for number in 71 72 73 74; do
-    [ -e "/tmp/.X$number-lock" ] || { display=":$number"; break; }
-done
-[ -n "${display:-}" ] || fail "no free display among :71 to :74"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY="$display"
-wait_for 10 xdotool getdisplaygeometry || fail "Xvfb did not start on $display: $(cat "$work/xvfb.log")"
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-mkdir "$WINEPREFIX"
-"$wine" wineboot --init >/dev/null 2>&1
-"$wineserver" -w
+wine_desktop_start quillmere-app 71 1280x800x24
 
 key='HKCU\Software\Quillmere\Quillmere'
 winpath() { echo "Z:${1//\//\\}"; }

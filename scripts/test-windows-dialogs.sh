@@ -12,8 +12,8 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$(cd "${1:-$root/build-win64}" && pwd)"
 exe="$build/winapp/quillmere.exe"
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver64
+# shellcheck source=scripts/wine-desktop.sh
+source "$root/scripts/wine-desktop.sh"
 [ -f "$exe" ] || { echo "test-windows-dialogs: $exe not built" >&2; exit 1; }
 
 fail() {
@@ -23,30 +23,7 @@ fail() {
     exit 1
 }
 
-# A display of our own among :81..:84, so that runs beside other virtual displays do not meet.
-display=""
-for n in 81 82 83 84; do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "test-windows-dialogs: displays :81 to :84 are all taken" >&2; exit 1; }
-
-work="$(mktemp -d "${TMPDIR:-/tmp}/quillmere-dialogs.XXXXXX")"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY="$display" LC_ALL=C.UTF-8
-pids=()
-cleanup() {
-    "$wineserver" -k >/dev/null 2>&1 || true
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-pids+=($!)
-"$wine" wineboot --init >/dev/null 2>&1
-"$wineserver" -w
+wine_desktop_start quillmere-dialogs 81 1280x1024x24
 # Drive M: names a folder that is not there, as a card reader or a DVD drive without a medium does.
 ln -s "$work/no-medium" "$WINEPREFIX/dosdevices/m:"
 
