@@ -55,5 +55,12 @@ wine_desktop_start() {
     openbox >"$work/openbox.log" 2>&1 &
     desktop_pids+=($!)
     "$wine" wineboot --init >/dev/null 2>&1
+    # Windows links its message boxes' font to a Japanese one for the characters it lacks; a
+    # fresh Wine prefix links none, and the boxes' Japanese texts would show as empty squares.
+    local font
+    for font in Tahoma "MS Shell Dlg"; do
+        "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+            /v "$font" /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null 2>&1
+    done
     "$wineserver" -w
 }
