@@ -25,34 +25,26 @@ key='HKCU\Software\Quillmere\Quillmere\LastExec'
 "$wine" reg add "$key" /v DstFolder /d 'C:\バックアップ' /f >/dev/null 2>&1
 "$wine" reg add "$key" /v FileType /d '*.jra' /f >/dev/null 2>&1
 
-window() {
-    local id
-    for _ in $(seq 200); do
-        id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)" || true
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    echo "screenshots-windows: no window $1" >&2
-    return 1
-}
+# need TITLE_PATTERN: the window's id, or a word on which window never came.
+need() { window "$1" || { echo "screenshots-windows: no window $1" >&2; return 1; }; }
 shot() {  # window id, output file
     sleep 0.8
     import -window "$1" -frame "$root/docs/$2"
 }
 
 (cd "$drive_c" && "$wine" "$exe" >/dev/null 2>&1) &
-main="$(window '^Quillmere$')"
+main="$(need '^Quillmere$')"
 xdotool windowfocus --sync "$main"
 shot "$main" windows-main-window.png
 
 xdotool key --delay 150 Tab space
-dialog="$(window '^フォルダの選択$')"
+dialog="$(need '^フォルダの選択$')"
 shot "$dialog" windows-folder-dialog.png
 xdotool windowfocus --sync "$dialog" key Escape
 
 xdotool windowfocus --sync "$main"
 xdotool key --delay 150 Tab Tab Tab Tab space
-about="$(window 'Tarnwick$')"
+about="$(need 'Tarnwick$')"
 shot "$about" windows-about-window.png
 xdotool windowfocus --sync "$about" key Escape
 xdotool windowfocus --sync "$main" key Escape

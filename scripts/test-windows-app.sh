@@ -36,7 +36,6 @@ done
 wine_desktop_start quillmere-app 71 1280x800x24
 
 key='HKCU\Software\Quillmere\Quillmere'
-winpath() { echo "Z:${1//\//\\}"; }
 set_value() { "$wine" reg add "$key\\$1" /v "$2" /d "$3" /f >/dev/null 2>&1; }
 # reg query prints in the console's code page, which loses Japanese; an export is UTF-16.
 value_of() {
@@ -58,8 +57,7 @@ start() {
 # the activation a moment after the window manager reports it, and a key that comes in between
 # reaches no window: the window must stay active for three looks 0.1 s apart first.
 stays_active() {
-    local look
-    for look in 1 2 3; do
+    for _ in 1 2 3; do
         [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] || return 1
         sleep 0.1
     done

@@ -27,31 +27,9 @@ wine_desktop_start quillmere-dialogs 81 1280x1024x24
 # Drive M: names a folder that is not there, as a card reader or a DVD drive without a medium does.
 ln -s "$work/no-medium" "$WINEPREFIX/dosdevices/m:"
 
-winpath() { echo "Z:${1//\//\\}"; }
-# Polls up to 20 s for a visible window whose title matches; prints its id.
-window() {
-    local id
-    for _ in $(seq 200); do
-        id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)" || true
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
-# Polls up to 20 s for the message box beside the main window.
+# Waits up to 20 s for the message box beside the main window.
 wait_for_box() {
-    for _ in $(seq 200); do
-        [ "$(xdotool search --onlyvisible --name '^Quillmere$' | wc -l)" -ge 2 ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
-gone() {
-    for _ in $(seq 200); do
-        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    return 1
+    wait_for 20 sh -c '[ "$(xdotool search --onlyvisible --name "^Quillmere\$" | wc -l)" -ge 2 ]'
 }
 press() { xdotool windowfocus --sync "$1" 2>/dev/null || true; shift; xdotool key --delay 150 "$@"; }
 

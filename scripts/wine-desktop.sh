@@ -30,6 +30,20 @@ wait_for() {
     done
 }
 
+# winpath PATH: the Linux path as Wine's drive Z: names it.
+winpath() { echo "Z:${1//\//\\}"; }
+
+# window TITLE_PATTERN: waits up to 20 s for a visible window whose title matches; prints its id.
+window() {
+    wait_for 20 xdotool search --onlyvisible --name "$1" || return 1
+    xdotool search --onlyvisible --name "$1" | head -n 1
+}
+
+# gone TITLE_PATTERN: waits up to 20 s until no visible window's title matches.
+gone() {
+    wait_for 20 sh -c '! xdotool search --onlyvisible --name "$1"' sh "$1"
+}
+
 wine_desktop_start() {
     local name="$1" first="$2" screen="$3" number display=""
     for number in $(seq "$first" $((first + 3))); do

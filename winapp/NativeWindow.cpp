@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "forms/HandlerGuard.h"
 #include "winapp/BusyPointer.h"
 #include "winapp/WinPrompt.h"
 
@@ -37,13 +38,7 @@ ATOM RegisterClassOnce(WNDPROC procedure) {
 void ReportUnexpected() noexcept {
     BusyPointer::Set(MousePointer::Default);
     try {
-        try {
-            throw;
-        } catch (const std::exception& e) {
-            WinPrompt::Show(e.what(), PromptStyle::OkOnly, std::nullopt);
-        } catch (...) {
-            WinPrompt::Show("予期しないエラーが発生しました。", PromptStyle::OkOnly, std::nullopt);
-        }
+        WinPrompt::Show(CurrentFailure(), PromptStyle::OkOnly, std::nullopt);
     } catch (...) {
         // Nothing is left to tell the user with.
     }
