@@ -2,7 +2,7 @@
 # Builds the two packages people install and writes them into dist/:
 #   quillmere_<version>_amd64.deb               the Linux package (cpack -G DEB, Release build in
 #                                               build-package/ with Debian's hardening flags)
-#   quillmere-<version>-windows-x86_64.zip      the two Windows programs and the README, from the
+#   quillmere-<version>-windows-x86_64.zip      the two Windows programs, the README and the licence, from the
 #                                               MinGW build in build-win64/ (the one the Wine test
 #                                               run uses, so after the test command it is reused)
 set -euo pipefail
@@ -59,6 +59,7 @@ for program in "${windows_programs[@]}"; do
 done
 # The README with Windows line ends, so Notepad shows its lines.
 sed 's/\r*$/\r/' "$root/README.md" >"$stage/README.txt"
-(cd "$stage" && zip -q -X -9 "$stage/${zip##*/}" "${windows_programs[@]##*/}" README.txt)
+sed 's/\r*$/\r/' "$root/LICENSE" >"$stage/LICENSE.txt"
+(cd "$stage" && zip -q -X -9 "$stage/${zip##*/}" "${windows_programs[@]##*/}" README.txt LICENSE.txt)
 mv "$stage/${zip##*/}" "$zip"
 echo "package.sh: $zip"

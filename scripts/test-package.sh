@@ -65,6 +65,7 @@ service_exec="$(sed -n 's/^ExecStart=//p' "$unit")"
 [ -x "$(program_of "${service_exec%% *}")" ] || fail "the service starts '$service_exec', which is not installed"
 [ -f "$sysroot/usr/lib/systemd/user/quillmere-backup.timer" ] || fail "the timer is not installed"
 
+grep -qx 'License: MIT' "$sysroot/usr/share/doc/quillmere/copyright" || fail "the copyright file does not name the MIT licence"
 man -l "$sysroot/usr/share/man/man1/quillmere-backup.1.gz" >/dev/null 2>&1 || fail "the manual page of quillmere-backup is missing or does not format"
 help="$(HOME="$work" XDG_CONFIG_HOME="$work/config" "$sysroot/usr/bin/quillmere-backup" --help)" ||
     fail "quillmere-backup --help ended with status $?"
@@ -79,5 +80,5 @@ left="$(find "$sysroot" -mindepth 1 -not -path "$sysroot/var" -not -path "$sysro
 # --- the Windows zip ---------------------------------------------------------------------------
 unzip -tq "$zip" >/dev/null || fail "$zip is damaged"
 names="$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')"
-[ "$names" = "README.txt quillmere-backup.exe quillmere.exe " ] || fail "$zip holds: $names"
+[ "$names" = "LICENSE.txt README.txt quillmere-backup.exe quillmere.exe " ] || fail "$zip holds: $names"
 echo "test-package.sh: both packages built, checked, installed and removed"
