@@ -44,8 +44,7 @@ bool ChangedJustNow(const struct stat& file) {
 // The umask, read where it cannot change it (umask(2) sets it while it reads, for every thread);
 // nothing when the folder has a default ACL, which decides a new file's permissions instead.
 std::optional<mode_t> CreationMask(int folderFd) {
-    if (::fgetxattr(folderFd, "system.posix_acl_default", nullptr, 0) >= 0 ||
-        (errno != ENODATA && errno != ENOTSUP)) {
+    if (::fgetxattr(folderFd, "system.posix_acl_default", nullptr, 0) >= 0 || (errno != ENODATA && errno != ENOTSUP)) {
         return std::nullopt;
     }
     std::ifstream status("/proc/self/status");
@@ -192,7 +191,9 @@ void Native::CopyMatching(const std::string& sourcePattern, const std::string& d
             } catch (const PlatformError&) {
                 // The copies finished before the failing one stay, as they would have had each
                 // been renamed into place on its own. Should one of them fail now, it is the
-                // first failure and the one reported.
+                // first failure and the one reported. A failure of a batch made durable in the
+                // background, thrown from here, has dropped every later copy already, so this
+                // names nothing after it.
                 pending.Commit();
                 throw;
             }

@@ -214,10 +214,15 @@ void PendingCopies::Finish(const Durability& done) {
         std::deque<TempFile>& batch;
         ~Clear() { batch.clear(); }
     } clear{m_syncing};
+    if (!done.failure && done.error == 0) return;
+    // Every copy of the batch being filled comes after the failing file in name order, so none
+    // of them may take its name: they go unnamed, and the run reports this batch's failure
+    // (wherever it surfaces, also out of Add for a file that has nothing to do with it).
+    m_files.clear();
+    m_sizes.clear();
+    m_bytes = 0;
     if (done.failure) std::rethrow_exception(done.failure);
-    if (done.error != 0) {
-        throw PosixError::ForPath(InFolder(m_context.targetFolder, m_syncing[done.durable].FinalName()), done.error);
-    }
+    throw PosixError::ForPath(InFolder(m_context.targetFolder, m_syncing[done.durable].FinalName()), done.error);
 }
 
 void PendingCopies::Place(TempFile& file) {
@@ -271,8 +276,9 @@ void PendingCopies::ThrowClash(const std::string& name, const struct stat* reach
     if (reached) {
         ForEachPlaced([&](std::string_view placed) {
             struct stat st {};
-            if (earlier.empty() && ::fstatat(m_context.targetFd, std::string(placed).c_str(), &st,
-                                             AT_SYMLINK_NOFOLLOW) == 0 && SameFile(st, {reached->st_dev, reached->st_ino})) {
+            if (earlier.empty() &&
+                ::fstatat(m_context.targetFd, std::string(placed).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                SameFile(st, {reached->st_dev, reached->st_ino})) {
                 earlier = placed;
             }
         });

@@ -63,7 +63,9 @@ public:
     void Commit();
     // The same for a full batch, in another thread (the wait for the disk and the naming): the
     // next batch is copied meanwhile, and its files are named once this one's are. A batch still
-    // under way there is finished first, and its failure thrown here.
+    // under way there is finished first, and its failure thrown here. Once a batch has failed,
+    // the copies waiting behind it (all later in name order) are dropped unnamed, wherever its
+    // failure surfaces: from here, Commit, PlaceIfSynced or Add.
     void CommitInBackground();
     // Takes the answer of the other thread's batch, if it is done; answers at once.
     void PlaceIfSynced();
@@ -120,7 +122,7 @@ private:
     // Their lower-case names, kept only where the folder held files before the run: every name
     // taken before is then checked against them as its copy is named.
     std::unordered_set<std::string> m_placedLower;
-    std::deque<TempFile> m_syncing;                                    // the batch being made durable
+    std::deque<TempFile> m_syncing;  // the batch being made durable
     std::future<Durability> m_sync;
 };
 

@@ -24,8 +24,8 @@
 
 #include "backup/BackupRun.h"
 #include "backup/FileModule.h"
-#include "platform/posix/SettingsFile.h"
 #include "platform/posix/FileDescriptor.h"
+#include "platform/posix/SettingsFile.h"
 #include "tests/BoundSocket.h"
 #include "tests/FakeWindow.h"
 #include "tests/RealFilesPlatform.h"
@@ -147,6 +147,49 @@ TEST_P(OutOfRoom, StopsAtTheFileThatDoesNotFitAndLeavesNoTornCopy) {
 INSTANTIATE_TEST_SUITE_P(CopyFault, OutOfRoom,
                          testing::Values(OutOfRoomCase{"DiskFull", true, "No space left on device"},
                                          OutOfRoomCase{"FileSizeLimit", false, "File too large"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A batch made durable in the background fails at a4.jra while the next batch is copied. The
+// failure surfaces when c.jra, a large file, waits for every copy before it: the run reports
+// a4.jra, and no file after it takes its name, neither of the failing batch nor of the next.
+struct BatchFailureCase {
+    const char* name;
+    bool folderAtName;  // a folder stands at a4.jra; otherwise a4.jra's link fails with EIO
+    const char* reason;
+};
+
+class BackgroundBatchFailure : public CopyFault, public testing::WithParamInterface<BatchFailureCase> {};
+
+TEST_P(BackgroundBatchFailure, NamesNoFileAfterTheFailingOne) {
+    // 64 files, a0 to b053, make the first batch; b054 to b099 wait in the next.
+    for (int i = 0; i < 10; ++i) {
+        WriteFile(source + "/a" + std::to_string(i) + ".jra", std::string(15 << 20, static_cast<char>('A' + i)));
+    }
+    for (int i = 0; i < 100; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "/b%03d.jra", i);
+        WriteFile(source + name, std::string(1000, 'b') + name);
+    }
+    WriteFile(source + "/c.jra", std::string(17 << 20, 'c'));
+    if (GetParam().folderAtName) fs::create_directories(stamp + "/a4.jra");
+    // Each thread that names a batch links a0 to a3 first; the fifth link is a4.jra's.
+    const Mechanism mechanism = GetParam().folderAtName ? Mechanism{} : Mechanism{"inject", "linkat", "EIO", "5"};
+
+    const ChildResult run =
+        RunChild(mechanism, {"backup", source, destination, "*.jra", settings}, std::chrono::seconds(60));
+    if (run.skipReason) GTEST_SKIP() << *run.skipReason;
+
+    ASSERT_EQ(run.exitCode, 0) << run.errorOutput;
+    ASSERT_FALSE(run.prompts.empty());
+    EXPECT_EQ(run.prompts.back().title, kCopyTitle);
+    EXPECT_EQ(run.prompts.back().text, stamp + "/a4.jra: " + GetParam().reason) << Describe(run.prompts);
+    if (GetParam().folderAtName) fs::remove(stamp + "/a4.jra");
+    EXPECT_EQ(WholeCopies(stamp, source), (std::vector<std::string>{"a0.jra", "a1.jra", "a2.jra", "a3.jra"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, BackgroundBatchFailure,
+                         testing::Values(BatchFailureCase{"FolderAtTheName", true, "Is a directory"},
+                                         BatchFailureCase{"LinkFailsWithEio", false, "Input/output error"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A destination that may not be written: the stamp folder cannot be made, the copy then has no
@@ -466,8 +509,8 @@ class ExFatDestination : public CopyFault {
 protected:
     void SetUp() override {
         CopyFault::SetUp();
-        const std::string command = "bash '" QUILLMERE_FAULT_HELPER "' exfat-mount '" + (dir / "exfat.img") + "' '" +
-                                    destination + "' 2>&1";
+        const std::string command =
+            "bash '" QUILLMERE_FAULT_HELPER "' exfat-mount '" + (dir / "exfat.img") + "' '" + destination + "' 2>&1";
         FILE* helper = ::popen(command.c_str(), "r");
         ASSERT_NE(helper, nullptr);
         char line[512] = {};
@@ -580,8 +623,8 @@ TEST_F(ExFatDestination, TheCommandStoppedByCtrlCKeepsTheFinishedCopiesAndAnswer
 }
 
 // A run killed outright leaves its temporary files behind (and only those of the last batch);
-// the next run into the destination removes them from the earlier stamp folder, but not one that a live process still holds, nor
-// anything that is not this program's temporary file.
+// the next run into the destination removes them from the earlier stamp folder, but not one that a live process still
+// holds, nor anything that is not this program's temporary file.
 TEST_F(ExFatDestination, NextRunRemovesTheTemporaryFilesOfAKilledRunButNotALiveOne) {
     WriteManyFilesAndOneLarge();
     {
