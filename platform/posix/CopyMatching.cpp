@@ -6,6 +6,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -18,6 +19,7 @@
 #include "platform/posix/PendingCopies.h"
 #include "platform/posix/PosixError.h"
 #include "platform/posix/SourcePattern.h"
+#include "platform/posix/TimeGrain.h"
 
 namespace quillmere::SystemFiles {
 namespace {
@@ -28,17 +30,17 @@ bool SameTime(const timespec& a, const timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// A write stamps the file's times before its data lands, so a file changed a moment ago may still
-// be taking in the last write's data, and a copy read meanwhile would be torn with no later change
-// to show it. Such a file is treated as changing and tried again after the pause. A change time in
-// the future (a clock set back) says nothing either way and does not hold the copy up.
-bool ChangedJustNow(const struct stat& file) {
-    constexpr long long kQuietNs = 100'000'000;
-    timespec now{};
-    if (::clock_gettime(CLOCK_REALTIME, &now) != 0) return false;
-    const long long age = (static_cast<long long>(now.tv_sec) - file.st_ctim.tv_sec) * 1'000'000'000LL +
-                          (now.tv_nsec - file.st_ctim.tv_nsec);
-    return age >= 0 && age < kQuietNs;
+std::int64_t Nanoseconds(const timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+// A file changed within its file system's time grain (and the quiet time after a write) of the
+// moment its copy starts is taken as changing: a rewrite during the copy could leave its times
+// as they were, and only a copy started later can trust them to move.
+bool ChangedTooRecently(const struct stat& file, const timespec& start, ChangingFile::TimeGrain grain) {
+    const std::int64_t now = Nanoseconds(start);
+    return ChangingFile::TooRecent(Nanoseconds(file.st_ctim), now, grain) ||
+           ChangingFile::TooRecent(Nanoseconds(file.st_mtim), now, grain);
 }
 
 // The umask, read where it cannot change it (umask(2) sets it while it reads, for every thread);
@@ -60,6 +62,9 @@ std::optional<mode_t> CreationMask(int folderFd) {
 // changed while it was read.
 bool TryCopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pending) {
     const CopyPaths paths{context.sourceFolder, context.targetFolder, name};
+    // Read before the file is looked at: a write after that look lands after this moment.
+    timespec start{};
+    ::clock_gettime(CLOCK_REALTIME, &start);
 
     // O_NONBLOCK: should the entry have turned into a FIFO since it was listed, opening it must
     // not wait for a writer. For a regular file the flag changes nothing.
@@ -68,7 +73,7 @@ bool TryCopyToTemp(CopyContext& context, const std::string& name, PendingCopies&
     struct stat before {};
     if (::fstat(in.Get(), &before) != 0) throw PosixError::ForPath(paths.Source(), errno);
     if (!S_ISREG(before.st_mode)) return true;
-    if (ChangedJustNow(before)) return false;
+    if (ChangedTooRecently(before, start, context.sourceGrain)) return false;
     if (const int error = in.MakeBlocking()) throw PosixError::ForPath(paths.Source(), error);
 
     if (!context.overwrite) {
@@ -111,19 +116,19 @@ bool TryCopyToTemp(CopyContext& context, const std::string& name, PendingCopies&
 }
 
 // The odds files are rewritten by their own program from time to time, so a file caught changing
-// is tried again after a short pause, opened anew by its name each time: one replaced whole by a
-// rename is then read in its new version. Only a file that keeps changing is reported, and the
-// files after it are not held up by a single rewrite.
+// is tried again after a pause, opened anew by its name each time: one replaced whole by a rename
+// is then read in its new version. Only a file that keeps changing is reported, and the files
+// after it are not held up by a single rewrite.
 void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pending) {
-    constexpr int kTries = 4;
+    const std::int64_t pauseNs = ChangingFile::PauseNs(context.sourceGrain);
     // A signal cuts a pause short; the next try then comes sooner, which does no harm.
-    constexpr timespec kPause{0, 200'000'000};
+    const timespec pause{static_cast<time_t>(pauseNs / 1'000'000'000), static_cast<long>(pauseNs % 1'000'000'000)};
     for (int attempt = 1;; ++attempt) {
         if (TryCopyToTemp(context, name, pending)) return;
-        if (attempt == kTries) {
+        if (attempt == ChangingFile::kTries) {
             throw PosixError::ForPath(InFolder(context.sourceFolder, name), "コピー中にファイルが変更されました");
         }
-        ::nanosleep(&kPause, nullptr);
+        ::nanosleep(&pause, nullptr);
         if (context.progress) context.progress->CheckStop();
     }
 }
@@ -165,6 +170,7 @@ void Native::CopyMatching(const std::string& sourcePattern, const std::string& d
     // (a bare chroot) every copy takes a temporary name.
     context.unnamed = ::access("/proc/self/fd", X_OK) == 0;
     context.creationMask = CreationMask(target.Get());
+    context.sourceGrain = TimeGrainOf(source.Fd());
     PendingCopies pending(context, candidates);
     CopyTracker progress(monitor, destination);
     context.progress = &progress;

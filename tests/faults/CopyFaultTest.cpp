@@ -550,6 +550,51 @@ private:
     std::string m_loop;
 };
 
+// A source on exFAT, whose times move by whole seconds only: a file rewritten in place from
+// front to back within the second of its copy must give a copy of one version or a reported
+// failure, never the new version's front over the old one's back. The rewrite starts just after
+// a second's tick, late enough that a file changed 0.1 s ago no longer counts as changing on a
+// file system with fine times, so that it and a copy that overtakes it fall within one second.
+TEST_F(ExFatDestination, SourceRewrittenWithinItsTimeGrainIsNeverCopiedAsAMix) {
+    const std::string onStick = destination + "/source";
+    fs::create_directory(onStick);
+    const std::string file = onStick + "/big.jra";
+    constexpr std::size_t kSize = std::size_t{48} << 20, kChunk = std::size_t{1} << 20;
+    const std::string older(kSize, 'A'), newer(kSize, 'B');
+    std::vector<std::string> log;
+    RealFilesPlatform ops(log, settings);
+    for (int round = 0; round < 2; ++round) {
+        WriteFile(file, older);
+        const auto now = std::chrono::system_clock::now();
+        std::this_thread::sleep_until(std::chrono::ceil<std::chrono::seconds>(now) + std::chrono::milliseconds(150));
+        std::thread writer([&] {
+            const FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_CLOEXEC));
+            // A program that writes as it computes: slower than a copy, which overtakes it.
+            for (std::size_t at = 0; at < kSize; at += kChunk) {
+                (void)::pwrite(fd.Get(), newer.data(), kChunk, static_cast<off_t>(at));
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const std::string target = dir / ("copy" + std::to_string(round));
+        fs::create_directory(target);
+        ops.prompts.shown.clear();
+        CopyWatcher watcher;
+        FileModule::CopyMatching(ops, onStick, target, "*.jra", watcher);
+        writer.join();
+
+        if (ops.prompts.shown.empty()) {
+            const std::string copy = ReadFile(target + "/big.jra");
+            EXPECT_TRUE(copy == older || copy == newer)
+                << "round " << round << ": a copy of " << copy.find('A') << " bytes of B, then A, reported as done";
+        } else {
+            ASSERT_EQ(ops.prompts.shown.size(), 1U) << Describe(ops.prompts.shown);
+            EXPECT_EQ(ops.prompts.shown[0].text, file + ": コピー中にファイルが変更されました");
+            EXPECT_TRUE(ListFolder(target).empty());
+        }
+    }
+}
+
 // Names that differ only in case: the second is refused and named with the copy it would have
 // replaced, in a new stamp folder and in one that holds an earlier run's copy (same second),
 // which this run still replaces.
