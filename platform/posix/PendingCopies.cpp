@@ -55,7 +55,7 @@ bool HoldsSpelling(int folderFd, const std::string& path, const std::string& nam
 }  // namespace
 
 PendingCopies::PendingCopies(CopyContext& context, const EntryList& candidates)
-    : m_context(context), m_remaining(candidates.size()) {
+    : m_context(context), m_work(context.targetFd), m_remaining(candidates.size()) {
     // Every waiting copy holds a descriptor. A shell's soft limit of 1024 would cut each batch to
     // a quarter and make a large run sync four times as often, so the limit is raised for the
     // run, towards the hard limit and no further than a full batch needs, and put back after it:
@@ -111,7 +111,8 @@ TempFile& PendingCopies::Add(const CopyPaths& paths, off_t size, mode_t mode) {
     // cannot replace.
     bool named = false;
     const bool replaces = m_before.contains(paths.name);
-    TempFile& file = m_files.emplace_back(m_context.targetFd, paths, replaces ? named : m_context.unnamed, mode);
+    TempFile& file =
+        m_files.emplace_back(m_context.targetFd, m_work, paths, replaces ? named : m_context.unnamed, mode);
     m_sizes.push_back(size);
     m_bytes += size;
     return file;

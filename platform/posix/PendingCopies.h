@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/posix/TempFile.h"
+#include "platform/posix/WorkFolder.h"
 
 namespace quillmere::posix {
 
@@ -102,6 +103,8 @@ private:
     static constexpr std::size_t kMaxBatchFiles = 16384;
 
     CopyContext& m_context;
+    // Declared before every copy, so that it is removed after the last temporary file in it.
+    WorkFolder m_work;
     rlimit m_limit{};
     bool m_raised = false;
     bool m_fileSystemSynced = false;

@@ -48,13 +48,13 @@ std::string Describe(const std::vector<Prompt>& prompts) {
     return out.empty() ? " none" : out;
 }
 
-// Every name in the copy folder is a copy of the same-named source file, byte for byte; the
-// names are answered for the caller to compare.
+// Every name in the copy folder is a copy of the same-named source file, byte for byte (no work
+// folder of temporary files is left); the names are answered for the caller to compare.
 std::vector<std::string> WholeCopies(const std::string& copies, const std::string& source) {
     std::vector<std::string> names;
     if (!fs::exists(copies)) return names;
     for (const std::string& name : ListFolder(copies)) {
-        EXPECT_FALSE(name.starts_with(".quillmere-")) << "temporary file left: " << name;
+        EXPECT_TRUE(fs::is_regular_file(source + "/" + name)) << "left in the stamp folder: " << name;
         EXPECT_EQ(ReadFile(copies + "/" + name), ReadFile(source + "/" + name)) << "torn copy: " << name;
         names.push_back(name);
     }
@@ -529,12 +529,12 @@ protected:
     }
 
     // Waits until the large file's copy is under way: a temporary file of more than 8 MB in the
-    // stamp folder (by default the one fault_child's fixed clock names).
+    // work folder of the stamp folder (by default the one fault_child's fixed clock names).
     bool LargeCopyUnderWay(const std::string& folder = {}) const {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (std::chrono::steady_clock::now() < deadline) {
             std::error_code error;
-            for (const auto& entry : fs::directory_iterator(folder.empty() ? stamp : folder, error)) {
+            for (const auto& entry : fs::recursive_directory_iterator(folder.empty() ? stamp : folder, error)) {
                 std::error_code sizeError;
                 if (entry.path().filename().string().starts_with(".quillmere-") &&
                     entry.file_size(sizeError) > (8U << 20) && !sizeError) {
@@ -667,42 +667,51 @@ TEST_F(ExFatDestination, TheCommandStoppedByCtrlCKeepsTheFinishedCopiesAndAnswer
     EXPECT_FALSE(fs::exists(folder + "/z.jra"));
 }
 
-// A run killed outright leaves its temporary files behind (and only those of the last batch);
-// the next run into the destination removes them from the earlier stamp folder, but not one that a live process still
-// holds, nor anything that is not this program's temporary file.
+// A run killed outright leaves its temporary files behind in its work folder (and only those of
+// the last batch); the next run into the destination removes them and the folder from the earlier
+// stamp folder, but not a file that a live process still holds, and nothing that stands in the
+// stamp folder itself: a source file named like a temporary file, copied by "*", stays.
 TEST_F(ExFatDestination, NextRunRemovesTheTemporaryFilesOfAKilledRunButNotALiveOne) {
     WriteManyFilesAndOneLarge();
+    WriteFile(source + "/.quillmere-0123abcd.tmp", "a file of the user's");
     {
-        ChildProcess child({"backup", source, destination, "*.jra", settings});
+        ChildProcess child({"backup", source, destination, "*", settings});
         ASSERT_TRUE(LargeCopyUnderWay()) << "the large file's copy never started";
         child.Kill();
         child.Wait();
     }
     const std::string earlier = destination + "/20261207_101400";
     fs::rename(stamp, earlier);
-    auto tempFiles = [](const std::string& folder) {
+    auto ours = [](const std::string& folder) {
         std::vector<std::string> names = ListFolder(folder);
         std::erase_if(names, [](const std::string& name) { return !name.starts_with(".quillmere-"); });
         return names;
     };
-    ASSERT_FALSE(tempFiles(earlier).empty()) << "the killed run left no temporary file";
+    const std::vector<std::string> left = ours(earlier);
+    ASSERT_EQ(left.size(), 2U) << "the killed run left no work folder";
+    ASSERT_TRUE(left[1].starts_with(".quillmere-work-")) << left[1];
+    ASSERT_FALSE(ListFolder(earlier + "/" + left[1]).empty()) << "the killed run left no temporary file";
     // A batch holds back little: the small files finished before the large one stand under
     // their own names although the run never ended.
-    EXPECT_EQ(ListFolder(earlier).size() - tempFiles(earlier).size(), 500U);
+    EXPECT_EQ(ListFolder(earlier).size() - 1, 501U);
     EXPECT_EQ(ReadFile(earlier + "/f499.jra"), ReadFile(source + "/f499.jra"));
-    const std::string live = earlier + "/.quillmere-0000beef.tmp";
-    const int liveFd = ::open(live.c_str(), O_WRONLY | O_CREAT, 0600);
+    const std::string liveFolder = earlier + "/.quillmere-work-0000beef";
+    fs::create_directory(liveFolder);
+    const int liveFd = ::open((liveFolder + "/.quillmere-0000beef.tmp").c_str(), O_WRONLY | O_CREAT, 0600);
     ASSERT_EQ(::flock(liveFd, LOCK_EX), 0);
     WriteFile(earlier + "/.quillmere-notes.tmp", "the user's");
     fs::create_directory(destination + "/other");
     WriteFile(destination + "/other/.quillmere-00000001.tmp", "not in a stamp folder");
 
-    const ChildResult run = Backup({});
+    const ChildResult run = Backup({}, "*");
     ::close(liveFd);
 
     EXPECT_TRUE(run.prompts.empty()) << Describe(run.prompts);
-    EXPECT_EQ(WholeCopies(stamp, source).size(), 501U);
-    EXPECT_EQ(tempFiles(earlier), (std::vector<std::string>{".quillmere-0000beef.tmp", ".quillmere-notes.tmp"}));
+    EXPECT_EQ(WholeCopies(stamp, source).size(), 502U);
+    EXPECT_EQ(ours(earlier), (std::vector<std::string>{".quillmere-0123abcd.tmp", ".quillmere-notes.tmp",
+                                                       ".quillmere-work-0000beef"}));
+    EXPECT_EQ(ReadFile(earlier + "/.quillmere-0123abcd.tmp"), "a file of the user's");
+    EXPECT_EQ(ListFolder(liveFolder), std::vector<std::string>{".quillmere-0000beef.tmp"});
     EXPECT_TRUE(fs::exists(destination + "/other/.quillmere-00000001.tmp"));
 }
 
