@@ -13,6 +13,7 @@
 
 #include "platform/Wildcard.h"
 #include "platform/posix/PosixError.h"
+#include "platform/posix/TakenName.h"
 
 namespace quillmere::posix {
 namespace {
@@ -23,33 +24,8 @@ constexpr off_t kBatchBytes = off_t{256} << 20;
 constexpr off_t kLargeFile = off_t{16} << 20;
 constexpr std::chrono::seconds kBatchTime{2};
 
-bool HoldsEntries(int folderFd, const std::string& path) {
-    FolderReader folder;
-    if (!folder.OpenAt(folderFd, path)) return true;
-    bool any = false;
-    folder.ForEach([&](std::string_view, unsigned char) { any = true; });
-    return any;
-}
-
 bool SameFile(const struct stat& st, const std::pair<dev_t, ino_t>& id) {
     return st.st_dev == id.first && st.st_ino == id.second;
-}
-
-std::string AsciiLower(std::string name) {
-    for (char& c : name) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return name;
-}
-
-// Whether the folder holds an entry spelled exactly so; a lookup by name cannot tell, where the
-// file system takes several spellings for one name.
-bool HoldsSpelling(int folderFd, const std::string& path, const std::string& name) {
-    FolderReader folder;
-    if (!folder.OpenAt(folderFd, path)) return true;
-    bool found = false;
-    folder.ForEach([&](std::string_view entry, unsigned char) { found = found || entry == name; });
-    return found;
 }
 
 }  // namespace
@@ -235,17 +211,39 @@ void PendingCopies::Place(TempFile& file) {
             if (::fstatat(m_context.targetFd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0) {
                 // Another file than the one that stood there before the run: a copy of this run
                 // that the file system takes for the same name.
-                if (!SameFile(now, earlier->second) || ReachesCopyOfThisRun(name)) ThrowClash(name, &now);
+                if (!SameFile(now, earlier->second) || ReachesCopyOfThisRun(name)) return NameTaken(file, &now);
                 replace = true;
             }
         }
     }
     if (const int renameError = file.Commit(replace)) {
-        if (renameError == EEXIST && m_context.overwrite) ThrowClash(name, nullptr);
+        if (renameError == EEXIST && m_context.overwrite) return NameTaken(file, nullptr);
         throw PosixError::ForPath(InFolder(m_context.targetFolder, name), renameError);
     }
+    Placed(name);
+}
+
+void PendingCopies::Placed(const std::string& name) {
     m_placed.append(name).push_back('\0');
     if (!m_before.empty()) m_placedLower.insert(AsciiLower(name));
+}
+
+// The name reaches another file than the one it reached before the run. Spelled as this copy's
+// name, it was taken during the run: by another writer, or by a second run started in the same
+// second, whose whole copy of the same file counts as this one (this one goes unnamed). Spelled
+// otherwise, the file system takes both spellings for one name.
+// The folder is read only on the way to a failure: two runs in one folder meet every name so.
+void PendingCopies::NameTaken(TempFile& file, const struct stat* reached) {
+    const std::string& name = file.FinalName();
+    bool twin = false;  // a copy of this run whose name differs only in case
+    ForEachPlaced([&](std::string_view placed) {
+        twin = twin ||
+               (placed.size() == name.size() && placed != name && AsciiLower(std::string(placed)) == AsciiLower(name));
+    });
+    if (!twin && HoldsSameCopy(m_context.targetFd, name, file.Fd())) return Placed(name);
+    if (!HoldsSpelling(m_context.targetFd, m_context.targetFolder, name)) ThrowClash(name, reached);
+    throw PosixError::ForPath(InFolder(m_context.sourceFolder, name),
+                              TakenReason(InFolder(m_context.targetFolder, name)));
 }
 
 template <typename Visit>
@@ -296,10 +294,7 @@ void PendingCopies::ThrowClash(const std::string& name, const struct stat* reach
         earlier = matched;
     }
     const std::string earlierPath = InFolder(m_context.targetFolder, earlier.empty() ? name : earlier);
-    throw PosixError::ForPath(InFolder(m_context.sourceFolder, name),
-                              "コピー先では " + earlierPath +
-                                  " と同じ名前になります（大文字と小文字を区別しない場所です）。この回にコピーした"
-                                  "ファイルを上書きしないよう、コピーしませんでした");
+    throw PosixError::ForPath(InFolder(m_context.sourceFolder, name), SameNameReason(earlierPath));
 }
 
 }  // namespace quillmere::posix

@@ -91,8 +91,11 @@ private:
     Durability SyncAndPlace();
     void FinishSync();
     void Finish(const Durability& done);
-    // Gives one durable copy its final name; answers nothing or throws naming the file.
+    // Gives one durable copy its final name, or finds it there already (a whole copy of the
+    // same file by another run); answers nothing or throws naming the file.
     void Place(TempFile& file);
+    void Placed(const std::string& name);
+    void NameTaken(TempFile& file, const struct stat* reached);
     bool ReachesCopyOfThisRun(const std::string& name) const;
     template <typename Visit>
     void ForEachPlaced(Visit visit) const;

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "backup/BackupRun.h"
 #include "backup/FileModule.h"
@@ -292,6 +293,79 @@ TEST_P(UnreadableSource, IsNamedAndTheFilesBeforeItStayWhole) {
 
 INSTANTIATE_TEST_SUITE_P(CopyFault, UnreadableSource, testing::Values(false, true),
                          [](const auto& info) { return info.param ? "LinkIntoClosedFolder" : "UnreadableFile"; });
+
+// Another writer puts a file at a.jra in the stamp folder while a.jra's copy waits for its batch
+// (on a file system that tells upper from lower case). A whole copy of the same file (same size,
+// time and bytes, as a second run in the same second leaves) counts as copied; any other file is
+// kept, and the failure says that the name was taken during the backup, naming both files.
+struct TakenNameCase {
+    const char* name;
+    bool sameCopy;
+};
+
+class NameTakenDuringTheRun : public CopyFault,
+                              public testing::WithParamInterface<TakenNameCase>,
+                              public CopyWatcher,
+                              public CopyMonitor {
+protected:
+    void WatchCopy(const std::string&, const std::function<void(CopyMonitor&)>& copy) override { copy(*this); }
+    void Report(const CopyProgress& progress) override {
+        if (progress.currentFile != "b.jra" || fs::exists(stamp + "/a.jra")) return;
+        if (GetParam().sameCopy) {
+            fs::copy_file(source + "/a.jra", stamp + "/a.jra");
+            fs::last_write_time(stamp + "/a.jra", fs::last_write_time(source + "/a.jra"));
+        } else {
+            WriteFile(stamp + "/a.jra", "another writer's file");
+        }
+    }
+    bool StopRequested() override { return false; }
+};
+
+TEST_P(NameTakenDuringTheRun, CountsAWholeCopyOfTheSameFileAndKeepsAnyOther) {
+    WriteFile(source + "/a.jra", "odds a");
+    WriteFile(source + "/b.jra", "odds b");
+    fs::create_directory(stamp);
+    std::vector<std::string> log;
+    RealFilesPlatform ops(log, settings);
+
+    FileModule::CopyMatching(ops, source, stamp, "*.jra", *this);
+
+    if (GetParam().sameCopy) {
+        EXPECT_TRUE(ops.prompts.shown.empty()) << Describe(ops.prompts.shown);
+        EXPECT_EQ(WholeCopies(stamp, source), (std::vector<std::string>{"a.jra", "b.jra"}));
+    } else {
+        ASSERT_EQ(ops.prompts.shown.size(), 1U) << Describe(ops.prompts.shown);
+        EXPECT_EQ(
+            ops.prompts.shown[0].text,
+            source + "/a.jra: コピー先では " + stamp +
+                "/a.jra の名前が、バックアップの間にほかのファイルに使われました。そのファイルを上書きしないよう、"
+                "コピーしませんでした");
+        EXPECT_EQ(ListFolder(stamp), std::vector<std::string>{"a.jra"});
+        EXPECT_EQ(ReadFile(stamp + "/a.jra"), "another writer's file");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, NameTakenDuringTheRun,
+                         testing::Values(TakenNameCase{"ByAWholeCopyOfTheSameFile", true},
+                                         TakenNameCase{"ByAnotherFile", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Two runs started in the same second copy into one stamp folder at once, each meeting names the
+// other took: neither reports a failure, and every file stands whole.
+TEST_F(CopyFault, TwoRunsInTheSameSecondBothCopyEveryFileWhole) {
+    for (int i = 0; i < 1000; ++i) WriteFile(source + "/f" + std::to_string(10000 + i) + ".jra", std::to_string(i));
+    ChildResult first;
+    std::thread other([&] { first = Backup({}); });
+    const ChildResult second = Backup({});
+    other.join();
+
+    for (const ChildResult* run : {&std::as_const(first), &second}) {
+        ASSERT_EQ(run->exitCode, 0) << run->errorOutput;
+        // Only one of them makes the stamp folder; the other says it was there.
+        for (const Prompt& prompt : run->prompts) EXPECT_NE(prompt.title, kCopyTitle) << prompt.text;
+    }
+    EXPECT_EQ(WholeCopies(stamp, source).size(), 1000U);
+}
 
 // Entries that match the wildcard but are not files are passed over, the files around them are
 // copied, and nothing waits on the FIFO (the child is killed, and the case fails, after 20 s).
