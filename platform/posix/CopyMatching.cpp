@@ -6,6 +6,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -121,15 +122,19 @@ bool TryCopyToTemp(CopyContext& context, const std::string& name, PendingCopies&
 // after it are not held up by a single rewrite.
 void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pending) {
     const std::int64_t pauseNs = ChangingFile::PauseNs(context.sourceGrain);
-    // A signal cuts a pause short; the next try then comes sooner, which does no harm.
-    const timespec pause{static_cast<time_t>(pauseNs / 1'000'000'000), static_cast<long>(pauseNs % 1'000'000'000)};
     for (int attempt = 1;; ++attempt) {
         if (TryCopyToTemp(context, name, pending)) return;
         if (attempt == ChangingFile::kTries) {
             throw PosixError::ForPath(InFolder(context.sourceFolder, name), "コピー中にファイルが変更されました");
         }
-        ::nanosleep(&pause, nullptr);
-        if (context.progress) context.progress->CheckStop();
+        // The pause is slept in short slices, so that a stop asked for meanwhile is seen as soon
+        // as between chunks of a copy, also where a coarse file system makes it seconds long. A
+        // signal cuts a slice short; the next try then comes sooner, which does no harm.
+        for (std::int64_t left = pauseNs; left > 0; left -= ChangingFile::kPauseNs) {
+            const timespec slice{0, static_cast<long>(std::min(left, ChangingFile::kPauseNs))};
+            ::nanosleep(&slice, nullptr);
+            if (context.progress) context.progress->CheckStop();
+        }
     }
 }
 
