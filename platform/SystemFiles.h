@@ -43,7 +43,8 @@ inline void CopyMatching(const std::string& sourcePattern, const std::string& de
 
 // In the last few folders in name order that match the pattern (links are not followed), removes
 // the temporary files that copies left behind when their process ended before them: only files
-// this program names so, and only those no live process still writes. Housekeeping: nothing is
+// this program names so, inside the runs' work folders (then each folder once empty), and only
+// those no live process still writes. Housekeeping: nothing is
 // reported. Only the last few are read, so the cost does not grow with the number of folders.
 void RemoveLeftoverCopies(const std::string& folderPattern);
 inline constexpr std::size_t kLeftoverFoldersRead = 8;

@@ -25,8 +25,9 @@ BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgtest-dev)
 # client library the measuring program watches it with, and the fonts the window's texts use.
 BENCH_PACKAGES=(xvfb libxcb1-dev fonts-noto-cjk fonts-ipafont-gothic)
 
-# The fault suite's exFAT volume: the file system's tools and its FUSE driver.
-FAULT_TEST_PACKAGES=(exfatprogs exfat-fuse)
+# The fault suite's exFAT volume: the file system's tools and its FUSE driver; strace injects a
+# failing system call.
+FAULT_TEST_PACKAGES=(exfatprogs exfat-fuse strace)
 
 # The packages the Windows run of the core tests needs: the MinGW-w64 cross compiler, Wine to run
 # the test program, and the GoogleTest sources to build it for Windows; for the Windows program's

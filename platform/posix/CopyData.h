@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ChangingFile.h"
 #include "platform/CopyTracker.h"
 #include "platform/posix/FolderReader.h"
 
@@ -39,7 +40,8 @@ struct CopyContext {
     // The bits the umask takes from a new file's permissions, where known and nothing else (a
     // default ACL of the folder) decides them.
     std::optional<mode_t> creationMask = std::nullopt;
-    CopyTracker* progress = nullptr;  // told of every chunk moved; it throws CopyStopped on a stop
+    CopyTracker* progress = nullptr;        // told of every chunk moved; it throws CopyStopped on a stop
+    ChangingFile::TimeGrain sourceGrain{};  // how finely the source's file system keeps times
 };
 
 // Moves the data from in to out and answers the number of bytes moved; throws naming the file that

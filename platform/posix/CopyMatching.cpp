@@ -6,6 +6,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -18,6 +20,7 @@
 #include "platform/posix/PendingCopies.h"
 #include "platform/posix/PosixError.h"
 #include "platform/posix/SourcePattern.h"
+#include "platform/posix/TimeGrain.h"
 
 namespace quillmere::SystemFiles {
 namespace {
@@ -28,24 +31,23 @@ bool SameTime(const timespec& a, const timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// A write stamps the file's times before its data lands, so a file changed a moment ago may still
-// be taking in the last write's data, and a copy read meanwhile would be torn with no later change
-// to show it. Such a file is treated as changing and tried again after the pause. A change time in
-// the future (a clock set back) says nothing either way and does not hold the copy up.
-bool ChangedJustNow(const struct stat& file) {
-    constexpr long long kQuietNs = 100'000'000;
-    timespec now{};
-    if (::clock_gettime(CLOCK_REALTIME, &now) != 0) return false;
-    const long long age = (static_cast<long long>(now.tv_sec) - file.st_ctim.tv_sec) * 1'000'000'000LL +
-                          (now.tv_nsec - file.st_ctim.tv_nsec);
-    return age >= 0 && age < kQuietNs;
+std::int64_t Nanoseconds(const timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+// A file changed within its file system's time grain (and the quiet time after a write) of the
+// moment its copy starts is taken as changing: a rewrite during the copy could leave its times
+// as they were, and only a copy started later can trust them to move.
+bool ChangedTooRecently(const struct stat& file, const timespec& start, ChangingFile::TimeGrain grain) {
+    const std::int64_t now = Nanoseconds(start);
+    return ChangingFile::TooRecent(Nanoseconds(file.st_ctim), now, grain) ||
+           ChangingFile::TooRecent(Nanoseconds(file.st_mtim), now, grain);
 }
 
 // The umask, read where it cannot change it (umask(2) sets it while it reads, for every thread);
 // nothing when the folder has a default ACL, which decides a new file's permissions instead.
 std::optional<mode_t> CreationMask(int folderFd) {
-    if (::fgetxattr(folderFd, "system.posix_acl_default", nullptr, 0) >= 0 ||
-        (errno != ENODATA && errno != ENOTSUP)) {
+    if (::fgetxattr(folderFd, "system.posix_acl_default", nullptr, 0) >= 0 || (errno != ENODATA && errno != ENOTSUP)) {
         return std::nullopt;
     }
     std::ifstream status("/proc/self/status");
@@ -61,6 +63,9 @@ std::optional<mode_t> CreationMask(int folderFd) {
 // changed while it was read.
 bool TryCopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pending) {
     const CopyPaths paths{context.sourceFolder, context.targetFolder, name};
+    // Read before the file is looked at: a write after that look lands after this moment.
+    timespec start{};
+    ::clock_gettime(CLOCK_REALTIME, &start);
 
     // O_NONBLOCK: should the entry have turned into a FIFO since it was listed, opening it must
     // not wait for a writer. For a regular file the flag changes nothing.
@@ -69,7 +74,7 @@ bool TryCopyToTemp(CopyContext& context, const std::string& name, PendingCopies&
     struct stat before {};
     if (::fstat(in.Get(), &before) != 0) throw PosixError::ForPath(paths.Source(), errno);
     if (!S_ISREG(before.st_mode)) return true;
-    if (ChangedJustNow(before)) return false;
+    if (ChangedTooRecently(before, start, context.sourceGrain)) return false;
     if (const int error = in.MakeBlocking()) throw PosixError::ForPath(paths.Source(), error);
 
     if (!context.overwrite) {
@@ -112,20 +117,24 @@ bool TryCopyToTemp(CopyContext& context, const std::string& name, PendingCopies&
 }
 
 // The odds files are rewritten by their own program from time to time, so a file caught changing
-// is tried again after a short pause, opened anew by its name each time: one replaced whole by a
-// rename is then read in its new version. Only a file that keeps changing is reported, and the
-// files after it are not held up by a single rewrite.
+// is tried again after a pause, opened anew by its name each time: one replaced whole by a rename
+// is then read in its new version. Only a file that keeps changing is reported, and the files
+// after it are not held up by a single rewrite.
 void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pending) {
-    constexpr int kTries = 4;
-    // A signal cuts a pause short; the next try then comes sooner, which does no harm.
-    constexpr timespec kPause{0, 200'000'000};
+    const std::int64_t pauseNs = ChangingFile::PauseNs(context.sourceGrain);
     for (int attempt = 1;; ++attempt) {
         if (TryCopyToTemp(context, name, pending)) return;
-        if (attempt == kTries) {
+        if (attempt == ChangingFile::kTries) {
             throw PosixError::ForPath(InFolder(context.sourceFolder, name), "コピー中にファイルが変更されました");
         }
-        ::nanosleep(&kPause, nullptr);
-        if (context.progress) context.progress->CheckStop();
+        // The pause is slept in short slices, so that a stop asked for meanwhile is seen as soon
+        // as between chunks of a copy, also where a coarse file system makes it seconds long. A
+        // signal cuts a slice short; the next try then comes sooner, which does no harm.
+        for (std::int64_t left = pauseNs; left > 0; left -= ChangingFile::kPauseNs) {
+            const timespec slice{0, static_cast<long>(std::min(left, ChangingFile::kPauseNs))};
+            ::nanosleep(&slice, nullptr);
+            if (context.progress) context.progress->CheckStop();
+        }
     }
 }
 
@@ -166,6 +175,7 @@ void Native::CopyMatching(const std::string& sourcePattern, const std::string& d
     // (a bare chroot) every copy takes a temporary name.
     context.unnamed = ::access("/proc/self/fd", X_OK) == 0;
     context.creationMask = CreationMask(target.Get());
+    context.sourceGrain = TimeGrainOf(source.Fd());
     PendingCopies pending(context, candidates);
     CopyTracker progress(monitor, destination);
     context.progress = &progress;
@@ -192,7 +202,9 @@ void Native::CopyMatching(const std::string& sourcePattern, const std::string& d
             } catch (const PlatformError&) {
                 // The copies finished before the failing one stay, as they would have had each
                 // been renamed into place on its own. Should one of them fail now, it is the
-                // first failure and the one reported.
+                // first failure and the one reported. A failure of a batch made durable in the
+                // background, thrown from here, has dropped every later copy already, so this
+                // names nothing after it.
                 pending.Commit();
                 throw;
             }

@@ -1,5 +1,5 @@
-// The clean-up of temporary files that copies left behind when their process ended before them
-// (killed, or the machine lost power).
+// The clean-up of temporary files that copies left behind in their work folders when their
+// process ended before them (killed, or the machine lost power).
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -14,6 +14,7 @@
 #include "platform/posix/FolderReader.h"
 #include "platform/posix/SourcePattern.h"
 #include "platform/posix/TempFile.h"
+#include "platform/posix/WorkFolder.h"
 
 namespace quillmere::SystemFiles {
 namespace {
@@ -48,6 +49,31 @@ void RemoveDeadTempFiles(int folderFd, const std::string& path) {
     }
 }
 
+// A backup copies files only, so a folder in a stamp folder is this program's work folder: its
+// dead temporary files are removed, then the folder once it is empty. A folder whose lock a
+// running backup holds is left whole; files standing in the stamp folder itself are copies, and
+// are never looked at, whatever their names.
+void RemoveDeadWorkFolders(int stampFd, const std::string& path) {
+    FolderReader stamp;
+    if (!stamp.OpenAt(stampFd, path)) return;
+    const EntryList folders = stamp.Entries([](std::string_view name) { return WorkFolder::IsWorkName(name); });
+    for (const Entry& entry : folders) {
+        if (entry.type != DT_DIR && entry.type != DT_UNKNOWN) continue;
+        FileDescriptor work(::openat(stampFd, entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        struct stat opened {};
+        if (!work.IsOpen() || ::fstat(work.Get(), &opened) != 0) continue;
+        // A file system that cannot lock folders answers otherwise; there the files' own locks
+        // keep a running backup's copies, and its folder goes only while it is empty.
+        if (::flock(work.Get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) continue;
+        RemoveDeadTempFiles(work.Get(), InFolder(path, entry.name));
+        struct stat named {};
+        if (::fstatat(stampFd, entry.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == opened.st_dev &&
+            named.st_ino == opened.st_ino) {
+            ::unlinkat(stampFd, entry.name.c_str(), AT_REMOVEDIR);
+        }
+    }
+}
+
 }  // namespace
 
 void RemoveLeftoverCopies(const std::string& folderPattern) {
@@ -64,7 +90,7 @@ void RemoveLeftoverCopies(const std::string& folderPattern) {
             // cleaned.
             FileDescriptor folder(
                 ::openat(parent.Fd(), entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            if (folder.IsOpen()) RemoveDeadTempFiles(folder.Get(), InFolder(parts.folder, entry.name));
+            if (folder.IsOpen()) RemoveDeadWorkFolders(folder.Get(), InFolder(parts.folder, entry.name));
         }
     } catch (const PlatformError&) {
         // Housekeeping only: a folder that cannot be read keeps its leftovers, and the backup

@@ -13,6 +13,7 @@
 
 #include "platform/Wildcard.h"
 #include "platform/posix/PosixError.h"
+#include "platform/posix/TakenName.h"
 
 namespace quillmere::posix {
 namespace {
@@ -23,39 +24,14 @@ constexpr off_t kBatchBytes = off_t{256} << 20;
 constexpr off_t kLargeFile = off_t{16} << 20;
 constexpr std::chrono::seconds kBatchTime{2};
 
-bool HoldsEntries(int folderFd, const std::string& path) {
-    FolderReader folder;
-    if (!folder.OpenAt(folderFd, path)) return true;
-    bool any = false;
-    folder.ForEach([&](std::string_view, unsigned char) { any = true; });
-    return any;
-}
-
 bool SameFile(const struct stat& st, const std::pair<dev_t, ino_t>& id) {
     return st.st_dev == id.first && st.st_ino == id.second;
-}
-
-std::string AsciiLower(std::string name) {
-    for (char& c : name) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return name;
-}
-
-// Whether the folder holds an entry spelled exactly so; a lookup by name cannot tell, where the
-// file system takes several spellings for one name.
-bool HoldsSpelling(int folderFd, const std::string& path, const std::string& name) {
-    FolderReader folder;
-    if (!folder.OpenAt(folderFd, path)) return true;
-    bool found = false;
-    folder.ForEach([&](std::string_view entry, unsigned char) { found = found || entry == name; });
-    return found;
 }
 
 }  // namespace
 
 PendingCopies::PendingCopies(CopyContext& context, const EntryList& candidates)
-    : m_context(context), m_remaining(candidates.size()) {
+    : m_context(context), m_work(context.targetFd), m_remaining(candidates.size()) {
     // Every waiting copy holds a descriptor. A shell's soft limit of 1024 would cut each batch to
     // a quarter and make a large run sync four times as often, so the limit is raised for the
     // run, towards the hard limit and no further than a full batch needs, and put back after it:
@@ -111,7 +87,8 @@ TempFile& PendingCopies::Add(const CopyPaths& paths, off_t size, mode_t mode) {
     // cannot replace.
     bool named = false;
     const bool replaces = m_before.contains(paths.name);
-    TempFile& file = m_files.emplace_back(m_context.targetFd, paths, replaces ? named : m_context.unnamed, mode);
+    TempFile& file =
+        m_files.emplace_back(m_context.targetFd, m_work, paths, replaces ? named : m_context.unnamed, mode);
     m_sizes.push_back(size);
     m_bytes += size;
     return file;
@@ -214,10 +191,15 @@ void PendingCopies::Finish(const Durability& done) {
         std::deque<TempFile>& batch;
         ~Clear() { batch.clear(); }
     } clear{m_syncing};
+    if (!done.failure && done.error == 0) return;
+    // Every copy of the batch being filled comes after the failing file in name order, so none
+    // of them may take its name: they go unnamed, and the run reports this batch's failure
+    // (wherever it surfaces, also out of Add for a file that has nothing to do with it).
+    m_files.clear();
+    m_sizes.clear();
+    m_bytes = 0;
     if (done.failure) std::rethrow_exception(done.failure);
-    if (done.error != 0) {
-        throw PosixError::ForPath(InFolder(m_context.targetFolder, m_syncing[done.durable].FinalName()), done.error);
-    }
+    throw PosixError::ForPath(InFolder(m_context.targetFolder, m_syncing[done.durable].FinalName()), done.error);
 }
 
 void PendingCopies::Place(TempFile& file) {
@@ -229,17 +211,39 @@ void PendingCopies::Place(TempFile& file) {
             if (::fstatat(m_context.targetFd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0) {
                 // Another file than the one that stood there before the run: a copy of this run
                 // that the file system takes for the same name.
-                if (!SameFile(now, earlier->second) || ReachesCopyOfThisRun(name)) ThrowClash(name, &now);
+                if (!SameFile(now, earlier->second) || ReachesCopyOfThisRun(name)) return NameTaken(file, &now);
                 replace = true;
             }
         }
     }
     if (const int renameError = file.Commit(replace)) {
-        if (renameError == EEXIST && m_context.overwrite) ThrowClash(name, nullptr);
+        if (renameError == EEXIST && m_context.overwrite) return NameTaken(file, nullptr);
         throw PosixError::ForPath(InFolder(m_context.targetFolder, name), renameError);
     }
+    Placed(name);
+}
+
+void PendingCopies::Placed(const std::string& name) {
     m_placed.append(name).push_back('\0');
     if (!m_before.empty()) m_placedLower.insert(AsciiLower(name));
+}
+
+// The name reaches another file than the one it reached before the run. Spelled as this copy's
+// name, it was taken during the run: by another writer, or by a second run started in the same
+// second, whose whole copy of the same file counts as this one (this one goes unnamed). Spelled
+// otherwise, the file system takes both spellings for one name.
+// The folder is read only on the way to a failure: two runs in one folder meet every name so.
+void PendingCopies::NameTaken(TempFile& file, const struct stat* reached) {
+    const std::string& name = file.FinalName();
+    bool twin = false;  // a copy of this run whose name differs only in case
+    ForEachPlaced([&](std::string_view placed) {
+        twin = twin ||
+               (placed.size() == name.size() && placed != name && AsciiLower(std::string(placed)) == AsciiLower(name));
+    });
+    if (!twin && HoldsSameCopy(m_context.targetFd, name, file.Fd())) return Placed(name);
+    if (!HoldsSpelling(m_context.targetFd, m_context.targetFolder, name)) ThrowClash(name, reached);
+    throw PosixError::ForPath(InFolder(m_context.sourceFolder, name),
+                              TakenReason(InFolder(m_context.targetFolder, name)));
 }
 
 template <typename Visit>
@@ -271,8 +275,9 @@ void PendingCopies::ThrowClash(const std::string& name, const struct stat* reach
     if (reached) {
         ForEachPlaced([&](std::string_view placed) {
             struct stat st {};
-            if (earlier.empty() && ::fstatat(m_context.targetFd, std::string(placed).c_str(), &st,
-                                             AT_SYMLINK_NOFOLLOW) == 0 && SameFile(st, {reached->st_dev, reached->st_ino})) {
+            if (earlier.empty() &&
+                ::fstatat(m_context.targetFd, std::string(placed).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                SameFile(st, {reached->st_dev, reached->st_ino})) {
                 earlier = placed;
             }
         });
@@ -289,10 +294,7 @@ void PendingCopies::ThrowClash(const std::string& name, const struct stat* reach
         earlier = matched;
     }
     const std::string earlierPath = InFolder(m_context.targetFolder, earlier.empty() ? name : earlier);
-    throw PosixError::ForPath(InFolder(m_context.sourceFolder, name),
-                              "コピー先では " + earlierPath +
-                                  " と同じ名前になります（大文字と小文字を区別しない場所です）。この回にコピーした"
-                                  "ファイルを上書きしないよう、コピーしませんでした");
+    throw PosixError::ForPath(InFolder(m_context.sourceFolder, name), SameNameReason(earlierPath));
 }
 
 }  // namespace quillmere::posix

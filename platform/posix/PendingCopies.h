@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/posix/TempFile.h"
+#include "platform/posix/WorkFolder.h"
 
 namespace quillmere::posix {
 
@@ -63,7 +64,9 @@ public:
     void Commit();
     // The same for a full batch, in another thread (the wait for the disk and the naming): the
     // next batch is copied meanwhile, and its files are named once this one's are. A batch still
-    // under way there is finished first, and its failure thrown here.
+    // under way there is finished first, and its failure thrown here. Once a batch has failed,
+    // the copies waiting behind it (all later in name order) are dropped unnamed, wherever its
+    // failure surfaces: from here, Commit, PlaceIfSynced or Add.
     void CommitInBackground();
     // Takes the answer of the other thread's batch, if it is done; answers at once.
     void PlaceIfSynced();
@@ -88,8 +91,11 @@ private:
     Durability SyncAndPlace();
     void FinishSync();
     void Finish(const Durability& done);
-    // Gives one durable copy its final name; answers nothing or throws naming the file.
+    // Gives one durable copy its final name, or finds it there already (a whole copy of the
+    // same file by another run); answers nothing or throws naming the file.
     void Place(TempFile& file);
+    void Placed(const std::string& name);
+    void NameTaken(TempFile& file, const struct stat* reached);
     bool ReachesCopyOfThisRun(const std::string& name) const;
     template <typename Visit>
     void ForEachPlaced(Visit visit) const;
@@ -100,6 +106,8 @@ private:
     static constexpr std::size_t kMaxBatchFiles = 16384;
 
     CopyContext& m_context;
+    // Declared before every copy, so that it is removed after the last temporary file in it.
+    WorkFolder m_work;
     rlimit m_limit{};
     bool m_raised = false;
     bool m_fileSystemSynced = false;
@@ -120,7 +128,7 @@ private:
     // Their lower-case names, kept only where the folder held files before the run: every name
     // taken before is then checked against them as its copy is named.
     std::unordered_set<std::string> m_placedLower;
-    std::deque<TempFile> m_syncing;                                    // the batch being made durable
+    std::deque<TempFile> m_syncing;  // the batch being made durable
     std::future<Durability> m_sync;
 };
 

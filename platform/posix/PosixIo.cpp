@@ -51,6 +51,18 @@ int ReadAll(int fd, std::string& content) {
     }
 }
 
+int RandomName(std::string_view prefix, std::size_t digits, std::string_view suffix, std::string& name) {
+    unsigned char random[16] = {};
+    if (digits > 2 * sizeof random) return EINVAL;
+    while (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+        if (errno != EINTR) return errno;
+    }
+    name.assign(prefix);
+    for (std::size_t i = 0; i < digits; ++i) name += "0123456789abcdef"[(random[i / 2] >> (i % 2 * 4)) & 0xF];
+    name.append(suffix);
+    return 0;
+}
+
 int CreateLockedTemp(int folderFd, std::string_view prefix, std::size_t digits, std::string_view suffix,
                      LockedTemp& temp) {
     std::string name;
@@ -58,15 +70,7 @@ int CreateLockedTemp(int folderFd, std::string_view prefix, std::size_t digits, 
     // clean-up removed before it could be locked, costs one more try; a hundred clashes in a row
     // can only mean the folder is being filled on purpose.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        unsigned char random[16] = {};
-        if (digits > 2 * sizeof random) return EINVAL;
-        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        name.assign(prefix);
-        for (std::size_t i = 0; i < digits; ++i) name += "0123456789abcdef"[(random[i / 2] >> (i % 2 * 4)) & 0xF];
-        name.append(suffix);
+        if (const int error = RandomName(prefix, digits, suffix, name)) return error;
         FileDescriptor fd(::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (!fd.IsOpen()) {
             if (errno == EEXIST) continue;

@@ -23,6 +23,9 @@ ssize_t ReadUpTo(int fd, char* data, std::size_t size, off_t at = -1);
 // Appends the rest of the file to content. Answers 0 or the errno of the failing read.
 int ReadAll(int fd, std::string& content);
 
+// Sets name to prefix + digits random hex digits + suffix; answers 0 or the errno of getrandom(2).
+int RandomName(std::string_view prefix, std::size_t digits, std::string_view suffix, std::string& name);
+
 // A new file beside its target under a name of the form prefix + random hex digits + suffix,
 // created like mkostemps(3) (never an existing name, mode 0600) but relative to a folder handle,
 // and holding an exclusive flock(2) from the moment it is answered: a clean-up that finds such a

@@ -19,7 +19,7 @@ constexpr std::size_t kDigits = 8;
 
 }  // namespace
 
-TempFile::TempFile(int folderFd, const CopyPaths& paths, bool& unnamed, mode_t mode)
+TempFile::TempFile(int folderFd, WorkFolder& work, const CopyPaths& paths, bool& unnamed, mode_t mode)
     : m_folderFd(folderFd), m_finalName(paths.name) {
     if (unnamed) {
         // Nobody else can open a file without a name, so it may have its final permissions from
@@ -37,9 +37,16 @@ TempFile::TempFile(int folderFd, const CopyPaths& paths, bool& unnamed, mode_t m
         unnamed = false;
     }
     LockedTemp temp;
-    if (const int error = CreateLockedTemp(folderFd, kPrefix, kDigits, kSuffix, temp)) {
-        throw PosixError::ForPath(paths.Target(), error);
+    int error = work.Open(m_workFd);
+    if (error == 0) error = CreateLockedTemp(m_workFd, kPrefix, kDigits, kSuffix, temp);
+    if (error == ENOENT) {
+        // The work folder was removed while it stood empty, by another run's clean-up on a file
+        // system that cannot lock folders: the copy goes into a new one.
+        work.Remove();
+        error = work.Open(m_workFd);
+        if (error == 0) error = CreateLockedTemp(m_workFd, kPrefix, kDigits, kSuffix, temp);
     }
+    if (error != 0) throw PosixError::ForPath(paths.Target(), error);
     m_fd = std::move(temp.fd);
     m_name = std::move(temp.name);
 }
@@ -68,9 +75,9 @@ int TempFile::Commit(bool replace) {
     }
     int result = 0;
     if (replace) {
-        result = ::renameat(m_folderFd, m_name.c_str(), m_folderFd, finalName);
+        result = ::renameat(m_workFd, m_name.c_str(), m_folderFd, finalName);
     } else {
-        result = ::renameat2(m_folderFd, m_name.c_str(), m_folderFd, finalName, RENAME_NOREPLACE);
+        result = ::renameat2(m_workFd, m_name.c_str(), m_folderFd, finalName, RENAME_NOREPLACE);
         if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
             // The file system cannot refuse a replacement itself; check first. A file that
             // appears in between is replaced, which only a second writer can bring about.
@@ -78,7 +85,7 @@ int TempFile::Commit(bool replace) {
             if (::fstatat(m_folderFd, finalName, &st, AT_SYMLINK_NOFOLLOW) == 0) {
                 errno = EEXIST;
             } else {
-                result = ::renameat(m_folderFd, m_name.c_str(), m_folderFd, finalName);
+                result = ::renameat(m_workFd, m_name.c_str(), m_folderFd, finalName);
             }
         }
     }

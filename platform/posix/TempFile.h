@@ -8,6 +8,7 @@
 
 #include "platform/posix/CopyData.h"
 #include "platform/posix/FileDescriptor.h"
+#include "platform/posix/WorkFolder.h"
 
 namespace quillmere::posix {
 
@@ -20,21 +21,22 @@ namespace quillmere::posix {
 // only take a name that is free.
 //
 // Elsewhere (FAT and exFAT, network shares), and for a copy that must replace a file, the copy
-// is a hidden file beside its final name, renamed into place by Commit(). That file holds an
-// exclusive flock(2) from its creation until it is closed after Commit(): a later run that finds
-// it left behind (by a process that was killed, or a machine that lost power) removes it only
-// when it can take the lock itself, that is when no live process writes it.
+// is a file of the run's work folder inside the stamp folder, renamed into place by Commit().
+// That file holds an exclusive flock(2) from its creation until it is closed after Commit(): a
+// later run that finds it left behind (by a process that was killed, or a machine that lost
+// power) removes it only when it can take the lock itself, that is when no live process writes
+// it.
 class TempFile {
 public:
     // Makes the copy unnamed when unnamed is set and the file system allows it, with the
     // permission bits given (less the umask); a file system that refuses clears unnamed, so that
     // later copies do not ask again. A named temporary file is private to the user until it is
     // whole.
-    TempFile(int folderFd, const CopyPaths& paths, bool& unnamed, mode_t mode);
+    TempFile(int folderFd, WorkFolder& work, const CopyPaths& paths, bool& unnamed, mode_t mode);
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile() {
-        if (!m_name.empty()) ::unlinkat(m_folderFd, m_name.c_str(), 0);
+        if (!m_name.empty()) ::unlinkat(m_workFd, m_name.c_str(), 0);
     }
 
     int Fd() const { return m_fd.Get(); }
@@ -52,9 +54,10 @@ public:
 
 private:
     int m_folderFd;
+    int m_workFd = -1;  // the work folder holding the named file
     FileDescriptor m_fd;
     bool m_unnamed = false;
-    std::string m_name;  // the hidden name while there is one
+    std::string m_name;  // the name in the work folder while there is one
     std::string m_finalName;
 };
 

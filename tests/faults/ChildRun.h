@@ -22,7 +22,8 @@ struct ChildResult {
     std::string errorOutput;
 };
 
-// "tmpfs", FOLDER, SIZE, SNAPSHOT; "readonly", FOLDER; "nocaps"; "filesize", BLOCKS; or none.
+// "tmpfs", FOLDER, SIZE, SNAPSHOT; "readonly", FOLDER; "nocaps"; "filesize", BLOCKS; "inject",
+// CALL, ERRNO, NTH; or none.
 using Mechanism = std::vector<std::string>;
 
 // Runs fault_child with the arguments under the mechanism and waits for it, killing it (and

@@ -21,11 +21,12 @@
 #include <filesystem>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "backup/BackupRun.h"
 #include "backup/FileModule.h"
-#include "platform/posix/SettingsFile.h"
 #include "platform/posix/FileDescriptor.h"
+#include "platform/posix/SettingsFile.h"
 #include "tests/BoundSocket.h"
 #include "tests/FakeWindow.h"
 #include "tests/RealFilesPlatform.h"
@@ -48,13 +49,13 @@ std::string Describe(const std::vector<Prompt>& prompts) {
     return out.empty() ? " none" : out;
 }
 
-// Every name in the copy folder is a copy of the same-named source file, byte for byte; the
-// names are answered for the caller to compare.
+// Every name in the copy folder is a copy of the same-named source file, byte for byte (no work
+// folder of temporary files is left); the names are answered for the caller to compare.
 std::vector<std::string> WholeCopies(const std::string& copies, const std::string& source) {
     std::vector<std::string> names;
     if (!fs::exists(copies)) return names;
     for (const std::string& name : ListFolder(copies)) {
-        EXPECT_FALSE(name.starts_with(".quillmere-")) << "temporary file left: " << name;
+        EXPECT_TRUE(fs::is_regular_file(source + "/" + name)) << "left in the stamp folder: " << name;
         EXPECT_EQ(ReadFile(copies + "/" + name), ReadFile(source + "/" + name)) << "torn copy: " << name;
         names.push_back(name);
     }
@@ -147,6 +148,49 @@ TEST_P(OutOfRoom, StopsAtTheFileThatDoesNotFitAndLeavesNoTornCopy) {
 INSTANTIATE_TEST_SUITE_P(CopyFault, OutOfRoom,
                          testing::Values(OutOfRoomCase{"DiskFull", true, "No space left on device"},
                                          OutOfRoomCase{"FileSizeLimit", false, "File too large"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A batch made durable in the background fails at a4.jra while the next batch is copied. The
+// failure surfaces when c.jra, a large file, waits for every copy before it: the run reports
+// a4.jra, and no file after it takes its name, neither of the failing batch nor of the next.
+struct BatchFailureCase {
+    const char* name;
+    bool folderAtName;  // a folder stands at a4.jra; otherwise a4.jra's link fails with EIO
+    const char* reason;
+};
+
+class BackgroundBatchFailure : public CopyFault, public testing::WithParamInterface<BatchFailureCase> {};
+
+TEST_P(BackgroundBatchFailure, NamesNoFileAfterTheFailingOne) {
+    // 64 files, a0 to b053, make the first batch; b054 to b099 wait in the next.
+    for (int i = 0; i < 10; ++i) {
+        WriteFile(source + "/a" + std::to_string(i) + ".jra", std::string(15 << 20, static_cast<char>('A' + i)));
+    }
+    for (int i = 0; i < 100; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "/b%03d.jra", i);
+        WriteFile(source + name, std::string(1000, 'b') + name);
+    }
+    WriteFile(source + "/c.jra", std::string(17 << 20, 'c'));
+    if (GetParam().folderAtName) fs::create_directories(stamp + "/a4.jra");
+    // Each thread that names a batch links a0 to a3 first; the fifth link is a4.jra's.
+    const Mechanism mechanism = GetParam().folderAtName ? Mechanism{} : Mechanism{"inject", "linkat", "EIO", "5"};
+
+    const ChildResult run =
+        RunChild(mechanism, {"backup", source, destination, "*.jra", settings}, std::chrono::seconds(60));
+    if (run.skipReason) GTEST_SKIP() << *run.skipReason;
+
+    ASSERT_EQ(run.exitCode, 0) << run.errorOutput;
+    ASSERT_FALSE(run.prompts.empty());
+    EXPECT_EQ(run.prompts.back().title, kCopyTitle);
+    EXPECT_EQ(run.prompts.back().text, stamp + "/a4.jra: " + GetParam().reason) << Describe(run.prompts);
+    if (GetParam().folderAtName) fs::remove(stamp + "/a4.jra");
+    EXPECT_EQ(WholeCopies(stamp, source), (std::vector<std::string>{"a0.jra", "a1.jra", "a2.jra", "a3.jra"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, BackgroundBatchFailure,
+                         testing::Values(BatchFailureCase{"FolderAtTheName", true, "Is a directory"},
+                                         BatchFailureCase{"LinkFailsWithEio", false, "Input/output error"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A destination that may not be written: the stamp folder cannot be made, the copy then has no
@@ -249,6 +293,79 @@ TEST_P(UnreadableSource, IsNamedAndTheFilesBeforeItStayWhole) {
 
 INSTANTIATE_TEST_SUITE_P(CopyFault, UnreadableSource, testing::Values(false, true),
                          [](const auto& info) { return info.param ? "LinkIntoClosedFolder" : "UnreadableFile"; });
+
+// Another writer puts a file at a.jra in the stamp folder while a.jra's copy waits for its batch
+// (on a file system that tells upper from lower case). A whole copy of the same file (same size,
+// time and bytes, as a second run in the same second leaves) counts as copied; any other file is
+// kept, and the failure says that the name was taken during the backup, naming both files.
+struct TakenNameCase {
+    const char* name;
+    bool sameCopy;
+};
+
+class NameTakenDuringTheRun : public CopyFault,
+                              public testing::WithParamInterface<TakenNameCase>,
+                              public CopyWatcher,
+                              public CopyMonitor {
+protected:
+    void WatchCopy(const std::string&, const std::function<void(CopyMonitor&)>& copy) override { copy(*this); }
+    void Report(const CopyProgress& progress) override {
+        if (progress.currentFile != "b.jra" || fs::exists(stamp + "/a.jra")) return;
+        if (GetParam().sameCopy) {
+            fs::copy_file(source + "/a.jra", stamp + "/a.jra");
+            fs::last_write_time(stamp + "/a.jra", fs::last_write_time(source + "/a.jra"));
+        } else {
+            WriteFile(stamp + "/a.jra", "another writer's file");
+        }
+    }
+    bool StopRequested() override { return false; }
+};
+
+TEST_P(NameTakenDuringTheRun, CountsAWholeCopyOfTheSameFileAndKeepsAnyOther) {
+    WriteFile(source + "/a.jra", "odds a");
+    WriteFile(source + "/b.jra", "odds b");
+    fs::create_directory(stamp);
+    std::vector<std::string> log;
+    RealFilesPlatform ops(log, settings);
+
+    FileModule::CopyMatching(ops, source, stamp, "*.jra", *this);
+
+    if (GetParam().sameCopy) {
+        EXPECT_TRUE(ops.prompts.shown.empty()) << Describe(ops.prompts.shown);
+        EXPECT_EQ(WholeCopies(stamp, source), (std::vector<std::string>{"a.jra", "b.jra"}));
+    } else {
+        ASSERT_EQ(ops.prompts.shown.size(), 1U) << Describe(ops.prompts.shown);
+        EXPECT_EQ(
+            ops.prompts.shown[0].text,
+            source + "/a.jra: コピー先では " + stamp +
+                "/a.jra の名前が、バックアップの間にほかのファイルに使われました。そのファイルを上書きしないよう、"
+                "コピーしませんでした");
+        EXPECT_EQ(ListFolder(stamp), std::vector<std::string>{"a.jra"});
+        EXPECT_EQ(ReadFile(stamp + "/a.jra"), "another writer's file");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, NameTakenDuringTheRun,
+                         testing::Values(TakenNameCase{"ByAWholeCopyOfTheSameFile", true},
+                                         TakenNameCase{"ByAnotherFile", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Two runs started in the same second copy into one stamp folder at once, each meeting names the
+// other took: neither reports a failure, and every file stands whole.
+TEST_F(CopyFault, TwoRunsInTheSameSecondBothCopyEveryFileWhole) {
+    for (int i = 0; i < 1000; ++i) WriteFile(source + "/f" + std::to_string(10000 + i) + ".jra", std::to_string(i));
+    ChildResult first;
+    std::thread other([&] { first = Backup({}); });
+    const ChildResult second = Backup({});
+    other.join();
+
+    for (const ChildResult* run : {&std::as_const(first), &second}) {
+        ASSERT_EQ(run->exitCode, 0) << run->errorOutput;
+        // Only one of them makes the stamp folder; the other says it was there.
+        for (const Prompt& prompt : run->prompts) EXPECT_NE(prompt.title, kCopyTitle) << prompt.text;
+    }
+    EXPECT_EQ(WholeCopies(stamp, source).size(), 1000U);
+}
 
 // Entries that match the wildcard but are not files are passed over, the files around them are
 // copied, and nothing waits on the FIFO (the child is killed, and the case fails, after 20 s).
@@ -466,8 +583,8 @@ class ExFatDestination : public CopyFault {
 protected:
     void SetUp() override {
         CopyFault::SetUp();
-        const std::string command = "bash '" QUILLMERE_FAULT_HELPER "' exfat-mount '" + (dir / "exfat.img") + "' '" +
-                                    destination + "' 2>&1";
+        const std::string command =
+            "bash '" QUILLMERE_FAULT_HELPER "' exfat-mount '" + (dir / "exfat.img") + "' '" + destination + "' 2>&1";
         FILE* helper = ::popen(command.c_str(), "r");
         ASSERT_NE(helper, nullptr);
         char line[512] = {};
@@ -486,12 +603,12 @@ protected:
     }
 
     // Waits until the large file's copy is under way: a temporary file of more than 8 MB in the
-    // stamp folder (by default the one fault_child's fixed clock names).
+    // work folder of the stamp folder (by default the one fault_child's fixed clock names).
     bool LargeCopyUnderWay(const std::string& folder = {}) const {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (std::chrono::steady_clock::now() < deadline) {
             std::error_code error;
-            for (const auto& entry : fs::directory_iterator(folder.empty() ? stamp : folder, error)) {
+            for (const auto& entry : fs::recursive_directory_iterator(folder.empty() ? stamp : folder, error)) {
                 std::error_code sizeError;
                 if (entry.path().filename().string().starts_with(".quillmere-") &&
                     entry.file_size(sizeError) > (8U << 20) && !sizeError) {
@@ -506,6 +623,51 @@ protected:
 private:
     std::string m_loop;
 };
+
+// A source on exFAT, whose times move by whole seconds only: a file rewritten in place from
+// front to back within the second of its copy must give a copy of one version or a reported
+// failure, never the new version's front over the old one's back. The rewrite starts just after
+// a second's tick, late enough that a file changed 0.1 s ago no longer counts as changing on a
+// file system with fine times, so that it and a copy that overtakes it fall within one second.
+TEST_F(ExFatDestination, SourceRewrittenWithinItsTimeGrainIsNeverCopiedAsAMix) {
+    const std::string onStick = destination + "/source";
+    fs::create_directory(onStick);
+    const std::string file = onStick + "/big.jra";
+    constexpr std::size_t kSize = std::size_t{48} << 20, kChunk = std::size_t{1} << 20;
+    const std::string older(kSize, 'A'), newer(kSize, 'B');
+    std::vector<std::string> log;
+    RealFilesPlatform ops(log, settings);
+    for (int round = 0; round < 2; ++round) {
+        WriteFile(file, older);
+        const auto now = std::chrono::system_clock::now();
+        std::this_thread::sleep_until(std::chrono::ceil<std::chrono::seconds>(now) + std::chrono::milliseconds(150));
+        std::thread writer([&] {
+            const FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_CLOEXEC));
+            // A program that writes as it computes: slower than a copy, which overtakes it.
+            for (std::size_t at = 0; at < kSize; at += kChunk) {
+                (void)::pwrite(fd.Get(), newer.data(), kChunk, static_cast<off_t>(at));
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const std::string target = dir / ("copy" + std::to_string(round));
+        fs::create_directory(target);
+        ops.prompts.shown.clear();
+        CopyWatcher watcher;
+        FileModule::CopyMatching(ops, onStick, target, "*.jra", watcher);
+        writer.join();
+
+        if (ops.prompts.shown.empty()) {
+            const std::string copy = ReadFile(target + "/big.jra");
+            EXPECT_TRUE(copy == older || copy == newer)
+                << "round " << round << ": a copy of " << copy.find('A') << " bytes of B, then A, reported as done";
+        } else {
+            ASSERT_EQ(ops.prompts.shown.size(), 1U) << Describe(ops.prompts.shown);
+            EXPECT_EQ(ops.prompts.shown[0].text, file + ": コピー中にファイルが変更されました");
+            EXPECT_TRUE(ListFolder(target).empty());
+        }
+    }
+}
 
 // Names that differ only in case: the second is refused and named with the copy it would have
 // replaced, in a new stamp folder and in one that holds an earlier run's copy (same second),
@@ -579,42 +741,51 @@ TEST_F(ExFatDestination, TheCommandStoppedByCtrlCKeepsTheFinishedCopiesAndAnswer
     EXPECT_FALSE(fs::exists(folder + "/z.jra"));
 }
 
-// A run killed outright leaves its temporary files behind (and only those of the last batch);
-// the next run into the destination removes them from the earlier stamp folder, but not one that a live process still holds, nor
-// anything that is not this program's temporary file.
+// A run killed outright leaves its temporary files behind in its work folder (and only those of
+// the last batch); the next run into the destination removes them and the folder from the earlier
+// stamp folder, but not a file that a live process still holds, and nothing that stands in the
+// stamp folder itself: a source file named like a temporary file, copied by "*", stays.
 TEST_F(ExFatDestination, NextRunRemovesTheTemporaryFilesOfAKilledRunButNotALiveOne) {
     WriteManyFilesAndOneLarge();
+    WriteFile(source + "/.quillmere-0123abcd.tmp", "a file of the user's");
     {
-        ChildProcess child({"backup", source, destination, "*.jra", settings});
+        ChildProcess child({"backup", source, destination, "*", settings});
         ASSERT_TRUE(LargeCopyUnderWay()) << "the large file's copy never started";
         child.Kill();
         child.Wait();
     }
     const std::string earlier = destination + "/20261207_101400";
     fs::rename(stamp, earlier);
-    auto tempFiles = [](const std::string& folder) {
+    auto ours = [](const std::string& folder) {
         std::vector<std::string> names = ListFolder(folder);
         std::erase_if(names, [](const std::string& name) { return !name.starts_with(".quillmere-"); });
         return names;
     };
-    ASSERT_FALSE(tempFiles(earlier).empty()) << "the killed run left no temporary file";
+    const std::vector<std::string> left = ours(earlier);
+    ASSERT_EQ(left.size(), 2U) << "the killed run left no work folder";
+    ASSERT_TRUE(left[1].starts_with(".quillmere-work-")) << left[1];
+    ASSERT_FALSE(ListFolder(earlier + "/" + left[1]).empty()) << "the killed run left no temporary file";
     // A batch holds back little: the small files finished before the large one stand under
     // their own names although the run never ended.
-    EXPECT_EQ(ListFolder(earlier).size() - tempFiles(earlier).size(), 500U);
+    EXPECT_EQ(ListFolder(earlier).size() - 1, 501U);
     EXPECT_EQ(ReadFile(earlier + "/f499.jra"), ReadFile(source + "/f499.jra"));
-    const std::string live = earlier + "/.quillmere-0000beef.tmp";
-    const int liveFd = ::open(live.c_str(), O_WRONLY | O_CREAT, 0600);
+    const std::string liveFolder = earlier + "/.quillmere-work-0000beef";
+    fs::create_directory(liveFolder);
+    const int liveFd = ::open((liveFolder + "/.quillmere-0000beef.tmp").c_str(), O_WRONLY | O_CREAT, 0600);
     ASSERT_EQ(::flock(liveFd, LOCK_EX), 0);
     WriteFile(earlier + "/.quillmere-notes.tmp", "the user's");
     fs::create_directory(destination + "/other");
     WriteFile(destination + "/other/.quillmere-00000001.tmp", "not in a stamp folder");
 
-    const ChildResult run = Backup({});
+    const ChildResult run = Backup({}, "*");
     ::close(liveFd);
 
     EXPECT_TRUE(run.prompts.empty()) << Describe(run.prompts);
-    EXPECT_EQ(WholeCopies(stamp, source).size(), 501U);
-    EXPECT_EQ(tempFiles(earlier), (std::vector<std::string>{".quillmere-0000beef.tmp", ".quillmere-notes.tmp"}));
+    EXPECT_EQ(WholeCopies(stamp, source).size(), 502U);
+    EXPECT_EQ(ours(earlier), (std::vector<std::string>{".quillmere-0123abcd.tmp", ".quillmere-notes.tmp",
+                                                       ".quillmere-work-0000beef"}));
+    EXPECT_EQ(ReadFile(earlier + "/.quillmere-0123abcd.tmp"), "a file of the user's");
+    EXPECT_EQ(ListFolder(liveFolder), std::vector<std::string>{".quillmere-0000beef.tmp"});
     EXPECT_TRUE(fs::exists(destination + "/other/.quillmere-00000001.tmp"));
 }
 

@@ -13,6 +13,9 @@
 #       as for anyone. Other users have no such capabilities and run COMMAND as they are.
 #   fault-helper.sh filesize BLOCKS -- COMMAND...
 #       Under a file-size limit of BLOCKS kilobytes, with SIGXFSZ ignored.
+#   fault-helper.sh inject CALL ERRNO NTH -- COMMAND...
+#       The NTH call of the system call CALL in each thread of COMMAND fails with ERRNO (strace's
+#       fault injection); every other call goes through.
 #   fault-helper.sh exfat-mount IMAGE FOLDER
 #       As root: makes IMAGE a 512 MB exFAT volume (sparse), attaches it to a loop device and
 #       mounts it on FOLDER with exfat-fuse, where every process sees it; prints the loop device.
@@ -96,6 +99,14 @@ case "$form" in
         ulimit -f "$blocks" || skip "cannot lower the file-size limit"
         exec "$@"
         ;;
+    inject)
+        [ $# -ge 5 ] && [ "$4" = "--" ] || { echo "usage: $0 inject CALL ERRNO NTH -- COMMAND..." >&2; exit 2; }
+        call="$1" error="$2" nth="$3"
+        shift 4
+        command -v strace >/dev/null || skip "strace is not installed"
+        strace -f -qq -o /dev/null -e trace=none true 2>/dev/null || skip "strace cannot trace processes here"
+        exec strace -f -qq -o /dev/null -e trace="$call" -e inject="$call:error=$error:when=$nth" "$@"
+        ;;
     exfat-mount)
         [ $# -eq 2 ] || { echo "usage: $0 exfat-mount IMAGE FOLDER" >&2; exit 2; }
         image="$1" folder="$2"
@@ -120,7 +131,7 @@ case "$form" in
         exit 0
         ;;
     *)
-        echo "usage: $0 tmpfs|readonly|nocaps|filesize|exfat-mount|exfat-unmount ..." >&2
+        echo "usage: $0 tmpfs|readonly|nocaps|filesize|inject|exfat-mount|exfat-unmount ..." >&2
         exit 2
         ;;
 esac
