@@ -53,4 +53,11 @@ std::wstring Of(const std::string& folder, const std::wstring& last) {
     return Prefixed(full) + last;
 }
 
+std::wstring Exact(const std::string& folder, const std::wstring& name) {
+    const std::wstring wide = WideText::Widen(folder);
+    std::wstring full = wide.starts_with(L"\\\\?\\") ? wide : Prefixed(FullPath(wide.empty() ? L"." : wide));
+    if (!full.empty() && !IsSeparator(full.back())) full += L'\\';
+    return full + name;
+}
+
 }  // namespace quillmere::LongPath
