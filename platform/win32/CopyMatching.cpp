@@ -68,8 +68,11 @@ ChangingFile::TimeGrain TimeGrainOf(HANDLE file) {
     constexpr ChangingFile::TimeGrain kCoarse{2'000'000'000};
     FILE_REMOTE_PROTOCOL_INFO remote{};
     if (::GetFileInformationByHandleEx(file, FileRemoteProtocolInfo, &remote, sizeof remote)) return kCoarse;
+    // The serial number is asked for too: Wine names every file system it does not know "NTFS",
+    // yet cannot tell the serial number of some (FUSE, tmpfs), and such a volume stays unknown.
     wchar_t name[MAX_PATH + 1] = {};
-    if (!::GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1)) {
+    DWORD serial = 0;
+    if (!::GetVolumeInformationByHandleW(file, nullptr, 0, &serial, nullptr, nullptr, name, MAX_PATH + 1)) {
         return kCoarse;
     }
     const std::wstring_view fileSystem(name);

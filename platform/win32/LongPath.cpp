@@ -38,7 +38,13 @@ std::wstring Prefixed(std::wstring full) {
 
 std::wstring Of(const std::string& path) {
     std::wstring wide = WideText::Widen(path);
-    if (wide.size() < kShortLimit || wide.starts_with(L"\\\\?\\")) return wide;
+    if (wide.starts_with(L"\\\\?\\")) {
+        // The system takes such a path as it is, so "\." would be a name of its own; the program
+        // names a folder itself so ("D:\backup\."), also when the folder was typed in this form.
+        if (wide.ends_with(L"\\.")) wide.pop_back();
+        return wide;
+    }
+    if (wide.size() < kShortLimit) return wide;
     return Prefixed(FullPath(wide));
 }
 
