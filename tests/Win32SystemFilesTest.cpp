@@ -337,8 +337,10 @@ TEST(Win32SystemFiles, LeftoverCopiesOfDeadWritersAreRemoved) {
     const std::string stamp = dir / "20261207_101500";
     const std::string work = stamp + "\\.quillmere-work-0123abcd";
     const std::string dead = stamp + "\\.quillmere-work-0000dead";
-    for (const std::string& folder : {stamp, work, dead, stamp + "\\.quillmere-work-sub"})
+    const std::string running = stamp + "\\.quillmere-work-0000cafe";  // a live run's, between two copies
+    for (const std::string& folder : {stamp, work, dead, running, stamp + "\\.quillmere-work-sub"}) {
         fs::create_directory(FsPath(folder));
+    }
     for (const char* name : {".quillmere-0000dead.tmp", ".quillmere-0000beef.tmp", ".quillmere-notes.tmp"}) {
         WriteFile(work + "\\" + name, name);
     }
@@ -348,10 +350,15 @@ TEST(Win32SystemFiles, LeftoverCopiesOfDeadWritersAreRemoved) {
     const HANDLE live = ::CreateFileW(FsPath(work + "\\.quillmere-0000beef.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(live, INVALID_HANDLE_VALUE);
+    const HANDLE runningFolder =
+        ::CreateFileW(FsPath(running).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(runningFolder, INVALID_HANDLE_VALUE);
     SystemFiles::RemoveLeftoverCopies(dir / "????????_??????");
     ::CloseHandle(live);
-    EXPECT_EQ(ListFolder(stamp),
-              (std::vector<std::string>{".quillmere-0123abcd.tmp", ".quillmere-work-0123abcd", ".quillmere-work-sub"}));
+    ::CloseHandle(runningFolder);
+    EXPECT_EQ(ListFolder(stamp), (std::vector<std::string>{".quillmere-0123abcd.tmp", ".quillmere-work-0000cafe",
+                                                           ".quillmere-work-0123abcd", ".quillmere-work-sub"}));
     EXPECT_EQ(ListFolder(work), (std::vector<std::string>{".quillmere-0000beef.tmp", ".quillmere-notes.tmp"}));
 }
 
