@@ -1,5 +1,7 @@
 #include "platform/win32/CopyDestination.h"
 
+#include <optional>
+
 #include "platform/CopyClash.h"
 #include "platform/win32/FolderSearch.h"
 #include "platform/win32/LongPath.h"
@@ -24,6 +26,20 @@ HANDLE OpenFolderAsItself(const std::wstring& path) {
 
 bool IsReparsePoint(DWORD attributes) {
     return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// The file a path reaches, opened only to be told apart from others.
+HANDLE OpenToIdentify(const std::wstring& path) {
+    return ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// The file's number on its volume, or nothing. FAT numbers a file by where its folder entry
+// stands, so a copy is numbered only once it stands under its final name.
+std::optional<ULONGLONG> FileNumberOf(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file, &info)) return std::nullopt;
+    return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
 }
 
 }  // namespace
@@ -83,7 +99,7 @@ const std::wstring& CopyDestination::WorkFolder(const std::string& finalPath) {
     throw Win32Error::ForPath(finalPath, error);
 }
 
-void CopyDestination::Place(TempFile& copy, ULONGLONG id, const std::wstring& wideName, const std::string& name,
+void CopyDestination::Place(TempFile& copy, const std::wstring& wideName, const std::string& name,
                             const std::string& sourcePath, bool overwrite) {
     const std::wstring target = LongPath::Exact(m_folder, wideName);
     const std::string targetPath = InFolder(m_folder, name);
@@ -92,13 +108,10 @@ void CopyDestination::Place(TempFile& copy, ULONGLONG id, const std::wstring& wi
     // folder that the system searches without regard to case (Wine's Linux folders).
     bool taken = false;
     {
-        FileHandle reached(::CreateFileW(target.c_str(), FILE_READ_ATTRIBUTES,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        FileHandle reached(OpenToIdentify(target));
         if (reached.IsValid()) {
-            BY_HANDLE_FILE_INFORMATION info{};
-            if (::GetFileInformationByHandle(reached.Get(), &info)) {
-                if (const auto earlier = m_placed.find(FileNumber(info)); earlier != m_placed.end()) {
+            if (const auto number = FileNumberOf(reached.Get())) {
+                if (const auto earlier = m_placed.find(*number); earlier != m_placed.end()) {
                     throw Win32Error::ForPath(sourcePath, CopyClash::Reason(InFolder(m_folder, earlier->second)));
                 }
             }
@@ -110,7 +123,10 @@ void CopyDestination::Place(TempFile& copy, ULONGLONG id, const std::wstring& wi
     }
     if (taken && !overwrite) throw Win32Error::ForPath(targetPath, ERROR_FILE_EXISTS);
     if (const DWORD error = copy.Commit(target, taken)) throw Win32Error::ForPath(targetPath, error);
-    m_placed.emplace(id, name);
+    FileHandle placed(OpenToIdentify(target));
+    if (const auto number = placed.IsValid() ? FileNumberOf(placed.Get()) : std::nullopt) {
+        m_placed.emplace(*number, name);
+    }
 }
 
 }  // namespace quillmere::SystemFiles

@@ -38,10 +38,10 @@ public:
     const std::string& Folder() const { return m_folder; }
     // The full "\\?\" path of the work folder, made on first need; finalPath for failure texts.
     const std::wstring& WorkFolder(const std::string& finalPath);
-    // Gives a finished, closed copy (file number `id`) its final name. sourcePath names the
-    // source file in the failure of a clash.
-    void Place(TempFile& copy, ULONGLONG id, const std::wstring& wideName, const std::string& name,
-               const std::string& sourcePath, bool overwrite);
+    // Gives a finished, closed copy its final name. sourcePath names the source file in the
+    // failure of a clash.
+    void Place(TempFile& copy, const std::wstring& wideName, const std::string& name, const std::string& sourcePath,
+               bool overwrite);
 
 private:
     std::string m_folder;
@@ -50,9 +50,5 @@ private:
     FileHandle m_workHandle;
     std::unordered_map<ULONGLONG, std::string> m_placed;  // file number -> name of this run's copies
 };
-
-inline ULONGLONG FileNumber(const BY_HANDLE_FILE_INFORMATION& info) {
-    return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-}
 
 }  // namespace quillmere::SystemFiles

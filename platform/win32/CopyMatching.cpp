@@ -157,10 +157,8 @@ bool TryCopyOne(CopyRun& run, const Entry& entry) {
         throw Win32Error::ForPath(paths.target, ::GetLastError());
     }
     if (!::FlushFileBuffers(temp.Get())) throw Win32Error::ForPath(paths.target, ::GetLastError());
-    BY_HANDLE_FILE_INFORMATION copy{};
-    if (!::GetFileInformationByHandle(temp.Get(), &copy)) throw Win32Error::ForPath(paths.target, ::GetLastError());
     if (const DWORD error = temp.Close()) throw Win32Error::ForPath(paths.target, error);
-    run.destination.Place(temp, FileNumber(copy), entry.wideName, entry.name, paths.source, run.overwrite);
+    run.destination.Place(temp, entry.wideName, entry.name, paths.source, run.overwrite);
     return true;
 }
 
