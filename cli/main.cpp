@@ -7,6 +7,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// shellapi.h needs windows.h first.
 #include <shellapi.h>
 
 #include "platform/win32/WideText.h"
@@ -53,6 +54,31 @@ std::string FullPath(const std::string& path) {
 #endif
 }
 
+#ifdef _WIN32
+// Set once the run has ended, with its copies in place and its temporary files gone.
+HANDLE g_runEnded = nullptr;
+
+// The console's stop events. Ctrl+C and Ctrl+Break stop the copy at its next safe point. A closed
+// console window, a logoff and a shutdown end the process as soon as this handler returns, so it
+// first waits for the stopped run to clean up after itself, within the few seconds the system
+// grants (about five).
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+    StopRequest::Request(SIGINT);
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
+    if (g_runEnded) ::WaitForSingleObject(g_runEnded, 4000);
+    return TRUE;
+}
+
+void InstallConsoleHandler() {
+    g_runEnded = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+void RunEnded() {
+    if (g_runEnded) ::SetEvent(g_runEnded);
+}
+#endif
+
 int Run(const cli::CommandLine& command) {
     cli::ConsolePlatform platform(command.yes);
     std::string inputs[3];
@@ -60,7 +86,7 @@ int Run(const cli::CommandLine& command) {
     const char* defaults[3] = {SettingsLayout::kDefaultFolder, SettingsLayout::kDefaultFolder,
                                SettingsLayout::kDefaultFileType};
     const std::optional<std::string>* given[3] = {&command.inputs.source, &command.inputs.destination,
-                                                   &command.inputs.wildcard};
+                                                  &command.inputs.wildcard};
     try {
         for (int i = 0; i < 3; ++i) {
             inputs[i] = *given[i] ? **given[i]
@@ -97,6 +123,11 @@ int main(int argc, char* argv[]) {
     // SIGINT, SIGTERM and SIGHUP stop the copy at its next safe point with the finished copies in
     // place, and the run ends with its own exit status instead of being killed half-way.
     StopRequest::InstallSignalHandlers();
+#ifdef _WIN32
+    // The C runtime maps Ctrl+C alone to SIGINT; the console's other stop events would end the
+    // process half-way through a copy, its work folder left behind.
+    InstallConsoleHandler();
+#endif
     const cli::CommandLine command = cli::ParseCommandLine(Arguments(argc, argv));
     if (command.help) {
         cli::WriteOut(cli::UsageText());
@@ -106,5 +137,9 @@ int main(int argc, char* argv[]) {
         cli::WriteError("quillmere-backup: " + command.error + "\n詳しくは quillmere-backup --help\n");
         return cli::kUsage;
     }
-    return Run(command);
+    const int status = Run(command);
+#ifdef _WIN32
+    RunEnded();
+#endif
+    return status;
 }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the toolkit-free core and window logic, their test suites and the Windows programs
 # (quillmere.exe, quillmere-backup.exe) for 64-bit Windows with MinGW-w64, runs the suites under
-# Wine in a throw-away Wine prefix, then both programs end to end. Called by test.sh; the
-# argument is ON to make compiler warnings errors.
+# Wine in a throw-away Wine prefix, then the copy engine's fault suite and both programs end to
+# end. Called by test.sh; the argument is ON to make compiler warnings errors.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 werror="${1:-OFF}"
@@ -53,6 +53,9 @@ status=0
 [ "$status" -eq 3 ] || fail "a missing destination without --yes answered $status, not 3"
 [ ! -e "$work/none" ] || fail "a missing destination was created without --yes"
 echo "quillmere-backup.exe: backup under Wine passed"
+
+# --- the Windows copy engine's fault suite, in the same prefix ------------------------------------
+bash "$root/scripts/test-windows-faults.sh" "$build"
 
 # --- quillmere.exe, its windows driven by real key presses on a virtual display ----------------
 bash "$root/scripts/test-windows-app.sh" "$build"

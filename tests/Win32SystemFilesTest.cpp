@@ -295,21 +295,71 @@ TEST_F(CopyTest, ReparsePointAtTheDestinationIsRefused) {
     EXPECT_TRUE(fs::is_empty(FsPath(target)));
 }
 
-// A temporary file that a live writer holds open cannot be deleted, and is kept; a dead writer's
-// is removed; names that are not this program's temporary files are left alone.
+// Names that the usual Win32 path rules would change ("x.jra." and "y.jra " into "x.jra" and
+// "y.jra", "CON.jra" into a device) stand beside the names they would become where the folder
+// allows them (Linux folders under Wine, shares). Each is read and written as itself, also into a
+// destination given in the "\\?\" form.
+TEST_F(CopyTest, NamesTheWin32RulesWouldChangeAreCopiedAsThemselves) {
+    const std::vector<std::string> names{"AUX.jra", "CON.jra", "x.jra", "x.jra.", "y.jra", "y.jra "};
+    // Only the exact form reaches these names; the clean-up of the test folder would not.
+    struct RemoveExactly {
+        const std::vector<std::string>& names;
+        std::vector<std::string> folders;
+        ~RemoveExactly() {
+            for (const std::string& folder : folders) {
+                for (const std::string& name : names) ::DeleteFileW(FsPath("\\\\?\\" + folder + "\\" + name).c_str());
+            }
+        }
+    } remove{names, {source, target}};
+    for (const std::string& name : names) {
+        const HANDLE file = ::CreateFileW(FsPath("\\\\?\\" + source + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_NEW, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) GTEST_SKIP() << "this folder does not hold the name \"" << name << '"';
+        DWORD written = 0;
+        ::WriteFile(file, name.data(), static_cast<DWORD>(name.size()), &written, nullptr);
+        ::CloseHandle(file);
+    }
+    if (ListFolder(source) != names) GTEST_SKIP() << "this folder takes some of the names for one";
+
+    SystemFiles::CopyMatching(source + "\\*", "\\\\?\\" + target, true);
+
+    ASSERT_EQ(ListFolder(target), names);
+    for (const std::string& name : names) EXPECT_EQ(ReadFile("\\\\?\\" + target + "\\" + name), name);
+}
+
+// Copies in progress live in a work folder of the run, the only place the clean-up of killed runs
+// looks: there a dead writer's temporary file is removed, read-only or not, and then the folder; a
+// live writer's is kept, and so are names that are not this program's temporary files. A file
+// directly in a stamp folder is a copy, whatever its name: a source file may be named like a
+// temporary file.
 TEST(Win32SystemFiles, LeftoverCopiesOfDeadWritersAreRemoved) {
     TempFolder dir;
     const std::string stamp = dir / "20261207_101500";
-    fs::create_directory(FsPath(stamp));
-    for (const char* name : {".quillmere-0000dead.tmp", ".quillmere-0000beef.tmp", ".quillmere-notes.tmp"}) {
-        WriteFile(stamp + "\\" + name, name);
+    const std::string work = stamp + "\\.quillmere-work-0123abcd";
+    const std::string dead = stamp + "\\.quillmere-work-0000dead";
+    const std::string running = stamp + "\\.quillmere-work-0000cafe";  // a live run's, between two copies
+    for (const std::string& folder : {stamp, work, dead, running, stamp + "\\.quillmere-work-sub"}) {
+        fs::create_directory(FsPath(folder));
     }
-    const HANDLE live = ::CreateFileW(FsPath(stamp + "\\.quillmere-0000beef.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
+    for (const char* name : {".quillmere-0000dead.tmp", ".quillmere-0000beef.tmp", ".quillmere-notes.tmp"}) {
+        WriteFile(work + "\\" + name, name);
+    }
+    WriteFile(stamp + "\\.quillmere-0123abcd.tmp", "a source file so named");
+    WriteFile(dead + "\\.quillmere-0000f00d.tmp", "copy of a read-only source");
+    SetAttributes(dead + "\\.quillmere-0000f00d.tmp", FILE_ATTRIBUTE_READONLY);
+    const HANDLE live = ::CreateFileW(FsPath(work + "\\.quillmere-0000beef.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(live, INVALID_HANDLE_VALUE);
+    const HANDLE runningFolder =
+        ::CreateFileW(FsPath(running).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(runningFolder, INVALID_HANDLE_VALUE);
     SystemFiles::RemoveLeftoverCopies(dir / "????????_??????");
     ::CloseHandle(live);
-    EXPECT_EQ(ListFolder(stamp), (std::vector<std::string>{".quillmere-0000beef.tmp", ".quillmere-notes.tmp"}));
+    ::CloseHandle(runningFolder);
+    EXPECT_EQ(ListFolder(stamp), (std::vector<std::string>{".quillmere-0123abcd.tmp", ".quillmere-work-0000cafe",
+                                                           ".quillmere-work-0123abcd", ".quillmere-work-sub"}));
+    EXPECT_EQ(ListFolder(work), (std::vector<std::string>{".quillmere-0000beef.tmp", ".quillmere-notes.tmp"}));
 }
 
 TEST(SystemSpecificSuites, PosixSuitesAreNotBuiltHere) {

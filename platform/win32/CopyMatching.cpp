@@ -1,12 +1,18 @@
-// The Win32 copy engine: every matching file copied under a temporary name and renamed into
-// place only when it is whole and durable, on the wide-character API.
+// The Win32 copy engine: every matching file copied under a temporary name in the run's work
+// folder and moved to its final name only when it is whole and durable, on the wide-character
+// API. Every source and target is opened by its full "\\?\" path, so the name the search found is
+// exactly the name read and written.
 #include "platform/SystemFilesNative.h"
 
 #include <windows.h>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
+#include "platform/ChangingFile.h"
 #include "platform/CopyTracker.h"
+#include "platform/win32/CopyDestination.h"
 #include "platform/win32/FolderSearch.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/TempFile.h"
@@ -21,6 +27,15 @@ using namespace quillmere::win32;
 struct CopyPaths {
     std::string source;
     std::string target;
+};
+
+struct CopyRun {
+    const PatternParts& parts;
+    CopyDestination& destination;
+    bool overwrite;
+    std::vector<char> buffer;
+    CopyTracker& progress;
+    std::optional<ChangingFile::TimeGrain> grain;  // of the source's volume, found with the first file
 };
 
 void WriteAll(HANDLE out, const char* data, DWORD size, const CopyPaths& paths) {
@@ -38,10 +53,6 @@ ULONGLONG SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
     return (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 }
 
-bool SameTime(const FILETIME& a, const FILETIME& b) {
-    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
-}
-
 // The attributes a copy takes over from its source, as the system's own copy does. Archive is
 // set anew: the copy has not been backed up yet.
 DWORD CopiedAttributes(DWORD source) {
@@ -50,66 +61,90 @@ DWORD CopiedAttributes(DWORD source) {
            FILE_ATTRIBUTE_ARCHIVE;
 }
 
-// A write stamps the file's change time before its data lands, so a file changed a moment ago
-// may still be taking in the last write's data, and a copy read meanwhile would be torn with no
-// later change to show it. Such a file is treated as changing and tried again after the pause. A
-// change time in the future (a clock set back) says nothing either way and does not hold the copy
-// up; neither does a file system that keeps no change time (zero).
-bool ChangedJustNow(HANDLE file) {
-    constexpr LONGLONG kQuiet = 1'000'000;  // 0.1 s in 100 ns units
+// How finely the source's volume keeps times. NTFS and ReFS keep them to 100 ns. FAT keeps the
+// last write to 2 s; exFAT to 10 ms by its format, yet some of its drivers to whole seconds; a
+// network share keeps whatever its server's disk keeps, whatever name it gives. These, and a
+// volume that does not say, are taken at the coarsest.
+ChangingFile::TimeGrain TimeGrainOf(HANDLE file) {
+    constexpr ChangingFile::TimeGrain kCoarse{2'000'000'000};
+    FILE_REMOTE_PROTOCOL_INFO remote{};
+    if (::GetFileInformationByHandleEx(file, FileRemoteProtocolInfo, &remote, sizeof remote)) return kCoarse;
+    // The serial number is asked for too: Wine names every file system it does not know "NTFS",
+    // yet cannot tell the serial number of some (FUSE, tmpfs), and such a volume stays unknown.
+    wchar_t name[MAX_PATH + 1] = {};
+    DWORD serial = 0;
+    if (!::GetVolumeInformationByHandleW(file, nullptr, 0, &serial, nullptr, nullptr, name, MAX_PATH + 1)) {
+        return kCoarse;
+    }
+    const std::wstring_view fileSystem(name);
+    return fileSystem == L"NTFS" || fileSystem == L"ReFS" ? ChangingFile::TimeGrain{0} : kCoarse;
+}
+
+std::int64_t UnixNs(LONGLONG fileTime) {
+    constexpr LONGLONG kUnixEpoch = 116'444'736'000'000'000;  // 1970-01-01 in 100 ns units since 1601
+    return (fileTime - kUnixEpoch) * 100;
+}
+
+// The latest of the file's last write and change times (a file system that keeps no change time
+// answers zero for it).
+std::int64_t ChangedNs(const FILE_BASIC_INFO& basic) {
+    return UnixNs(std::max(basic.LastWriteTime.QuadPart, basic.ChangeTime.QuadPart));
+}
+
+FILE_BASIC_INFO BasicInfo(HANDLE file, const std::string& path) {
     FILE_BASIC_INFO basic{};
-    if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) return false;
-    if (basic.ChangeTime.QuadPart == 0) return false;
-    FILETIME now{};
-    ::GetSystemTimePreciseAsFileTime(&now);
-    const LONGLONG age =
-        static_cast<LONGLONG>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime) -
-        basic.ChangeTime.QuadPart;
-    return age >= 0 && age < kQuiet;
+    if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) {
+        throw Win32Error::ForPath(path, ::GetLastError());
+    }
+    return basic;
 }
 
 // One try at copying the file. Answers false, leaving no file behind, when it changed while it
-// was read.
-bool TryCopyOne(const PatternParts& parts, const Entry& entry, const std::string& destination, bool overwrite,
-                std::vector<char>& buffer, CopyTracker& progress) {
-    const CopyPaths paths{parts.prefix + entry.name, InFolder(destination, entry.name)};
-    const std::wstring targetPath = LongPath::Of(destination, entry.wideName);
+// was read or may still be changing.
+bool TryCopyOne(CopyRun& run, const Entry& entry) {
+    const CopyPaths paths{run.parts.prefix + entry.name, InFolder(run.destination.Folder(), entry.name)};
 
     // Others may keep the file open, even for writing (the program that owns the data files);
     // a change made while it is read is caught below.
-    FileHandle in(::CreateFileW(LongPath::Of(parts.prefix, entry.wideName).c_str(), GENERIC_READ,
+    FileHandle in(::CreateFileW(LongPath::Exact(run.parts.prefix, entry.wideName).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in.IsValid()) throw Win32Error::ForPath(paths.source, ::GetLastError());
+    if (!run.grain) run.grain = TimeGrainOf(in.Get());
     BY_HANDLE_FILE_INFORMATION before{};
     if (!::GetFileInformationByHandle(in.Get(), &before)) throw Win32Error::ForPath(paths.source, ::GetLastError());
-    if (ChangedJustNow(in.Get())) return false;
+    const FILE_BASIC_INFO timesBefore = BasicInfo(in.Get(), paths.source);
+    FILETIME now{};
+    ::GetSystemTimePreciseAsFileTime(&now);
+    const LONGLONG nowTime =
+        static_cast<LONGLONG>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    // Where times are coarse, a rewrite within the same tick leaves them as they were; a file
+    // changed within a tick of its copy may also still be taking in its last write's data.
+    if (ChangingFile::TooRecent(ChangedNs(timesBefore), UnixNs(nowTime), *run.grain)) return false;
 
-    if (!overwrite && ::GetFileAttributesW(targetPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        throw Win32Error::ForPath(paths.target, ERROR_FILE_EXISTS);
-    }
-
-    TempFile temp(destination, paths.target);
+    TempFile temp(run.destination.WorkFolder(paths.target), paths.target);
     ULONGLONG copied = 0;
-    if (buffer.empty()) buffer.resize(std::size_t{1} << 20);
+    if (run.buffer.empty()) run.buffer.resize(std::size_t{1} << 20);
     for (;;) {
         DWORD got = 0;
-        if (!::ReadFile(in.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+        if (!::ReadFile(in.Get(), run.buffer.data(), static_cast<DWORD>(run.buffer.size()), &got, nullptr)) {
             throw Win32Error::ForPath(paths.source, ::GetLastError());
         }
         if (got == 0) break;
-        WriteAll(temp.Get(), buffer.data(), got, paths);
+        WriteAll(temp.Get(), run.buffer.data(), got, paths);
         copied += got;
         // A stop here throws: the temporary file goes with it.
-        progress.Moved(got);
+        run.progress.Moved(got);
     }
 
     // A file written to while it was read would give a copy that is neither its old nor its new
     // content; it is never kept under the final name.
     BY_HANDLE_FILE_INFORMATION after{};
     if (!::GetFileInformationByHandle(in.Get(), &after)) throw Win32Error::ForPath(paths.source, ::GetLastError());
+    const FILE_BASIC_INFO timesAfter = BasicInfo(in.Get(), paths.source);
     if (copied != SizeOf(before) || SizeOf(after) != SizeOf(before) ||
-        !SameTime(after.ftLastWriteTime, before.ftLastWriteTime)) {
+        timesAfter.LastWriteTime.QuadPart != timesBefore.LastWriteTime.QuadPart ||
+        timesAfter.ChangeTime.QuadPart != timesBefore.ChangeTime.QuadPart) {
         return false;
     }
     // The source must be closed before the copy can take its place when both are the same file.
@@ -117,29 +152,30 @@ bool TryCopyOne(const PatternParts& parts, const Entry& entry, const std::string
 
     // The times are set after the last write, which would otherwise stamp its own.
     FILE_BASIC_INFO basic{};
-    basic.LastWriteTime.LowPart = before.ftLastWriteTime.dwLowDateTime;
-    basic.LastWriteTime.HighPart = static_cast<LONG>(before.ftLastWriteTime.dwHighDateTime);
+    basic.LastWriteTime = timesBefore.LastWriteTime;
     basic.FileAttributes = CopiedAttributes(before.dwFileAttributes);
     if (!::SetFileInformationByHandle(temp.Get(), FileBasicInfo, &basic, sizeof basic)) {
         throw Win32Error::ForPath(paths.target, ::GetLastError());
     }
     if (!::FlushFileBuffers(temp.Get())) throw Win32Error::ForPath(paths.target, ::GetLastError());
     if (const DWORD error = temp.Close()) throw Win32Error::ForPath(paths.target, error);
-    if (const DWORD error = temp.Commit(targetPath, overwrite)) throw Win32Error::ForPath(paths.target, error);
+    run.destination.Place(temp, entry.wideName, entry.name, paths.source, run.overwrite);
     return true;
 }
 
 // A file caught changing (its program rewrites it from time to time) is tried again after a
-// short pause, opened anew by its name; only one that keeps changing is reported.
-void CopyOne(const PatternParts& parts, const Entry& entry, const std::string& destination, bool overwrite,
-             std::vector<char>& buffer, CopyTracker& progress) {
-    constexpr int kTries = 4;
-    for (int attempt = 1; !TryCopyOne(parts, entry, destination, overwrite, buffer, progress); ++attempt) {
-        if (attempt == kTries) {
-            throw Win32Error::ForPath(parts.prefix + entry.name, "コピー中にファイルが変更されました");
+// pause, opened anew by its name; only one that keeps changing is reported.
+void CopyOne(CopyRun& run, const Entry& entry) {
+    for (int attempt = 1; !TryCopyOne(run, entry); ++attempt) {
+        if (attempt == ChangingFile::kTries) {
+            throw Win32Error::ForPath(run.parts.prefix + entry.name, "コピー中にファイルが変更されました");
         }
-        ::Sleep(200);
-        progress.CheckStop();
+        // In short steps, so a stop asked for meanwhile is answered at once.
+        constexpr std::int64_t kStepNs = 100'000'000;
+        for (std::int64_t waited = 0; waited < ChangingFile::PauseNs(*run.grain); waited += kStepNs) {
+            ::Sleep(static_cast<DWORD>(kStepNs / 1'000'000));
+            run.progress.CheckStop();
+        }
     }
 }
 
@@ -148,32 +184,7 @@ void CopyOne(const PatternParts& parts, const Entry& entry, const std::string& d
 void Native::CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                           CopyMonitor& monitor) {
     const PatternParts parts = Split(sourcePattern);
-
-    // The destination is opened as itself, not as what a reparse point there (a junction or a
-    // symbolic link planted at the predictable stamp name) leads to, and such a one is refused.
-    // The handle stays open, without leave to delete, until the copy ends, so the folder cannot
-    // be moved away and a reparse point put in its place half-way.
-    FileHandle target(::CreateFileW(LongPath::Of(destination).c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    constexpr char kReparsePoint[] = "リンク（リパースポイント）なので、その先には書き込みません";
-    if (!target.IsValid()) {
-        // Wine cannot open some links as themselves; their attributes still tell what they are.
-        const DWORD error = ::GetLastError();
-        const DWORD attributes = ::GetFileAttributesW(LongPath::Of(destination).c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-            throw Win32Error::ForPath(destination, kReparsePoint);
-        }
-        throw Win32Error::ForPath(destination, error);
-    }
-    BY_HANDLE_FILE_INFORMATION targetInfo{};
-    if (!::GetFileInformationByHandle(target.Get(), &targetInfo)) {
-        throw Win32Error::ForPath(destination, ::GetLastError());
-    }
-    if ((targetInfo.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        throw Win32Error::ForPath(destination, kReparsePoint);
-    }
-    if (!IsFolder(targetInfo.dwFileAttributes)) throw Win32Error::ForPath(destination, ERROR_DIRECTORY);
+    CopyDestination target(destination);
 
     std::vector<Entry> files;
     DWORD notFound = ERROR_FILE_NOT_FOUND;
@@ -191,12 +202,12 @@ void Native::CopyMatching(const std::string& sourcePattern, const std::string& d
         throw Win32Error::ForPath(sourcePattern, ERROR_FILE_NOT_FOUND);
     }
 
-    std::vector<char> buffer;
     CopyTracker progress(monitor, destination);
+    CopyRun run{parts, target, overwrite, {}, progress, std::nullopt};
     for (const Entry& entry : files) progress.Expect(entry.size);
     for (const Entry& entry : files) {
         progress.StartFile(entry.name);
-        CopyOne(parts, entry, destination, overwrite, buffer, progress);
+        CopyOne(run, entry);
         progress.FileDone();
     }
     progress.Finish();

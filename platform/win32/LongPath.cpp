@@ -38,7 +38,13 @@ std::wstring Prefixed(std::wstring full) {
 
 std::wstring Of(const std::string& path) {
     std::wstring wide = WideText::Widen(path);
-    if (wide.size() < kShortLimit || wide.starts_with(L"\\\\?\\")) return wide;
+    if (wide.starts_with(L"\\\\?\\")) {
+        // The system takes such a path as it is, so "\." would be a name of its own; the program
+        // names a folder itself so ("D:\backup\."), also when the folder was typed in this form.
+        if (wide.ends_with(L"\\.")) wide.pop_back();
+        return wide;
+    }
+    if (wide.size() < kShortLimit) return wide;
     return Prefixed(FullPath(wide));
 }
 
@@ -51,6 +57,13 @@ std::wstring Of(const std::string& folder, const std::wstring& last) {
     std::wstring full = FullPath(wide.empty() ? L"." : wide);
     if (!full.empty() && !IsSeparator(full.back())) full += L'\\';
     return Prefixed(full) + last;
+}
+
+std::wstring Exact(const std::string& folder, const std::wstring& name) {
+    const std::wstring wide = WideText::Widen(folder);
+    std::wstring full = wide.starts_with(L"\\\\?\\") ? wide : Prefixed(FullPath(wide.empty() ? L"." : wide));
+    if (!full.empty() && !IsSeparator(full.back())) full += L'\\';
+    return full + name;
 }
 
 }  // namespace quillmere::LongPath

@@ -8,6 +8,7 @@
 
 #include "platform/NulByte.h"
 #include "platform/Wildcard.h"
+#include "platform/win32/CopyDestination.h"
 #include "platform/win32/FolderSearch.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/Win32Error.h"
@@ -56,27 +57,68 @@ void CreateFolder(const std::string& path) {
     if (!::CreateDirectoryW(LongPath::Of(path).c_str(), nullptr)) throw Win32Error::ForPath(path, ::GetLastError());
 }
 
-// A temporary file is held open without leave to share by the process that writes it, so the
-// system refuses to delete it while that process lives: a deletion that succeeds proves the file
-// a dead writer's leftover.
+namespace {
+
+bool IsPlainFolder(const Entry& entry) {
+    return IsFolder(entry.attributes) && (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+// Deletes a dead writer's temporary file. A temporary file is held open without leave to share by
+// the process that writes it, so the system refuses to open it for deletion while that process
+// lives: an open that succeeds proves the file a dead writer's leftover, and the handle keeps it
+// so. A copy of a read-only source takes the attribute before it is named, and a read-only file
+// cannot be deleted; the attribute is cleared through the same handle, on this file alone.
+void DeleteDeadTempFile(const std::wstring& path) {
+    FileHandle file(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.IsValid()) return;
+    FILE_BASIC_INFO basic{};
+    if (::GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &basic, sizeof basic) &&
+        (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        FILE_BASIC_INFO writable{};
+        writable.FileAttributes = (basic.FileAttributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL;
+        ::SetFileInformationByHandle(file.Get(), FileBasicInfo, &writable, sizeof writable);
+    }
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    ::SetFileInformationByHandle(file.Get(), FileDispositionInfo, &dispose, sizeof dispose);
+}
+
+// The leftovers in one work folder: only names this program gives its temporary files, then the
+// folder itself once empty. A live run holds its work folder open, so that removal fails for it.
+void EmptyWorkFolder(const std::string& workFolder) {
+    const std::string tempPattern = workFolder + "\\.quillmere-*.tmp";
+    for (const Entry& file : Search(Split(tempPattern), tempPattern).entries) {
+        if (IsFolder(file.attributes) || file.wideName.size() != std::wstring_view(L".quillmere-12345678.tmp").size()) {
+            continue;
+        }
+        DeleteDeadTempFile(LongPath::Exact(workFolder, file.wideName));
+    }
+    ::RemoveDirectoryW(LongPath::Of(workFolder).c_str());
+}
+
+}  // namespace
+
+// A backup copies only files, never folders, so a folder in a stamp folder named as a work folder
+// can only be this program's own; a file there under a temporary file's name may be a copy of a
+// source file so named, and is never touched.
 void RemoveLeftoverCopies(const std::string& folderPattern) {
     const PatternParts parts = Split(folderPattern);
     if (parts.last.empty()) return;
     try {
         std::vector<Entry> folders = Search(parts, folderPattern).entries;
-        std::erase_if(folders, [](const Entry& entry) {
-            return !IsFolder(entry.attributes) || (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        });
+        std::erase_if(folders, [](const Entry& entry) { return !IsPlainFolder(entry); });
         if (folders.size() > kLeftoverFoldersRead) folders.erase(folders.begin(), folders.end() - kLeftoverFoldersRead);
+        const std::size_t workNameSize = std::wstring_view(kWorkFolderPrefix).size() + 8;
         for (const Entry& folder : folders) {
-            const std::string folderPath = parts.prefix + folder.name + "\\";
-            const std::string tempPattern = folderPath + ".quillmere-*.tmp";
-            for (const Entry& file : Search(Split(tempPattern), tempPattern).entries) {
-                if (IsFolder(file.attributes) ||
-                    file.wideName.size() != std::wstring_view(L".quillmere-12345678.tmp").size()) {
-                    continue;
+            const std::string stampFolder = parts.prefix + folder.name;
+            const std::string workPattern = stampFolder + "\\.quillmere-work-*";
+            for (const Entry& work : Search(Split(workPattern), workPattern).entries) {
+                if (!IsPlainFolder(work) || work.wideName.size() != workNameSize) continue;
+                try {
+                    EmptyWorkFolder(stampFolder + "\\" + work.name);
+                } catch (const PlatformError&) {
+                    // A work folder that cannot be searched keeps its leftovers; the others are still looked at.
                 }
-                ::DeleteFileW(LongPath::Of(folderPath, file.wideName).c_str());
             }
         }
     } catch (const PlatformError&) {

@@ -3,18 +3,21 @@
 #include <cwchar>
 #include <random>
 
-#include "platform/win32/LongPath.h"
 #include "platform/win32/Win32Error.h"
 
 namespace quillmere::SystemFiles {
 
-TempFile::TempFile(const std::string& folder, const std::string& finalPath) {
+std::wstring RandomHexDigits() {
     static std::mt19937 random{std::random_device{}() ^ static_cast<unsigned>(::GetCurrentProcessId())};
+    wchar_t digits[16];
+    std::swprintf(digits, 16, L"%08x", static_cast<unsigned>(random()));
+    return digits;
+}
+
+TempFile::TempFile(const std::wstring& workFolder, const std::string& finalPath) {
     DWORD error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < 100 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS); ++attempt) {
-        wchar_t name[32];
-        std::swprintf(name, 32, L".quillmere-%08x.tmp", static_cast<unsigned>(random()));
-        const std::wstring path = LongPath::Of(folder, name);
+        const std::wstring path = workFolder + L"\\.quillmere-" + RandomHexDigits() + L".tmp";
         m_file = FileHandle(
             ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
         if (m_file.IsValid()) {
@@ -34,8 +37,8 @@ TempFile::~TempFile() {
     ::DeleteFileW(m_path.c_str());
 }
 
-DWORD TempFile::Commit(const std::wstring& finalPath, bool overwrite) {
-    const DWORD flags = MOVEFILE_WRITE_THROUGH | (overwrite ? MOVEFILE_REPLACE_EXISTING : 0);
+DWORD TempFile::Commit(const std::wstring& finalPath, bool replace) {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
     if (!::MoveFileExW(m_path.c_str(), finalPath.c_str(), flags)) return ::GetLastError();
     m_path.clear();
     return 0;

@@ -1,4 +1,4 @@
-// TempFile: a copy in progress under a hidden name beside its final name.
+// TempFile: a copy in progress under a hidden name in the run's work folder.
 #pragma once
 
 #include <windows.h>
@@ -9,13 +9,17 @@
 
 namespace quillmere::SystemFiles {
 
-// A copy in progress: a hidden file in the destination folder that becomes the final file only
+// Eight random hexadecimal digits, for the names of temporary files and work folders.
+std::wstring RandomHexDigits();
+
+// A copy in progress: a hidden file in the run's work folder that becomes the final file only
 // by Commit(). Until then it is removed again however the copy ends. It is held open without
 // leave to share, so no other process can delete it while its writer lives: a later run's
 // clean-up deletes only dead writers' leftovers.
 class TempFile {
 public:
-    TempFile(const std::string& folder, const std::string& finalPath);
+    // workFolder: the full "\\?\" path of the work folder; finalPath: for failure texts.
+    TempFile(const std::wstring& workFolder, const std::string& finalPath);
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile();
@@ -23,8 +27,9 @@ public:
     HANDLE Get() const { return m_file.Get(); }
     DWORD Close() { return m_file.Close(); }
 
-    // Moves the finished file over its final name. Answers 0 or the error of the move.
-    DWORD Commit(const std::wstring& finalPath, bool overwrite);
+    // Moves the closed, finished file to its final name, over a file there only when replace is
+    // set. Answers 0 or the error of the move.
+    DWORD Commit(const std::wstring& finalPath, bool replace);
 
 private:
     FileHandle m_file;
