@@ -32,10 +32,10 @@ constexpr bool TooRecent(std::int64_t changedNs, std::int64_t nowNs, TimeGrain g
     return age >= 0 && age < grain.ns + kQuietNs;
 }
 
-// The pause before the next try: long enough for a coarse clock's tick to pass, so that a file
-// last written just before its copy is judged by a time that a later write would have moved.
+// The pause before the next try: long enough for a coarse clock's tick (and the quiet time) to
+// pass, so that a file last written just before its copy is no longer too recent at the next try.
 constexpr std::int64_t PauseNs(TimeGrain grain) {
-    return grain.ns > kPauseNs ? grain.ns : kPauseNs;
+    return grain.ns > 0 ? grain.ns + kQuietNs : kPauseNs;
 }
 
 }  // namespace quillmere::ChangingFile

@@ -11,6 +11,7 @@
 #include <future>
 #include <string_view>
 
+#include "platform/CopyClash.h"
 #include "platform/Wildcard.h"
 #include "platform/posix/PosixError.h"
 #include "platform/posix/TakenName.h"
@@ -243,7 +244,7 @@ void PendingCopies::NameTaken(TempFile& file, const struct stat* reached) {
     if (!twin && HoldsSameCopy(m_context.targetFd, name, file.Fd())) return Placed(name);
     if (!HoldsSpelling(m_context.targetFd, m_context.targetFolder, name)) ThrowClash(name, reached);
     throw PosixError::ForPath(InFolder(m_context.sourceFolder, name),
-                              TakenReason(InFolder(m_context.targetFolder, name)));
+                              CopyClash::TakenReason(InFolder(m_context.targetFolder, name)));
 }
 
 template <typename Visit>
@@ -294,7 +295,7 @@ void PendingCopies::ThrowClash(const std::string& name, const struct stat* reach
         earlier = matched;
     }
     const std::string earlierPath = InFolder(m_context.targetFolder, earlier.empty() ? name : earlier);
-    throw PosixError::ForPath(InFolder(m_context.sourceFolder, name), SameNameReason(earlierPath));
+    throw PosixError::ForPath(InFolder(m_context.sourceFolder, name), CopyClash::Reason(earlierPath));
 }
 
 }  // namespace quillmere::posix

@@ -62,16 +62,4 @@ bool HoldsSameCopy(int folderFd, const std::string& name, int copyFd) {
     return true;
 }
 
-std::string SameNameReason(const std::string& earlierPath) {
-    return "コピー先では " + earlierPath +
-           " と同じ名前になります（大文字と小文字を区別しない場所です）。この回にコピーしたファイルを上書きしないよう、"
-           "コピーしませんでした";
-}
-
-std::string TakenReason(const std::string& targetPath) {
-    return "コピー先では " + targetPath +
-           " の名前が、バックアップの間にほかのファイルに使われました。そのファイルを上書きしないよう、コピーしませんで"
-           "した";
-}
-
 }  // namespace quillmere::posix

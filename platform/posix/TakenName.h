@@ -1,5 +1,4 @@
-// TakenName: what stands at a name that a finished copy found taken in the stamp folder, and
-// what the failure then says.
+// TakenName: what stands at a name that a finished copy found taken in the stamp folder.
 #pragma once
 
 #include <string>
@@ -19,11 +18,5 @@ bool HoldsSpelling(int folderFd, const std::string& path, const std::string& nam
 // a regular file of the same size and modification time holding the same bytes. Two runs started
 // in the same second into one destination each meet the other's copies so.
 bool HoldsSameCopy(int folderFd, const std::string& name, int copyFd);
-
-// Why a copy was not named: the file system takes its name for that of an earlier copy of the
-// run (earlierPath), spelled otherwise only in case.
-std::string SameNameReason(const std::string& earlierPath);
-// Why a copy was not named: another file took its name (targetPath) during the run.
-std::string TakenReason(const std::string& targetPath);
 
 }  // namespace quillmere::posix
