@@ -21,7 +21,7 @@ BackgroundCopy::BackgroundCopy(PlatformOps& ops, HWND window) : CopyWatch(ops), 
 
 BackgroundCopy::~BackgroundCopy() = default;
 
-void BackgroundCopy::Run(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) {
+void BackgroundCopy::RunCopy(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) {
     HANDLE ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!ended) {
         // Without the event there is no waiting beside the messages: the copy runs right here.
@@ -31,7 +31,7 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
     std::exception_ptr failure;
     std::thread worker;
     try {
-        worker = std::thread([&] {
+        worker = StartThread(stampFolder, [&] {
             try {
                 copy(*this);
             } catch (...) {
@@ -43,6 +43,7 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
         CloseHandle(ended);
         throw;
     }
+    m_ended = ended;
 
     std::optional<int> quit;
     try {
@@ -52,11 +53,13 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
         Stop();
         WaitForSingleObject(ended, INFINITE);
         worker.join();
+        m_ended = nullptr;
         CloseHandle(ended);
         m_progressWindow.reset();
         throw;
     }
     worker.join();
+    m_ended = nullptr;
     CloseHandle(ended);
     // The main window takes the activation back before the progress window goes.
     if (m_progressWindow) {
@@ -65,6 +68,11 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
     }
     if (quit) PostQuitMessage(*quit);
     if (failure) std::rethrow_exception(failure);
+}
+
+void BackgroundCopy::StopAndWait() {
+    Stop();
+    if (m_ended) WaitForSingleObject(m_ended, INFINITE);
 }
 
 void BackgroundCopy::Watch(HANDLE ended, const std::string& stampFolder, std::optional<int>& quit) {

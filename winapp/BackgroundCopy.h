@@ -24,8 +24,13 @@ public:
     BackgroundCopy(const BackgroundCopy&) = delete;
     BackgroundCopy& operator=(const BackgroundCopy&) = delete;
 
-    // Runs copy and returns once it has ended, rethrowing what it threw.
-    void Run(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy);
+    // The session ends (the program is ended right after): the copy stops at its next safe
+    // point, and this returns once it has, its finished copies whole under their names.
+    void StopAndWait();
+
+protected:
+    void RunCopy(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) override;
+
 private:
     // The question's box belongs to the progress window where that shows; the main window below
     // is held still as well, so nothing reaches it while the box's own loop runs.
@@ -40,6 +45,7 @@ private:
     HWND m_window;
     std::unique_ptr<frmProgress> m_progressWindow;
     bool m_holding = false;
+    HANDLE m_ended = nullptr;  // set once the copy's thread has ended
 };
 
 }  // namespace quillmere

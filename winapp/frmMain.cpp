@@ -155,7 +155,7 @@ void frmMain::WatchCopy(const std::string& stampFolder, const std::function<void
     BackgroundCopy watcher(m_ops, Handle());
     m_copy = &watcher;
     try {
-        watcher.Run(stampFolder, copy);
+        watcher.Watch(stampFolder, copy);
     } catch (...) {
         m_copy = nullptr;
         throw;

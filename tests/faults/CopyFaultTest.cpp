@@ -24,8 +24,8 @@
 
 #include "backup/BackupRun.h"
 #include "backup/FileModule.h"
-#include "platform/posix/SettingsFile.h"
 #include "platform/posix/FileDescriptor.h"
+#include "platform/posix/SettingsFile.h"
 #include "tests/BoundSocket.h"
 #include "tests/FakeWindow.h"
 #include "tests/RealFilesPlatform.h"
@@ -41,6 +41,12 @@ using namespace std::string_literals;
 constexpr char kStamp[] = "20261207_101500";  // fault_child's clock
 constexpr char kCopyTitle[] = "ファイルのコピー";
 constexpr char kMakeFolderTitle[] = "フォルダの作成";
+
+// The box of a copy that failed: its description, then how far the copy got.
+std::string CopyFailure(const std::string& description, int copied) {
+    return description + "\n" + std::to_string(copied) +
+           " 個のファイルをコピーしました。残りのファイルはコピーしていません。";
+}
 
 std::string Describe(const std::vector<Prompt>& prompts) {
     std::string out;
@@ -133,7 +139,7 @@ TEST_P(OutOfRoom, StopsAtTheFileThatDoesNotFitAndLeavesNoTornCopy) {
     ASSERT_EQ(prompts.size(), GetParam().onTmpfs ? 1U : 2U) << Describe(prompts);
     EXPECT_EQ(prompts.back().title, kCopyTitle);
     EXPECT_EQ(prompts.back().style, PromptStyle::OkExclamation);
-    EXPECT_EQ(prompts.back().text, stamp + "/b.jra: " + GetParam().reason);
+    EXPECT_EQ(prompts.back().text, CopyFailure(stamp + "/b.jra: " + GetParam().reason, 1));
     if (GetParam().onTmpfs) {
         EXPECT_EQ(WholeCopies(copies, source), std::vector<std::string>{"a.jra"});
     } else {
@@ -185,7 +191,7 @@ TEST_P(ForbiddenDestination, ReportsTheStampFolderThenTheCopyAndCreatesNothing) 
     EXPECT_EQ(run.prompts[0].title, kMakeFolderTitle);
     EXPECT_EQ(run.prompts[0].text, stamp + ": " + GetParam().reason);
     EXPECT_EQ(run.prompts[1].title, kCopyTitle);
-    EXPECT_EQ(run.prompts[1].text, stamp + ": " + GetParam().copyReason);
+    EXPECT_EQ(run.prompts[1].text, CopyFailure(stamp + ": " + GetParam().copyReason, 0));
     if (mechanism == "link") {
         EXPECT_EQ(ListFolder(victim), std::vector<std::string>{"a.jra"});
         EXPECT_EQ(ReadFile(victim + "/a.jra"), "the user's own file");
@@ -214,7 +220,7 @@ TEST_F(CopyFault, StampFolderThatMayNotBeWrittenReportsTheFirstFileAndCreatesNot
     ASSERT_EQ(run.prompts.size(), 2U) << Describe(run.prompts);
     EXPECT_EQ(run.prompts[0].text, stamp + ": File exists");
     EXPECT_EQ(run.prompts[1].title, kCopyTitle);
-    EXPECT_EQ(run.prompts[1].text, stamp + "/a.jra: Permission denied");
+    EXPECT_EQ(run.prompts[1].text, CopyFailure(stamp + "/a.jra: Permission denied", 0));
     EXPECT_TRUE(ListFolder(stamp).empty());
 }
 
@@ -242,7 +248,7 @@ TEST_P(UnreadableSource, IsNamedAndTheFilesBeforeItStayWhole) {
 
     ASSERT_EQ(run.prompts.size(), 1U) << Describe(run.prompts);
     EXPECT_EQ(run.prompts[0].title, kCopyTitle);
-    EXPECT_EQ(run.prompts[0].text, source + "/b.jra: Permission denied");
+    EXPECT_EQ(run.prompts[0].text, CopyFailure(source + "/b.jra: Permission denied", 1));
     ASSERT_EQ(::chmod((linkIntoClosedFolder ? closed : source + "/b.jra").c_str(), 0700), 0);
     EXPECT_EQ(WholeCopies(stamp, source), std::vector<std::string>{"a.jra"});
 }
@@ -428,7 +434,7 @@ TEST_P(ChangingSource, CopyIsOneWholeVersionOrAReportedFailure) {
             EXPECT_FALSE(settles) << "a file that changed for a moment only was reported";
             ASSERT_EQ(ops.prompts.shown.size(), 1U);
             EXPECT_EQ(ops.prompts.shown[0].title, kCopyTitle);
-            EXPECT_EQ(ops.prompts.shown[0].text, file + ": コピー中にファイルが変更されました");
+            EXPECT_EQ(ops.prompts.shown[0].text, CopyFailure(file + ": コピー中にファイルが変更されました", 0));
             EXPECT_TRUE(names.empty()) << "a failed copy left " << names.front();
         }
     }
@@ -466,8 +472,8 @@ class ExFatDestination : public CopyFault {
 protected:
     void SetUp() override {
         CopyFault::SetUp();
-        const std::string command = "bash '" QUILLMERE_FAULT_HELPER "' exfat-mount '" + (dir / "exfat.img") + "' '" +
-                                    destination + "' 2>&1";
+        const std::string command =
+            "bash '" QUILLMERE_FAULT_HELPER "' exfat-mount '" + (dir / "exfat.img") + "' '" + destination + "' 2>&1";
         FILE* helper = ::popen(command.c_str(), "r");
         ASSERT_NE(helper, nullptr);
         char line[512] = {};
@@ -580,8 +586,8 @@ TEST_F(ExFatDestination, TheCommandStoppedByCtrlCKeepsTheFinishedCopiesAndAnswer
 }
 
 // A run killed outright leaves its temporary files behind (and only those of the last batch);
-// the next run into the destination removes them from the earlier stamp folder, but not one that a live process still holds, nor
-// anything that is not this program's temporary file.
+// the next run into the destination removes them from the earlier stamp folder, but not one that a live process still
+// holds, nor anything that is not this program's temporary file.
 TEST_F(ExFatDestination, NextRunRemovesTheTemporaryFilesOfAKilledRunButNotALiveOne) {
     WriteManyFilesAndOneLarge();
     {
