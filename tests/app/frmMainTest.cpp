@@ -223,9 +223,9 @@ struct OpenListRow {
 
 class frmMainOpenListTest : public frmMainTest, public ::testing::WithParamInterface<OpenListRow> {};
 
-// F4 opens the list; its highlight starts on the first item, as the stored "*.jra" was typed, not
-// picked, and two presses of Down move it to "*.csv". Enter and Esc are sent to the window that
-// has the keyboard, as the system delivers them: the list's own while it is open.
+// F4 opens the list on "*.jra", the stored text, and two presses of Down move the highlight to
+// "*.lzh". Enter and Esc are sent to the window that has the keyboard, as the system delivers
+// them: the list's own while it is open.
 TEST_P(frmMainOpenListTest, AnOpenListKeepsEnterAndEscapeAndTheSecondPressReachesTheWindow) {
     frmMain window(ops, volumes);
     ShowActive(window);
@@ -252,8 +252,48 @@ TEST_P(frmMainOpenListTest, AnOpenListKeepsEnterAndEscapeAndTheSecondPressReache
 
 INSTANTIATE_TEST_SUITE_P(Keys, frmMainOpenListTest,
                          ::testing::Values(OpenListRow{"EscapeClosesTheListOnly", Qt::Key_Escape, "*.jra"},
-                                           OpenListRow{"EnterPicksTheHighlightedItem", Qt::Key_Return, "*.csv"}),
+                                           OpenListRow{"EnterPicksTheHighlightedItem", Qt::Key_Return, "*.lzh"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct HighlightRow {
+    const char* name;
+    const char* typed;  // nothing: the text read from the settings, "*.jra"
+    QKeyCombination open;
+    const char* highlighted;  // empty: no item
+};
+
+class frmMainHighlightTest : public frmMainTest, public ::testing::WithParamInterface<HighlightRow> {};
+
+// The list opens on the item equal to the text, or on none, whichever key opens it: Enter then
+// closes it with the text unchanged, and the next run uses that text, not the list's first item.
+TEST_P(frmMainHighlightTest, TheListOpensOnTheItemOfTheTextAndEnterKeepsTheText) {
+    frmMain window(ops, volumes);
+    ShowActive(window);
+    auto* combo = Find<QComboBox>(window, "cmbFileNameFilter");
+    combo->lineEdit()->setFocus();
+    const QString text = GetParam().typed ? QString::fromLatin1(GetParam().typed) : QStringLiteral("*.jra");
+    if (GetParam().typed) {
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo->lineEdit(), text);
+    }
+    QTest::keyClick(combo->lineEdit(), GetParam().open.key(), GetParam().open.keyboardModifiers());
+    ASSERT_TRUE(combo->view()->isVisible());
+    EXPECT_EQ(combo->view()->currentIndex().data().toString().toStdString(), GetParam().highlighted);
+    EXPECT_EQ(combo->view()->selectionModel()->selectedIndexes().size(), *GetParam().highlighted ? 1 : 0);
+    QTest::keyClick(combo->view()->window()->windowHandle(), Qt::Key_Return);
+    EXPECT_FALSE(combo->view()->isVisible());
+    EXPECT_EQ(combo->currentText(), text);
+    EXPECT_TRUE(LinesStartingWith(log, "find ").empty()) << "Enter in the open list ran a backup";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, frmMainHighlightTest,
+    ::testing::Values(HighlightRow{"StoredItemOpenedWithF4", nullptr, Qt::Key_F4, "*.jra"},
+                      HighlightRow{"StoredItemOpenedWithAltDown", nullptr, Qt::AltModifier | Qt::Key_Down, "*.jra"},
+                      HighlightRow{"TypedItem", "*.csv", Qt::Key_F4, "*.csv"},
+                      HighlightRow{"TypedTextThatIsNoItem", "zo*.jra", Qt::AltModifier | Qt::Key_Down, ""},
+                      HighlightRow{"ItemInOtherCaseIsNoItem", "*.JRA", Qt::Key_F4, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The real dialog opens at the destination's text; the user opens the sub-folder "child" and
 // presses OK, which fills that row and leaves the other as it was.
