@@ -66,7 +66,19 @@ void MainForm::Form_Unload() {
 }
 
 void MainForm::btnExec_Click() {
-    BackupRun(m_ops, m_view).Run();
+    m_backingUp = true;
+    try {
+        BackupRun(m_ops, m_view).Run();
+    } catch (...) {
+        m_backingUp = false;
+        throw;
+    }
+    m_backingUp = false;
+}
+
+void MainForm::Session_End() {
+    if (m_backingUp) BackupRun(m_ops, m_view).SaveLastExec();
+    Form_Unload();
 }
 
 // The row's text as it stands (untrimmed, perhaps no folder at all) is where the dialog opens.

@@ -86,10 +86,10 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED:
             if (m_layout) m_layout->Rescale(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
+        // Logout or shutdown: the program agrees, and is ended once it has answered WM_ENDSESSION.
+        case WM_QUERYENDSESSION: return TRUE;
         case WM_ENDSESSION:
-            // Logout or shutdown: a running copy stops at its next safe point, its finished copies
-            // kept whole.
-            if (wParam) StopRequest::Request();
+            if (wParam) EndSession();
             return 0;
         case WM_DESTROY: PostQuitMessage(0); return 0;
         default: return Default(message, wParam, lParam);
@@ -122,6 +122,20 @@ void frmMain::Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
     RunHandler(m_ops, [this] { m_form.Form_Unload(); });
+    DestroyWindow(Handle());
+}
+
+// The system ends the program once this returns, perhaps with a backup's handler further up the
+// stack: a running copy is stopped at its next safe point (the finished copies stay whole, the
+// unfinished one is removed) and waited for, and what the backup and Quit would store is stored
+// here. No box is shown from now on; nobody may be there to close it. The window then goes, so
+// the program also ends where the system does not end it.
+void frmMain::EndSession() {
+    StopRequest::Request();
+    if (m_copy) m_copy->StopAndWait();
+    if (m_unloaded) return;
+    m_unloaded = true;
+    RunHandler(m_ops, [this] { m_form.Session_End(); });
     DestroyWindow(Handle());
 }
 

@@ -14,7 +14,8 @@
 //        pointer back to the default; no completion message
 //
 // Start-up reads MainWindow/Left, Top and the three LastExec inputs, in that order; closing (Quit,
-// Esc or the close box alike) writes Left and Top unless the window is minimised.
+// Esc or the close box alike) and the session's end write Left and Top unless the window is
+// minimised.
 #pragma once
 
 #include <memory>
@@ -59,6 +60,7 @@ protected:
 private:
     void OnCommand(int id);
     void Unload();
+    void EndSession();
     HWND Input(BackupInput input) const;
 
     PlatformOps& m_ops;
