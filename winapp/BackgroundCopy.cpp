@@ -47,7 +47,7 @@ void BackgroundCopy::RunCopy(const std::string& stampFolder, const std::function
 
     std::optional<int> quit;
     try {
-        Watch(ended, stampFolder, quit);
+        ServeMessages(ended, stampFolder, quit);
     } catch (...) {
         // Nothing may leave here while the copy's thread runs: it is stopped and waited for.
         Stop();
@@ -75,7 +75,7 @@ void BackgroundCopy::StopAndWait() {
     if (m_ended) WaitForSingleObject(m_ended, INFINITE);
 }
 
-void BackgroundCopy::Watch(HANDLE ended, const std::string& stampFolder, std::optional<int>& quit) {
+void BackgroundCopy::ServeMessages(HANDLE ended, const std::string& stampFolder, std::optional<int>& quit) {
     const ULONGLONG start = GetTickCount64();
     for (;;) {
         const ULONGLONG now = GetTickCount64();

@@ -37,7 +37,7 @@ private:
     void HoldWindow(bool hold) override;
     // Serves the windows' messages until the copy has ended; a request to quit the program is
     // kept in quit and stops the copy.
-    void Watch(HANDLE ended, const std::string& stampFolder, std::optional<int>& quit);
+    void ServeMessages(HANDLE ended, const std::string& stampFolder, std::optional<int>& quit);
     // Whether the message goes on to its window; input for the main window stops here.
     bool Passes(const MSG& message);
     void ShowProgress();
