@@ -66,18 +66,11 @@ void MainForm::Form_Unload() {
 }
 
 void MainForm::btnExec_Click() {
-    m_backingUp = true;
-    try {
-        BackupRun(m_ops, m_view).Run();
-    } catch (...) {
-        m_backingUp = false;
-        throw;
-    }
-    m_backingUp = false;
+    BackupRun(m_ops, m_view).Run();
 }
 
-void MainForm::Session_End() {
-    if (m_backingUp) BackupRun(m_ops, m_view).SaveLastExec();
+void MainForm::Session_End(bool copyStopped) {
+    if (copyStopped) BackupRun(m_ops, m_view).SaveLastExec();
     Form_Unload();
 }
 

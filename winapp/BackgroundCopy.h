@@ -45,7 +45,7 @@ private:
     HWND m_window;
     std::unique_ptr<frmProgress> m_progressWindow;
     bool m_holding = false;
-    HANDLE m_ended = nullptr;  // set once the copy's thread has ended
+    HANDLE m_ended = nullptr;  // while the copy runs: set once its thread has ended
 };
 
 }  // namespace quillmere

@@ -132,10 +132,11 @@ void frmMain::Unload() {
 // the program also ends where the system does not end it.
 void frmMain::EndSession() {
     StopRequest::Request();
-    if (m_copy) m_copy->StopAndWait();
+    const bool copying = m_copy != nullptr;
+    if (copying) m_copy->StopAndWait();
     if (m_unloaded) return;
     m_unloaded = true;
-    RunHandler(m_ops, [this] { m_form.Session_End(); });
+    RunHandler(m_ops, [this, copying] { m_form.Session_End(copying); });
     DestroyWindow(Handle());
 }
 

@@ -23,11 +23,6 @@ public:
     void SetInputText(BackupInput input, const std::string& text) override { inputs[static_cast<int>(input)] = text; }
     void FocusInput(BackupInput) override {}
     void SetMousePointer(MousePointer) override {}
-    // The copy runs at once; duringCopy, where set, comes while it runs.
-    void WatchCopy(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) override {
-        if (duringCopy) duringCopy();
-        MainView::WatchCopy(stampFolder, copy);
-    }
     bool PositionsWork() const override { return positionsWork; }
     bool ShowsOnAScreen(float, float) const override { return onScreen; }
     void MoveTo(float leftTwips, float topTwips) override {
@@ -49,7 +44,6 @@ public:
     bool onScreen = true;
     bool minimised = false;
     DialogResult dialogResult = 0;
-    std::function<void()> duringCopy;
 
 private:
     std::vector<std::string>& m_log;

@@ -6,7 +6,6 @@
 
 #include "forms/MainForm.h"
 #include "tests/FakePlatform.h"
-#include "tests/NativePath.h"
 #include "tests/forms/FakeViews.h"
 
 namespace quillmere::test {
@@ -113,34 +112,21 @@ INSTANTIATE_TEST_SUITE_P(
                       UnloadRow{"Minimised", true, true, {}}, UnloadRow{"PositionsDoNotWork", false, false, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A session's end in the middle of a backup stores what the backup and Quit would store, as the
-// program may be ended before the backup's own last steps; idle, it stores what Quit stores.
-TEST(MainFormSessionEnd, StoresTheInputsOfABackupUnderWayAndThePosition) {
+// A session's end after the copy of a backup was stopped stores what the backup and Quit would
+// store, as the program may be ended before the backup's own last steps; idle, what Quit stores.
+TEST(MainFormSessionEnd, StoresTheInputsOfAStoppedBackupAndThePosition) {
     Log log;
     FakePlatform ops(log);
     FakeMainView view(log);
-    ops.Find("/src", EntryAttributes::Directory, "src");
-    ops.Find("/dst", EntryAttributes::Directory, "dst");
-    ops.Find("/dst/.", EntryAttributes::Directory, ".");
-    ops.Find("/src/*.jra", EntryAttributes::Normal, "a.jra");
-    ops.found = Native(ops.found);
-    view.inputs = {Native("/src"), Native("/dst"), "*.jra"};
+    view.inputs = {" /src ", "/dst", "*.jra"};
     MainForm form(ops, view);
-    Log atSessionEnd;
-    view.duringCopy = [&] {
-        log.clear();
-        form.Session_End();
-        atSessionEnd = log;
-    };
-    form.btnExec_Click();
-    const Log stored = {"write Quillmere:LastExec:SrcFolder=" + Native("/src"),
-                        "write Quillmere:LastExec:DstFolder=" + Native("/dst"),
-                        "write Quillmere:LastExec:FileType=*.jra", "write Quillmere:MainWindow:Left=3000",
-                        "write Quillmere:MainWindow:Top=1500"};
-    EXPECT_EQ(atSessionEnd, stored);
+    const Log position = {"write Quillmere:MainWindow:Left=3000", "write Quillmere:MainWindow:Top=1500"};
+    form.Session_End(false);
+    EXPECT_EQ(log, position);
     log.clear();
-    form.Session_End();
-    EXPECT_EQ(log, Log(stored.end() - 2, stored.end()));
+    form.Session_End(true);
+    EXPECT_EQ(log, (Log{"write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
+                        "write Quillmere:LastExec:FileType=*.jra", position[0], position[1]}));
 }
 
 struct BrowseRow {
