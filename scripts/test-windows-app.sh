@@ -152,6 +152,25 @@ copied="$(find "$stopped" -type f | wc -l)"
 quit
 echo "quillmere.exe: Esc in the progress window and Yes stop a long backup ($copied of 3000 copied)"
 
+# The file-type list opens on the item equal to the text or on none, and Enter closes it with the
+# text as it was: a stored "*.j" must not become "*.jra", the first item it begins, which would
+# back up other files than the user asked for. F4 opens the list from the box, four Tabs on.
+plain="$work/plain"
+mkdir "$plain" "$work/plain-dst"
+printf 'j' >"$plain/notes.j"
+printf 'odds' >"$plain/ZO01.JRA"
+set_value LastExec SrcFolder "$(winpath "$plain")"
+set_value LastExec DstFolder "$(winpath "$work/plain-dst")"
+set_value LastExec FileType '*.j'
+start
+press "$window" Tab Tab Tab Tab F4 Return
+press "$window" Return
+wait_for 30 sh -c "ls \"$work/plain-dst\"/*/*" || fail "Enter after the list made no backup"
+quit
+[ "$(ls -A "$work"/plain-dst/*/)" = "notes.j" ] || fail "the list changed the wildcard: the backup holds $(ls -A "$work"/plain-dst/*/)"
+[ "$(value_of LastExec FileType)" = "*.j" ] || fail "the stored wildcard became $(value_of LastExec FileType)"
+echo "quillmere.exe: opening and closing the file-type list keeps the typed wildcard"
+
 # A logoff in the middle of a long backup, as Windows sends it (WM_QUERYENDSESSION, then
 # WM_ENDSESSION): the program agrees, stops the copy at its next safe point and waits for it,
 # stores its place, and ends. The disk then holds whole copies only and no temporary file, and the

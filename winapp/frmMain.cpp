@@ -12,12 +12,15 @@
 #include "winapp/ControlIds.h"
 #include "winapp/HandlerGuard.h"
 #include "winapp/SelectFolderWindow.h"
+#include "winapp/TypedComboText.h"
 
 namespace quillmere {
 
 namespace {
 
 constexpr int kTwipsPerInch = 1440;
+// Posted to the window once the file-type list has opened, to put the typed text back.
+constexpr UINT kKeepFilterText = WM_APP + 1;
 
 // Positions are on the whole desktop, which spans monitors of different DPI: they are counted at
 // the system's DPI, the same for every monitor, so a stored place comes back where it was.
@@ -59,6 +62,7 @@ frmMain::frmMain(PlatformOps& ops) : m_ops(ops), m_form(ops, *this) {
          {L"*.*", L"*.jra", L"*.csv", L"*.lzh", L"*.dat", L"*.txt", L"*.xls", L"*.doc", L"*.mdb"}) {
         SendMessageW(cmbFileNameFilter, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     }
+    m_filterText = std::make_unique<TypedComboText>(cmbFileNameFilter, Handle(), kKeepFilterText);
     m_layout->Add(kCmdAbout, L"BUTTON", L"ﾊﾞｰｼﾞｮﾝ情報", WS_TABSTOP | BS_PUSHBUTTON, {240, 1860, 1155, 495});
     m_layout->Add(kBtnExec, L"BUTTON", L"実行", WS_TABSTOP | BS_DEFPUSHBUTTON, {3180, 1860, 1155, 495});
     m_layout->Add(kBtnQuit, L"BUTTON", L"終了", WS_TABSTOP | BS_PUSHBUTTON, {4500, 1860, 1155, 495});
@@ -79,8 +83,15 @@ void frmMain::Show(int showCommand) {
 LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
+            if (LOWORD(wParam) == ControlIds::kCmbFileNameFilter) {
+                if (m_filterText) m_filterText->OnNotify(HIWORD(wParam));
+                return 0;
+            }
             // Buttons report a click, Enter and Esc come from the dialog manager with no code.
             if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
+            return 0;
+        case kKeepFilterText:
+            if (m_filterText) m_filterText->KeepText();
             return 0;
         case WM_CLOSE: OnCommand(IDCANCEL); return 0;
         case WM_DPICHANGED:

@@ -30,6 +30,7 @@ namespace quillmere {
 class AboutWindow;
 class BackgroundCopy;
 class SelectFolderWindow;
+class TypedComboText;
 
 class frmMain final : public NativeWindow, public MainView {
 public:
@@ -68,6 +69,7 @@ private:
     std::unique_ptr<WinLayout> m_layout;
     std::unique_ptr<SelectFolderWindow> m_selectFolder;
     std::unique_ptr<AboutWindow> m_about;
+    std::unique_ptr<TypedComboText> m_filterText;
     BackgroundCopy* m_copy = nullptr;  // while a backup copies
     bool m_unloaded = false;
 
