@@ -182,6 +182,7 @@ head -c $((3000 * 4096)) /dev/urandom | split -b 4096 -a 4 -d --additional-suffi
 "$wine" reg delete "$key\\MainWindow" /f >/dev/null 2>&1 || true
 set_value LastExec SrcFolder "$(winpath "$odds")"
 set_value LastExec DstFolder "$(winpath "$work/logoff")"
+set_value LastExec FileType '*.jra'
 start
 press "$window" Return
 wait_for 20 windows_titled バックアップ 1 || fail "no progress window appeared"
