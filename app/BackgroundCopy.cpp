@@ -23,10 +23,10 @@ BackgroundCopy::~BackgroundCopy() {
     delete m_progressWindow;
 }
 
-void BackgroundCopy::Run(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) {
+void BackgroundCopy::RunCopy(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) {
     QEventLoop loop;
     std::exception_ptr failure;
-    std::thread worker([&] {
+    std::thread worker = StartThread(stampFolder, [&] {
         try {
             copy(*this);
         } catch (...) {
@@ -35,7 +35,25 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
         QMetaObject::invokeMethod(
             &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
+    try {
+        ShowWhileRunning(stampFolder, loop);
+    } catch (...) {
+        // Nothing may leave here while the copy's thread runs, as its end would end the program
+        // (std::terminate): the copy is stopped at its next safe point and waited for, and the
+        // window side's failure is reported in its place.
+        Stop();
+        worker.join();
+        delete m_progressWindow;
+        throw;
+    }
+    // The loop also ends when the program is asked to quit (a stop signal); the copy then stops
+    // at its next safe point by itself, and its thread is waited for.
+    worker.join();
+    delete m_progressWindow;
+    if (failure) std::rethrow_exception(failure);
+}
 
+void BackgroundCopy::ShowWhileRunning(const std::string& stampFolder, QEventLoop& loop) {
     QTimer appear;
     appear.setSingleShot(true);
     connect(&appear, &QTimer::timeout, this, [&] {
@@ -48,13 +66,7 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
     QTimer refresh;
     connect(&refresh, &QTimer::timeout, this, &BackgroundCopy::ShowProgress);
     refresh.start(kRefreshMs);
-
     loop.exec();
-    // The loop also ends when the program is asked to quit (a stop signal); the copy then stops
-    // at its next safe point by itself, and its thread is waited for.
-    worker.join();
-    delete m_progressWindow;
-    if (failure) std::rethrow_exception(failure);
 }
 
 void BackgroundCopy::ShowProgress() {

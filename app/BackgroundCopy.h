@@ -11,6 +11,7 @@
 
 #include "forms/CopyWatch.h"
 
+class QEventLoop;
 class QWidget;
 
 namespace quillmere {
@@ -22,13 +23,13 @@ public:
     BackgroundCopy(PlatformOps& ops, QWidget* window);
     ~BackgroundCopy() override;
 
-    // Runs copy and returns once it has ended, rethrowing what it threw.
-    void Run(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy);
-
 protected:
+    void RunCopy(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Shows the progress window after its delay and refreshes it until loop ends.
+    void ShowWhileRunning(const std::string& stampFolder, QEventLoop& loop);
     void ShowProgress();
 
     QWidget* m_window;

@@ -125,7 +125,7 @@ void frmMain::FocusInput(BackupInput input) {
 }
 
 void frmMain::WatchCopy(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) {
-    BackgroundCopy(m_ops, this).Run(stampFolder, copy);
+    BackgroundCopy(m_ops, this).Watch(stampFolder, copy);
 }
 
 void frmMain::SetMousePointer(MousePointer pointer) {

@@ -17,7 +17,8 @@
 //        pointer back to the default; no completion message
 //
 // Start-up reads MainWindow/Left, Top and the three LastExec inputs, in that order; closing (Quit,
-// Esc or the close box alike) writes Left and Top unless the window is minimised.
+// Esc, the close box and a stop signal alike, see main.cpp) writes Left and Top unless the window
+// is minimised.
 #pragma once
 
 #include <QWidget>

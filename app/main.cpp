@@ -3,14 +3,13 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTimer>
 #include <QTranslator>
 
 #include <csignal>
 
+#include "app/StopSignals.h"
 #include "app/UiFont.h"
 #include "app/frmMain.h"
-#include "platform/StopRequest.h"
 #include "platform/qt/MountedVolumes.h"
 #include "platform/qt/RealPlatform.h"
 #include "settings/SettingsLayout.h"
@@ -35,18 +34,18 @@ int main(int argc, char* argv[]) {
 
     // Logout, shutdown, Ctrl+C or a closed terminal: a running backup stops at its next safe
     // point with its finished copies in place (the copy engine looks at the request itself), and
-    // the program then ends with a failure status. The timer also ends a program that is idle.
-    quillmere::StopRequest::InstallSignalHandlers();
-    QTimer stopWatch;
-    QObject::connect(&stopWatch, &QTimer::timeout, [] {
-        if (quillmere::StopRequest::Requested()) QApplication::exit(128 + quillmere::StopRequest::Signal());
-    });
-    stopWatch.start(200);
+    // the event loop ends with a failure status. Every loop ends with it, a box's too, so nothing
+    // waits for a user who may be gone.
+    quillmere::StopSignals stopSignals([](int signal) { QApplication::exit(128 + signal); });
 
     quillmere::RealPlatform platform;
     quillmere::MountedVolumes volumes;
     quillmere::frmMain window(platform, volumes);
     QApplication::setWindowIcon(window.windowIcon());
     window.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // However the loop ended, the window unloads as Quit unloads it: a session's end stores the
+    // window's position too. A window closed already (Quit, Esc, the close box) has done so.
+    if (window.isVisible()) window.close();
+    return status;
 }

@@ -42,10 +42,11 @@ class BackupRun {
 public:
     BackupRun(PlatformOps& ops, BackupWindow& window);
     BackupResult Run();
+    // Stores the three inputs as a run that got past its checks does; a failure is shown.
+    void SaveLastExec();
 
 private:
     bool CheckInputs();
-    void SaveLastExec();
     std::string GetSrcFolder() const;
     std::string GetDstFolder() const;
     std::string GetFileType() const;

@@ -93,12 +93,30 @@ bool MakeFolder(PlatformOps& ops, const std::string& path) {
 
 CopyOutcome CopyMatching(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
                          const std::string& wildcard, CopyWatcher& watcher) {
+    // Keeps the copy's last report, read once the copy has ended (its thread has been waited
+    // for): how many files it had copied.
+    class LastReport final : public CopyMonitor {
+    public:
+        LastReport(CopyMonitor& watched, CopyProgress& last) : m_watched(watched), m_last(last) {}
+        void Report(const CopyProgress& progress) override {
+            m_last = progress;
+            m_watched.Report(progress);
+        }
+        bool StopRequested() override { return m_watched.StopRequested(); }
+
+    private:
+        CopyMonitor& m_watched;
+        CopyProgress& m_last;
+    };
+    CopyProgress last;
     try {
         // Only the copy itself runs inside the watcher: the boxes below are shown on the
         // caller's thread, which is the window's.
         const std::string pattern = JoinPath(sourceFolder, wildcard);
-        watcher.WatchCopy(destinationFolder,
-                          [&](CopyMonitor& monitor) { ops.CopyMatching(pattern, destinationFolder, true, monitor); });
+        watcher.WatchCopy(destinationFolder, [&](CopyMonitor& monitor) {
+            LastReport reported(monitor, last);
+            ops.CopyMatching(pattern, destinationFolder, true, reported);
+        });
         return CopyOutcome::Copied;
     } catch (const CopyStopped& stopped) {
         ops.ShowPrompt("バックアップを中止しました。" + std::to_string(stopped.FilesCopied()) +
@@ -106,7 +124,11 @@ CopyOutcome CopyMatching(PlatformOps& ops, const std::string& sourceFolder, cons
                        PromptStyle::OkExclamation, kStopTitle);
         return CopyOutcome::Stopped;
     } catch (const std::exception& e) {
-        ops.ShowPrompt(e.what(), PromptStyle::OkExclamation, kCopyTitle);
+        // The copy stops at the failing file: the user is told how far it got, so that nobody
+        // takes the stamp folder for a whole backup.
+        ops.ShowPrompt(std::string(e.what()) + "\n" + std::to_string(last.filesDone) +
+                           " 個のファイルをコピーしました。残りのファイルはコピーしていません。",
+                       PromptStyle::OkExclamation, kCopyTitle);
         return CopyOutcome::Failed;
     }
 }

@@ -40,7 +40,8 @@ bool MakeFolder(PlatformOps& ops, const std::string& path);
 enum class CopyOutcome { Copied, Failed, Stopped };
 
 // Copies every file of sourceFolder matching wildcard into destinationFolder, replacing same-named
-// files, shown by the watcher (which may run it off the caller's thread). A failure shows a "ファイルのコピー" box, a stop a
+// files, shown by the watcher (which may run it off the caller's thread). A failure shows a
+// "ファイルのコピー" box with its description and how many files were copied before it, a stop a
 // "バックアップ" box saying how many files were copied and where. Note the order: the wildcard
 // comes last.
 CopyOutcome CopyMatching(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,

@@ -1,5 +1,8 @@
 #include "forms/CopyWatch.h"
 
+#include <system_error>
+#include <utility>
+
 #include "platform/StopRequest.h"
 
 namespace quillmere {
@@ -7,7 +10,26 @@ namespace quillmere {
 namespace {
 constexpr char kTitle[] = "バックアップ";
 constexpr char kAskStop[] = "バックアップを中止しますか？";
+constexpr char kCompletedFirst[] = "中止する前にバックアップが完了しました。";
+constexpr char kNoThread[] = "コピーのスレッドを開始できません。";
 }  // namespace
+
+void CopyWatch::Watch(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) {
+    RunCopy(stampFolder, copy);
+    if (m_answeredYes) {
+        m_ops.ShowPrompt(
+            kCompletedFirst + std::to_string(Latest().filesDone) + " 個のファイルをコピーしました。\n" + stampFolder,
+            PromptStyle::OkOnly, kTitle);
+    }
+}
+
+std::thread CopyWatch::StartThread(const std::string& stampFolder, std::function<void()> body) {
+    try {
+        return std::thread(std::move(body));
+    } catch (const std::system_error& e) {
+        throw PlatformError(stampFolder + ": " + kNoThread + e.code().message());
+    }
+}
 
 void CopyWatch::Report(const CopyProgress& progress) {
     const std::lock_guard lock(m_mutex);
@@ -35,7 +57,10 @@ void CopyWatch::AskToStop() {
     }
     HoldWindow(false);
     m_asking = false;
-    if (answer == PromptAnswer::Yes) m_stop = true;
+    if (answer == PromptAnswer::Yes) {
+        m_stop = true;
+        m_answeredYes = true;
+    }
 }
 
 std::string CopyWatch::StampName(const std::string& stampFolder) {

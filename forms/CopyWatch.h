@@ -5,8 +5,10 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "platform/CopyMonitor.h"
 #include "platform/PlatformOps.h"
@@ -21,6 +23,12 @@ public:
     static constexpr int kRefreshMs = 100;
 
     explicit CopyWatch(PlatformOps& ops) : m_ops(ops) {}
+
+    // The window's thread. Runs copy, shown the front end's way (RunCopy), and returns once it
+    // has ended, rethrowing what it threw. A Yes to stopping that came after the copy's last look
+    // at the stop request leaves nothing to stop: a box then says that the backup completed, as
+    // otherwise the user could not tell that it did.
+    void Watch(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy);
 
     // The copy's thread.
     void Report(const CopyProgress& progress) override;
@@ -37,6 +45,12 @@ public:
     static std::string StampName(const std::string& stampFolder);
 
 protected:
+    // Runs copy with this watch as its monitor and returns once it has ended, rethrowing what it
+    // threw; a failure of the window side stops the copy and waits for it before it is thrown on.
+    virtual void RunCopy(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) = 0;
+    // Starts the copy's thread. A thread the system cannot start (out of threads or memory) fails
+    // as a copy does: PlatformError naming the stamp folder and the system's reason.
+    static std::thread StartThread(const std::string& stampFolder, std::function<void()> body);
     // Around the question's box: a front end whose box leaves the main window open to input
     // holds it still here.
     virtual void HoldWindow(bool /*hold*/) {}
@@ -44,6 +58,7 @@ protected:
 private:
     PlatformOps& m_ops;
     bool m_asking = false;
+    bool m_answeredYes = false;
     std::atomic<bool> m_stop{false};
     std::mutex m_mutex;
     CopyProgress m_latest;  // guarded by m_mutex

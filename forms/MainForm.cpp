@@ -69,6 +69,11 @@ void MainForm::btnExec_Click() {
     BackupRun(m_ops, m_view).Run();
 }
 
+void MainForm::Session_End(bool copyStopped) {
+    if (copyStopped) BackupRun(m_ops, m_view).SaveLastExec();
+    Form_Unload();
+}
+
 // The row's text as it stands (untrimmed, perhaps no folder at all) is where the dialog opens.
 void MainForm::btnBrowseFolser_Click(int index) {
     std::string folder = m_view.InputText(FolderRow(index));

@@ -15,6 +15,11 @@ public:
 
     void Form_Load();
     void Form_Unload();
+    // The session ends (logout, shutdown) and the system ends the program right after. When a
+    // backup's copy was under way (and has been stopped), the program may be ended before the
+    // backup's own last steps: its inputs are stored here as the backup stores them. Then the
+    // position, as on unload.
+    void Session_End(bool copyStopped);
     void btnExec_Click();
     // index 0 is the source folder's row, 1 the destination's.
     void btnBrowseFolser_Click(int index);

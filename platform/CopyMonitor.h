@@ -23,6 +23,8 @@ class CopyMonitor {
 public:
     virtual ~CopyMonitor() = default;
     // Called before the first file, between files and at least every few megabytes within one.
+    // When the copy fails, the last report's filesDone is the number of copies it leaves whole
+    // under their names, which the user is told.
     virtual void Report(const CopyProgress& progress) = 0;
     // Looked at in the same places. Once it answers true the copy finishes nothing more: the
     // copies already finished are kept whole under their names, the unfinished one is removed,

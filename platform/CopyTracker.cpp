@@ -36,6 +36,12 @@ void CopyTracker::Finish() {
     m_monitor.Report(m_state);
 }
 
+void CopyTracker::Failed(std::uint64_t copiesKept) {
+    m_state.filesDone = copiesKept;
+    m_state.currentFile.clear();
+    m_monitor.Report(m_state);
+}
+
 void CopyTracker::ReportAndCheck() {
     m_sinceReport = 0;
     // A file that grew since it was counted must not take the bar past its end.

@@ -25,6 +25,9 @@ public:
     void CheckStop();
     // The last report: every file done.
     void Finish();
+    // The last report of a copy that failed or stopped: the copies it leaves whole under their
+    // names, which may be fewer than were done (copies waiting for their names are not named).
+    void Failed(std::uint64_t copiesKept);
 
 private:
     static constexpr std::uint64_t kReportEvery = std::uint64_t{4} << 20;

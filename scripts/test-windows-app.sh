@@ -151,3 +151,53 @@ copied="$(find "$stopped" -type f | wc -l)"
 [ -z "$(find "$stopped" -type f ! -name 'f?????.jra')" ] || fail "the stop left: $(find "$stopped" -type f ! -name 'f?????.jra')"
 quit
 echo "quillmere.exe: Esc in the progress window and Yes stop a long backup ($copied of 3000 copied)"
+
+# The file-type list opens on the item equal to the text or on none, and Enter closes it with the
+# text as it was: a stored "*.j" must not become "*.jra", the first item it begins, which would
+# back up other files than the user asked for. F4 opens the list from the box, four Tabs on.
+plain="$work/plain"
+mkdir "$plain" "$work/plain-dst"
+printf 'j' >"$plain/notes.j"
+printf 'odds' >"$plain/ZO01.JRA"
+set_value LastExec SrcFolder "$(winpath "$plain")"
+set_value LastExec DstFolder "$(winpath "$work/plain-dst")"
+set_value LastExec FileType '*.j'
+start
+press "$window" Tab Tab Tab Tab F4 Return
+press "$window" Return
+wait_for 30 sh -c "ls \"$work/plain-dst\"/*/*" || fail "Enter after the list made no backup"
+quit
+[ "$(ls -A "$work"/plain-dst/*/)" = "notes.j" ] || fail "the list changed the wildcard: the backup holds $(ls -A "$work"/plain-dst/*/)"
+[ "$(value_of LastExec FileType)" = "*.j" ] || fail "the stored wildcard became $(value_of LastExec FileType)"
+echo "quillmere.exe: opening and closing the file-type list keeps the typed wildcard"
+
+# A logoff in the middle of a long backup, as Windows sends it (WM_QUERYENDSESSION, then
+# WM_ENDSESSION): the program agrees, stops the copy at its next safe point and waits for it,
+# stores its place, and ends. The disk then holds whole copies only and no temporary file, and the
+# registry the place, which nothing had stored before.
+logoff="$build/tests/winapp/quillmere-logoff.exe"
+odds="$work/odds"
+mkdir "$odds" "$work/logoff"
+head -c $((3000 * 4096)) /dev/urandom | split -b 4096 -a 4 -d --additional-suffix=.jra - "$odds/f"
+"$wine" reg delete "$key\\MainWindow" /f >/dev/null 2>&1 || true
+set_value LastExec SrcFolder "$(winpath "$odds")"
+set_value LastExec DstFolder "$(winpath "$work/logoff")"
+set_value LastExec FileType '*.jra'
+start
+press "$window" Return
+wait_for 20 windows_titled バックアップ 1 || fail "no progress window appeared"
+"$wine" "$logoff" >>"$work/app.log" 2>&1 || fail "the logoff was refused or got no answer: $(tail -n 3 "$work/app.log")"
+wait_for 30 sh -c "! kill -0 $app" || fail "the program did not end after the logoff"
+wait "$app" || fail "the program ended with status $? after the logoff"
+ended="$(ls -d "$work/logoff"/*/)"
+copied="$(find "$ended" -type f | wc -l)"
+[ "$copied" -gt 0 ] && [ "$copied" -lt 3000 ] || fail "the backup cut by the logoff holds $copied of 3000 files"
+left_behind="$(find "$ended" -mindepth 1 ! -name 'f????.jra')"
+[ -z "$left_behind" ] || fail "the logoff left: $left_behind"
+for copy in "$ended"/*; do
+    cmp -s "$copy" "$odds/$(basename "$copy")" || fail "the copy $(basename "$copy") is not whole"
+done
+left="$(value_of MainWindow Left)"
+top="$(value_of MainWindow Top)"
+[[ "$left" =~ ^[0-9]+$ && "$top" =~ ^[0-9]+$ ]] || fail "the logoff stored no place: Left/Top '$left'/'$top'"
+echo "quillmere.exe: a logoff mid-copy stops it ($copied of 3000 copied, all whole) and stores the place $left/$top"

@@ -108,6 +108,26 @@ TEST_F(BackupEndToEnd, SecondRunInTheSameSecondReplacesTheCopiesInTheSameFolder)
     EXPECT_EQ(ReadFile(stampFolder + "/ZO01.JRA"), "new odds");
 }
 
+// A copy that fails when it is to take its name (a folder stands there) is told with the number
+// of copies that really stand whole under their names: the one before it, not those copied
+// meanwhile and never named.
+TEST_F(BackupEndToEnd, ACopyThatCannotTakeItsNameSaysHowManyFilesWereCopied) {
+    const std::string stampFolder = Native(destination + "/20261207_101500");
+    fs::create_directories(FsPath(stampFolder + "/tn01.jra"));
+    window.inputs = {source, destination, "*.jra"};
+    ops.fixedTime = LocalTime{2026, 12, 7, 10, 15, 0};
+
+    BackupRun(ops, window).Run();
+
+    ASSERT_EQ(ops.prompts.shown.size(), 2U);
+    EXPECT_EQ(ops.prompts.shown[1].title, "ファイルのコピー");
+    const std::string& text = ops.prompts.shown[1].text;
+    EXPECT_EQ(text.rfind(Native(stampFolder + "/tn01.jra: "), 0), 0U) << text;
+    EXPECT_TRUE(text.ends_with("\n1 個のファイルをコピーしました。残りのファイルはコピーしていません。")) << text;
+    EXPECT_EQ(ListFolder(stampFolder), (std::vector<std::string>{"ZO01.JRA", "tn01.jra"}));
+    EXPECT_EQ(ReadFile(stampFolder + "/ZO01.JRA"), "win odds");
+}
+
 TEST_F(BackupEndToEnd, DestinationInsideTheSourceNeverCopiesEarlierStampFolders) {
     window.inputs = {source, source, "*.*"};
     ops.fixedTime = LocalTime{2026, 12, 7, 10, 15, 0};

@@ -57,6 +57,8 @@ Log Join(Log head, const Log& tail) {
     return head;
 }
 
+const std::string kNoneCopied = "0 個のファイルをコピーしました。残りのファイルはコピーしていません。";
+
 const Log kChecksPass = {"find /src 16", "find /dst 16", "find /dst/. 16", "find /src/*.jra 0"};
 const std::string kNul(1, '\0');
 
@@ -116,7 +118,7 @@ const RunCase kRunCases[] = {
       "mkdir /dst", "prompt 48 [フォルダの作成] /dst: Permission denied", "find /src/*.jra 0", "pointer 11", "clock",
       "mkdir /dst/" + kStamp, "prompt 48 [フォルダの作成] /dst/" + kStamp + ": No such file or directory",
       "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
-      "prompt 48 [ファイルのコピー] /dst/" + kStamp + ": No such file or directory",
+      "prompt 48 [ファイルのコピー] /dst/" + kStamp + ": No such file or directory\n" + kNoneCopied,
       "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
       "write Quillmere:LastExec:FileType=*.jra", "pointer 0"}},
     {"StoppedCopySaysHowManyFilesAndWhereAndStoresTheInputs",
@@ -125,10 +127,11 @@ const RunCase kRunCases[] = {
          EverythingThere(ops);
          ops.stopCopyAfter = 2;
      },
-     Join(kChecksPass, {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
-                        "prompt 48 [バックアップ] バックアップを中止しました。2 個のファイルをコピーしました。\n/dst/" + kStamp,
-                        "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
-                        "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
+     Join(kChecksPass,
+          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+           "prompt 48 [バックアップ] バックアップを中止しました。2 個のファイルをコピーしました。\n/dst/" + kStamp,
+           "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
+           "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
     {"EmptyFileTypeIsReportedAfterTheFolders",
      {"/src", "/dst", ""},
      SourceAndDestinationExist,
@@ -196,16 +199,19 @@ const RunCase kRunCases[] = {
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
            "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst/",
            "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
-    {"FailedCopyStillStoresTheInputs",
+    {"FailedCopySaysHowManyFilesWereCopiedAndStillStoresTheInputs",
      {"/src", "/dst", "*.jra"},
      [](FakePlatform& ops) {
          EverythingThere(ops);
+         ops.copyReport = {1, 3, 100, 300, "ZO02.JRA"};
          ops.failures["copy /src/*.jra -> /dst/" + kStamp + " overwrite"] =
              "/dst/" + kStamp + "/ZO02.JRA: No space left on device";
      },
      Join(kChecksPass,
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
-           "prompt 48 [ファイルのコピー] /dst/" + kStamp + "/ZO02.JRA: No space left on device",
+           "prompt 48 [ファイルのコピー] /dst/" + kStamp +
+               "/ZO02.JRA: No space left on device\n1 "
+               "個のファイルをコピーしました。残りのファイルはコピーしていません。",
            "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
            "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
     {"StampFolderThatExistsIsReportedAndTheCopyGoesIntoIt",

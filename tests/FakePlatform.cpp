@@ -27,6 +27,7 @@ void FakePlatform::CreateFolder(const std::string& path) {
 
 void FakePlatform::CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                                 CopyMonitor& monitor) {
+    monitor.Report(copyReport);
     Log("copy " + sourcePattern + " -> " + destination + (overwrite ? " overwrite" : ""));
     if (stopCopyAfter || monitor.StopRequested()) throw CopyStopped(destination, stopCopyAfter.value_or(0));
 }

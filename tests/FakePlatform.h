@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CopyMonitor.h"
 #include "platform/PlatformOps.h"
 #include "tests/PromptScript.h"
 
@@ -43,6 +44,8 @@ public:
     LocalTime now{2001, 6, 5, 21, 4, 3};
     // Set: the copy stops as if asked to, after this many files.
     std::optional<std::uint64_t> stopCopyAfter;
+    // The copy reports this before it ends or fails.
+    CopyProgress copyReport;
     std::map<std::string, std::string> settings;  // "app:section:key" -> value
 
 private:

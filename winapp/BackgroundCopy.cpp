@@ -21,7 +21,7 @@ BackgroundCopy::BackgroundCopy(PlatformOps& ops, HWND window) : CopyWatch(ops), 
 
 BackgroundCopy::~BackgroundCopy() = default;
 
-void BackgroundCopy::Run(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) {
+void BackgroundCopy::RunCopy(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) {
     HANDLE ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!ended) {
         // Without the event there is no waiting beside the messages: the copy runs right here.
@@ -31,7 +31,7 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
     std::exception_ptr failure;
     std::thread worker;
     try {
-        worker = std::thread([&] {
+        worker = StartThread(stampFolder, [&] {
             try {
                 copy(*this);
             } catch (...) {
@@ -43,20 +43,23 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
         CloseHandle(ended);
         throw;
     }
+    m_ended = ended;
 
     std::optional<int> quit;
     try {
-        Watch(ended, stampFolder, quit);
+        ServeMessages(ended, stampFolder, quit);
     } catch (...) {
         // Nothing may leave here while the copy's thread runs: it is stopped and waited for.
         Stop();
         WaitForSingleObject(ended, INFINITE);
         worker.join();
+        m_ended = nullptr;
         CloseHandle(ended);
         m_progressWindow.reset();
         throw;
     }
     worker.join();
+    m_ended = nullptr;
     CloseHandle(ended);
     // The main window takes the activation back before the progress window goes.
     if (m_progressWindow) {
@@ -67,7 +70,12 @@ void BackgroundCopy::Run(const std::string& stampFolder, const std::function<voi
     if (failure) std::rethrow_exception(failure);
 }
 
-void BackgroundCopy::Watch(HANDLE ended, const std::string& stampFolder, std::optional<int>& quit) {
+void BackgroundCopy::StopAndWait() {
+    Stop();
+    if (m_ended) WaitForSingleObject(m_ended, INFINITE);
+}
+
+void BackgroundCopy::ServeMessages(HANDLE ended, const std::string& stampFolder, std::optional<int>& quit) {
     const ULONGLONG start = GetTickCount64();
     for (;;) {
         const ULONGLONG now = GetTickCount64();

@@ -1,5 +1,6 @@
 #include "winapp/WinPlatform.h"
 
+#include "platform/StopRequest.h"
 #include "winapp/WinLauncher.h"
 #include "winapp/WinPrompt.h"
 
@@ -7,6 +8,8 @@ namespace quillmere {
 
 PromptAnswer WinPlatform::ShowPrompt(const std::string& text, PromptStyle style,
                                      const std::optional<std::string>& title) {
+    // Once the session ends the program is ended too, and a box would only hold up the logout.
+    if (StopRequest::Requested()) return style == PromptStyle::YesNoQuestion ? PromptAnswer::No : PromptAnswer::Ok;
     return WinPrompt::Show(text, style, title);
 }
 

@@ -1,5 +1,6 @@
 // WinPlatform: the PlatformOps of the Windows program: the system's own operations with the
-// system message box and the system's address launcher.
+// system message box and the system's address launcher. Once the session ends (a stop request),
+// no box is shown: questions are answered No.
 #pragma once
 
 #include "platform/SystemOps.h"

@@ -12,12 +12,15 @@
 #include "winapp/ControlIds.h"
 #include "winapp/HandlerGuard.h"
 #include "winapp/SelectFolderWindow.h"
+#include "winapp/TypedComboText.h"
 
 namespace quillmere {
 
 namespace {
 
 constexpr int kTwipsPerInch = 1440;
+// Posted to the window once the file-type list has opened, to put the typed text back.
+constexpr UINT kKeepFilterText = WM_APP + 1;
 
 // Positions are on the whole desktop, which spans monitors of different DPI: they are counted at
 // the system's DPI, the same for every monitor, so a stored place comes back where it was.
@@ -59,6 +62,7 @@ frmMain::frmMain(PlatformOps& ops) : m_ops(ops), m_form(ops, *this) {
          {L"*.*", L"*.jra", L"*.csv", L"*.lzh", L"*.dat", L"*.txt", L"*.xls", L"*.doc", L"*.mdb"}) {
         SendMessageW(cmbFileNameFilter, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     }
+    m_filterText = std::make_unique<TypedComboText>(cmbFileNameFilter, Handle(), kKeepFilterText);
     m_layout->Add(kCmdAbout, L"BUTTON", L"ﾊﾞｰｼﾞｮﾝ情報", WS_TABSTOP | BS_PUSHBUTTON, {240, 1860, 1155, 495});
     m_layout->Add(kBtnExec, L"BUTTON", L"実行", WS_TABSTOP | BS_DEFPUSHBUTTON, {3180, 1860, 1155, 495});
     m_layout->Add(kBtnQuit, L"BUTTON", L"終了", WS_TABSTOP | BS_PUSHBUTTON, {4500, 1860, 1155, 495});
@@ -79,17 +83,24 @@ void frmMain::Show(int showCommand) {
 LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
+            if (LOWORD(wParam) == ControlIds::kCmbFileNameFilter) {
+                if (m_filterText) m_filterText->OnNotify(HIWORD(wParam));
+                return 0;
+            }
             // Buttons report a click, Enter and Esc come from the dialog manager with no code.
             if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
+            return 0;
+        case kKeepFilterText:
+            if (m_filterText) m_filterText->KeepText();
             return 0;
         case WM_CLOSE: OnCommand(IDCANCEL); return 0;
         case WM_DPICHANGED:
             if (m_layout) m_layout->Rescale(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
+        // Logout or shutdown: the program agrees, and is ended once it has answered WM_ENDSESSION.
+        case WM_QUERYENDSESSION: return TRUE;
         case WM_ENDSESSION:
-            // Logout or shutdown: a running copy stops at its next safe point, its finished copies
-            // kept whole.
-            if (wParam) StopRequest::Request();
+            if (wParam) EndSession();
             return 0;
         case WM_DESTROY: PostQuitMessage(0); return 0;
         default: return Default(message, wParam, lParam);
@@ -125,6 +136,21 @@ void frmMain::Unload() {
     DestroyWindow(Handle());
 }
 
+// The system ends the program once this returns, perhaps with a backup's handler further up the
+// stack: a running copy is stopped at its next safe point (the finished copies stay whole, the
+// unfinished one is removed) and waited for, and what the backup and Quit would store is stored
+// here. No box is shown from now on; nobody may be there to close it. The window then goes, so
+// the program also ends where the system does not end it.
+void frmMain::EndSession() {
+    StopRequest::Request();
+    const bool copying = m_copy != nullptr;
+    if (copying) m_copy->StopAndWait();
+    if (m_unloaded) return;
+    m_unloaded = true;
+    RunHandler(m_ops, [this, copying] { m_form.Session_End(copying); });
+    DestroyWindow(Handle());
+}
+
 HWND frmMain::Input(BackupInput input) const {
     switch (input) {
         case BackupInput::SourceFolder: return txtFolder[0];
@@ -155,7 +181,7 @@ void frmMain::WatchCopy(const std::string& stampFolder, const std::function<void
     BackgroundCopy watcher(m_ops, Handle());
     m_copy = &watcher;
     try {
-        watcher.Run(stampFolder, copy);
+        watcher.Watch(stampFolder, copy);
     } catch (...) {
         m_copy = nullptr;
         throw;

@@ -14,7 +14,8 @@
 //        pointer back to the default; no completion message
 //
 // Start-up reads MainWindow/Left, Top and the three LastExec inputs, in that order; closing (Quit,
-// Esc or the close box alike) writes Left and Top unless the window is minimised.
+// Esc or the close box alike) and the session's end write Left and Top unless the window is
+// minimised.
 #pragma once
 
 #include <memory>
@@ -29,6 +30,7 @@ namespace quillmere {
 class AboutWindow;
 class BackgroundCopy;
 class SelectFolderWindow;
+class TypedComboText;
 
 class frmMain final : public NativeWindow, public MainView {
 public:
@@ -59,6 +61,7 @@ protected:
 private:
     void OnCommand(int id);
     void Unload();
+    void EndSession();
     HWND Input(BackupInput input) const;
 
     PlatformOps& m_ops;
@@ -66,6 +69,7 @@ private:
     std::unique_ptr<WinLayout> m_layout;
     std::unique_ptr<SelectFolderWindow> m_selectFolder;
     std::unique_ptr<AboutWindow> m_about;
+    std::unique_ptr<TypedComboText> m_filterText;
     BackgroundCopy* m_copy = nullptr;  // while a backup copies
     bool m_unloaded = false;
 

@@ -218,6 +218,8 @@ void Native::CopyMatching(const std::string& sourcePattern, const std::string& d
     } catch (const PlatformError&) {
         // The copies renamed into place before the failure stay; make their names durable too.
         SyncCopiedNames(target.Get(), pending.FileSystemSynced());
+        // The user is told how many: the copies done but never named are not among them.
+        progress.Failed(pending.PlacedCount());
         throw;
     }
     if (!anyFile) throw PosixError::ForPath(sourcePattern, ENOENT);

@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 #include <sys/types.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <deque>
@@ -73,6 +74,10 @@ public:
     // Whether a batch was made durable by a sync of the whole file system, which wrote back
     // every folder's names with it.
     bool FileSystemSynced() const { return m_fileSystemSynced; }
+    // The copies of this run named so far. Nothing may be under way in the other thread.
+    std::size_t PlacedCount() const {
+        return static_cast<std::size_t>(std::count(m_placed.begin(), m_placed.end(), '\0'));
+    }
 
 private:
     using FileId = std::pair<dev_t, ino_t>;

@@ -7,7 +7,12 @@
 #include <QPushButton>
 #include <QWindow>
 
+#include <dlfcn.h>
+#include <pthread.h>
+
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <filesystem>
 
 #include "app/frmMain.h"
@@ -15,6 +20,18 @@
 #include "tests/RealFilesPlatform.h"
 #include "tests/TempFolder.h"
 #include "tests/app/WindowTest.h"
+
+// While set, the system starts no thread: std::thread throws std::system_error as it does when
+// the process is out of threads. This definition takes the place of the C library's.
+std::atomic<bool> g_refuseThreads{false};
+
+extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*start)(void*),
+                              void* argument) noexcept {
+    if (g_refuseThreads) return EAGAIN;
+    using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
+    static const auto create = reinterpret_cast<Create>(::dlsym(RTLD_NEXT, "pthread_create"));
+    return create(thread, attributes, start, argument);
+}
 
 namespace quillmere::test {
 namespace {
@@ -206,9 +223,9 @@ struct OpenListRow {
 
 class frmMainOpenListTest : public frmMainTest, public ::testing::WithParamInterface<OpenListRow> {};
 
-// F4 opens the list; its highlight starts on the first item, as the stored "*.jra" was typed, not
-// picked, and two presses of Down move it to "*.csv". Enter and Esc are sent to the window that
-// has the keyboard, as the system delivers them: the list's own while it is open.
+// F4 opens the list on "*.jra", the stored text, and two presses of Down move the highlight to
+// "*.lzh". Enter and Esc are sent to the window that has the keyboard, as the system delivers
+// them: the list's own while it is open.
 TEST_P(frmMainOpenListTest, AnOpenListKeepsEnterAndEscapeAndTheSecondPressReachesTheWindow) {
     frmMain window(ops, volumes);
     ShowActive(window);
@@ -235,8 +252,48 @@ TEST_P(frmMainOpenListTest, AnOpenListKeepsEnterAndEscapeAndTheSecondPressReache
 
 INSTANTIATE_TEST_SUITE_P(Keys, frmMainOpenListTest,
                          ::testing::Values(OpenListRow{"EscapeClosesTheListOnly", Qt::Key_Escape, "*.jra"},
-                                           OpenListRow{"EnterPicksTheHighlightedItem", Qt::Key_Return, "*.csv"}),
+                                           OpenListRow{"EnterPicksTheHighlightedItem", Qt::Key_Return, "*.lzh"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct HighlightRow {
+    const char* name;
+    const char* typed;  // nothing: the text read from the settings, "*.jra"
+    QKeyCombination open;
+    const char* highlighted;  // empty: no item
+};
+
+class frmMainHighlightTest : public frmMainTest, public ::testing::WithParamInterface<HighlightRow> {};
+
+// The list opens on the item equal to the text, or on none, whichever key opens it: Enter then
+// closes it with the text unchanged, and the next run uses that text, not the list's first item.
+TEST_P(frmMainHighlightTest, TheListOpensOnTheItemOfTheTextAndEnterKeepsTheText) {
+    frmMain window(ops, volumes);
+    ShowActive(window);
+    auto* combo = Find<QComboBox>(window, "cmbFileNameFilter");
+    combo->lineEdit()->setFocus();
+    const QString text = GetParam().typed ? QString::fromLatin1(GetParam().typed) : QStringLiteral("*.jra");
+    if (GetParam().typed) {
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo->lineEdit(), text);
+    }
+    QTest::keyClick(combo->lineEdit(), GetParam().open.key(), GetParam().open.keyboardModifiers());
+    ASSERT_TRUE(combo->view()->isVisible());
+    EXPECT_EQ(combo->view()->currentIndex().data().toString().toStdString(), GetParam().highlighted);
+    EXPECT_EQ(combo->view()->selectionModel()->selectedIndexes().size(), *GetParam().highlighted ? 1 : 0);
+    QTest::keyClick(combo->view()->window()->windowHandle(), Qt::Key_Return);
+    EXPECT_FALSE(combo->view()->isVisible());
+    EXPECT_EQ(combo->currentText(), text);
+    EXPECT_TRUE(LinesStartingWith(log, "find ").empty()) << "Enter in the open list ran a backup";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, frmMainHighlightTest,
+    ::testing::Values(HighlightRow{"StoredItemOpenedWithF4", nullptr, Qt::Key_F4, "*.jra"},
+                      HighlightRow{"StoredItemOpenedWithAltDown", nullptr, Qt::AltModifier | Qt::Key_Down, "*.jra"},
+                      HighlightRow{"TypedItem", "*.csv", Qt::Key_F4, "*.csv"},
+                      HighlightRow{"TypedTextThatIsNoItem", "zo*.jra", Qt::AltModifier | Qt::Key_Down, ""},
+                      HighlightRow{"ItemInOtherCaseIsNoItem", "*.JRA", Qt::Key_F4, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The real dialog opens at the destination's text; the user opens the sub-folder "child" and
 // presses OK, which fills that row and leaves the other as it was.
@@ -352,6 +409,59 @@ TEST_F(frmMainTest, ALongBackupShowsItsProgressAndStopsAtItsNextSafePointOnYes) 
         EXPECT_EQ(name.rfind(".quillmere", 0), std::string::npos) << name;
         EXPECT_EQ(ReadFile(stamp + "/" + name), content) << name;
     }
+}
+
+// A copy thread the system cannot start is a failure like any other: it names the stamp folder
+// and the reason, copies nothing, and the inputs are stored as after any failed copy.
+TEST_F(frmMainTest, ACopyThreadThatCannotBeStartedIsReportedWithTheStampFolder) {
+    ops.Find("/src", EntryAttributes::Directory, "src");
+    ops.Find("/dst", EntryAttributes::Directory, "dst");
+    ops.Find("/dst/.", EntryAttributes::Directory, ".");
+    ops.Find("/src/*.jra", EntryAttributes::Normal, "a.jra");
+    frmMain window(ops, volumes);
+    Folder(window, 0)->setText(QStringLiteral("/src"));
+    Folder(window, 1)->setText(QStringLiteral("/dst"));
+    ShowActive(window);
+    g_refuseThreads = true;
+    QTest::mouseClick(Find<QPushButton>(window, "btnExec"), Qt::LeftButton);
+    g_refuseThreads = false;
+    EXPECT_TRUE(LinesStartingWith(log, "copy ").empty());
+    EXPECT_TRUE(Contains(log, "prompt 48 [ファイルのコピー] /dst/20010605_210403: コピーのスレッドを開始できません。" +
+                                  std::error_code(EAGAIN, std::generic_category()).message() +
+                                  "\n0 個のファイルをコピーしました。残りのファイルはコピーしていません。"));
+    EXPECT_TRUE(Contains(log, "write Quillmere:LastExec:FileType=*.jra"));
+    EXPECT_TRUE(window.isVisible());
+}
+
+// Whatever the window's thread throws while the copy runs (here a timer's handler) must not end
+// the program through std::terminate: the copy stops at its next safe point, is waited for, and
+// the failure is shown with how far the copy got; every copy made is whole.
+TEST_F(frmMainTest, AFailureOfTheWindowSideDuringTheCopyStopsTheCopyAndIsReported) {
+    TempFolder temp;
+    std::filesystem::create_directories(temp.Path() / "src");
+    std::filesystem::create_directories(temp.Path() / "dst");
+    const std::string content(64 * 1024, 'x');
+    for (int i = 0; i < 100; ++i) WriteFile(temp / ("src/f" + std::to_string(100 + i) + ".jra"), content);
+    RealFilesPlatform real(log, temp / "config/Quillmere.conf");
+    real.fixedTime = LocalTime{2001, 6, 5, 21, 4, 3};
+    real.reportPause = std::chrono::milliseconds(40);
+    frmMain window(real, volumes);
+    Folder(window, 0)->setText(QString::fromStdString(temp / "src"));
+    Folder(window, 1)->setText(QString::fromStdString(temp / "dst"));
+    ShowActive(window);
+
+    QTimer::singleShot(300, [] { throw PlatformError("the window failed"); });
+    QTest::mouseClick(Find<QPushButton>(window, "btnExec"), Qt::LeftButton);
+
+    const std::string stamp = temp / "dst/20010605_210403";
+    const std::vector<std::string> copies = ListFolder(stamp);
+    EXPECT_LT(copies.size(), 100U);
+    ASSERT_EQ(real.prompts.shown.size(), 1U);
+    EXPECT_EQ(real.prompts.shown[0].title, "ファイルのコピー");
+    EXPECT_EQ(real.prompts.shown[0].text, "the window failed\n" + std::to_string(copies.size()) +
+                                              " 個のファイルをコピーしました。残りのファイルはコピーしていません。");
+    for (const std::string& name : copies) EXPECT_EQ(ReadFile(stamp + "/" + name), content) << name;
+    EXPECT_TRUE(window.isVisible());
 }
 
 }  // namespace

@@ -43,6 +43,12 @@ constexpr char kStamp[] = "20261207_101500";  // fault_child's clock
 constexpr char kCopyTitle[] = "ファイルのコピー";
 constexpr char kMakeFolderTitle[] = "フォルダの作成";
 
+// The box of a copy that failed: its description, then how far the copy got.
+std::string CopyFailure(const std::string& description, int copied) {
+    return description + "\n" + std::to_string(copied) +
+           " 個のファイルをコピーしました。残りのファイルはコピーしていません。";
+}
+
 std::string Describe(const std::vector<Prompt>& prompts) {
     std::string out;
     for (const Prompt& p : prompts) out += "\n  [" + p.title.value_or("-") + "] " + p.text;
@@ -134,7 +140,7 @@ TEST_P(OutOfRoom, StopsAtTheFileThatDoesNotFitAndLeavesNoTornCopy) {
     ASSERT_EQ(prompts.size(), GetParam().onTmpfs ? 1U : 2U) << Describe(prompts);
     EXPECT_EQ(prompts.back().title, kCopyTitle);
     EXPECT_EQ(prompts.back().style, PromptStyle::OkExclamation);
-    EXPECT_EQ(prompts.back().text, stamp + "/b.jra: " + GetParam().reason);
+    EXPECT_EQ(prompts.back().text, CopyFailure(stamp + "/b.jra: " + GetParam().reason, 1));
     if (GetParam().onTmpfs) {
         EXPECT_EQ(WholeCopies(copies, source), std::vector<std::string>{"a.jra"});
     } else {
@@ -183,7 +189,8 @@ TEST_P(BackgroundBatchFailure, NamesNoFileAfterTheFailingOne) {
     ASSERT_EQ(run.exitCode, 0) << run.errorOutput;
     ASSERT_FALSE(run.prompts.empty());
     EXPECT_EQ(run.prompts.back().title, kCopyTitle);
-    EXPECT_EQ(run.prompts.back().text, stamp + "/a4.jra: " + GetParam().reason) << Describe(run.prompts);
+    EXPECT_EQ(run.prompts.back().text, CopyFailure(stamp + "/a4.jra: " + GetParam().reason, 4))
+        << Describe(run.prompts);
     if (GetParam().folderAtName) fs::remove(stamp + "/a4.jra");
     EXPECT_EQ(WholeCopies(stamp, source), (std::vector<std::string>{"a0.jra", "a1.jra", "a2.jra", "a3.jra"}));
 }
@@ -229,7 +236,7 @@ TEST_P(ForbiddenDestination, ReportsTheStampFolderThenTheCopyAndCreatesNothing) 
     EXPECT_EQ(run.prompts[0].title, kMakeFolderTitle);
     EXPECT_EQ(run.prompts[0].text, stamp + ": " + GetParam().reason);
     EXPECT_EQ(run.prompts[1].title, kCopyTitle);
-    EXPECT_EQ(run.prompts[1].text, stamp + ": " + GetParam().copyReason);
+    EXPECT_EQ(run.prompts[1].text, CopyFailure(stamp + ": " + GetParam().copyReason, 0));
     if (mechanism == "link") {
         EXPECT_EQ(ListFolder(victim), std::vector<std::string>{"a.jra"});
         EXPECT_EQ(ReadFile(victim + "/a.jra"), "the user's own file");
@@ -258,7 +265,7 @@ TEST_F(CopyFault, StampFolderThatMayNotBeWrittenReportsTheFirstFileAndCreatesNot
     ASSERT_EQ(run.prompts.size(), 2U) << Describe(run.prompts);
     EXPECT_EQ(run.prompts[0].text, stamp + ": File exists");
     EXPECT_EQ(run.prompts[1].title, kCopyTitle);
-    EXPECT_EQ(run.prompts[1].text, stamp + "/a.jra: Permission denied");
+    EXPECT_EQ(run.prompts[1].text, CopyFailure(stamp + "/a.jra: Permission denied", 0));
     EXPECT_TRUE(ListFolder(stamp).empty());
 }
 
@@ -286,7 +293,7 @@ TEST_P(UnreadableSource, IsNamedAndTheFilesBeforeItStayWhole) {
 
     ASSERT_EQ(run.prompts.size(), 1U) << Describe(run.prompts);
     EXPECT_EQ(run.prompts[0].title, kCopyTitle);
-    EXPECT_EQ(run.prompts[0].text, source + "/b.jra: Permission denied");
+    EXPECT_EQ(run.prompts[0].text, CopyFailure(source + "/b.jra: Permission denied", 1));
     ASSERT_EQ(::chmod((linkIntoClosedFolder ? closed : source + "/b.jra").c_str(), 0700), 0);
     EXPECT_EQ(WholeCopies(stamp, source), std::vector<std::string>{"a.jra"});
 }
@@ -337,9 +344,11 @@ TEST_P(NameTakenDuringTheRun, CountsAWholeCopyOfTheSameFileAndKeepsAnyOther) {
         ASSERT_EQ(ops.prompts.shown.size(), 1U) << Describe(ops.prompts.shown);
         EXPECT_EQ(
             ops.prompts.shown[0].text,
-            source + "/a.jra: コピー先では " + stamp +
-                "/a.jra の名前が、バックアップの間にほかのファイルに使われました。そのファイルを上書きしないよう、"
-                "コピーしませんでした");
+            CopyFailure(
+                source + "/a.jra: コピー先では " + stamp +
+                    "/a.jra の名前が、バックアップの間にほかのファイルに使われました。そのファイルを上書きしないよう、"
+                    "コピーしませんでした",
+                0));
         EXPECT_EQ(ListFolder(stamp), std::vector<std::string>{"a.jra"});
         EXPECT_EQ(ReadFile(stamp + "/a.jra"), "another writer's file");
     }
@@ -545,7 +554,7 @@ TEST_P(ChangingSource, CopyIsOneWholeVersionOrAReportedFailure) {
             EXPECT_FALSE(settles) << "a file that changed for a moment only was reported";
             ASSERT_EQ(ops.prompts.shown.size(), 1U);
             EXPECT_EQ(ops.prompts.shown[0].title, kCopyTitle);
-            EXPECT_EQ(ops.prompts.shown[0].text, file + ": コピー中にファイルが変更されました");
+            EXPECT_EQ(ops.prompts.shown[0].text, CopyFailure(file + ": コピー中にファイルが変更されました", 0));
             EXPECT_TRUE(names.empty()) << "a failed copy left " << names.front();
         }
     }

@@ -112,6 +112,23 @@ INSTANTIATE_TEST_SUITE_P(
                       UnloadRow{"Minimised", true, true, {}}, UnloadRow{"PositionsDoNotWork", false, false, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A session's end after the copy of a backup was stopped stores what the backup and Quit would
+// store, as the program may be ended before the backup's own last steps; idle, what Quit stores.
+TEST(MainFormSessionEnd, StoresTheInputsOfAStoppedBackupAndThePosition) {
+    Log log;
+    FakePlatform ops(log);
+    FakeMainView view(log);
+    view.inputs = {" /src ", "/dst", "*.jra"};
+    MainForm form(ops, view);
+    const Log position = {"write Quillmere:MainWindow:Left=3000", "write Quillmere:MainWindow:Top=1500"};
+    form.Session_End(false);
+    EXPECT_EQ(log, position);
+    log.clear();
+    form.Session_End(true);
+    EXPECT_EQ(log, (Log{"write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
+                        "write Quillmere:LastExec:FileType=*.jra", position[0], position[1]}));
+}
+
 struct BrowseRow {
     const char* name;
     int row;
