@@ -125,10 +125,11 @@ const RunCase kRunCases[] = {
          EverythingThere(ops);
          ops.stopCopyAfter = 2;
      },
-     Join(kChecksPass, {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
-                        "prompt 48 [バックアップ] バックアップを中止しました。2 個のファイルをコピーしました。\n/dst/" + kStamp,
-                        "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
-                        "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
+     Join(kChecksPass,
+          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+           "prompt 48 [バックアップ] バックアップを中止しました。2 個のファイルをコピーしました。\n/dst/" + kStamp,
+           "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
+           "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
     {"EmptyFileTypeIsReportedAfterTheFolders",
      {"/src", "/dst", ""},
      SourceAndDestinationExist,
@@ -185,16 +186,16 @@ const RunCase kRunCases[] = {
      {"  /src ", " /dst  ", "  *.jra  "},
      EverythingThere,
      Join(kChecksPass, RunAfterChecks())},
-    {"DestinationWithTrailingSeparatorGetsOneSeparatorBeforeTheStamp",
-     {"/src", "/dst/", "*.jra"},
+    // Looked up as without their separators, joined with one separator, stored as typed.
+    {"FoldersWithTrailingSeparators",
+     {"/src/", "/dst/", "*.jra"},
      [](FakePlatform& ops) {
-         ops.Find("/src", EntryAttributes::Directory, "src");
-         ops.Find("/dst/", EntryAttributes::Directory, "old");
-         ops.Find("/src/*.jra", EntryAttributes::Normal, "ZO01.JRA");
+         EverythingThere(ops);
+         ops.Find("/src/.", EntryAttributes::Directory, ".");
      },
-     Join({"find /src 16", "find /dst/ 16", "find /src/*.jra 0"},
+     Join({"find /src 16", "find /src/. 16", "find /dst 16", "find /dst/. 16", "find /src/*.jra 0"},
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
-           "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst/",
+           "write Quillmere:LastExec:SrcFolder=/src/", "write Quillmere:LastExec:DstFolder=/dst/",
            "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
     {"FailedCopyStillStoresTheInputs",
      {"/src", "/dst", "*.jra"},

@@ -24,8 +24,8 @@
 
 #include "backup/BackupRun.h"
 #include "backup/FileModule.h"
-#include "platform/posix/SettingsFile.h"
 #include "platform/posix/FileDescriptor.h"
+#include "platform/posix/SettingsFile.h"
 #include "tests/BoundSocket.h"
 #include "tests/FakeWindow.h"
 #include "tests/RealFilesPlatform.h"
@@ -217,6 +217,26 @@ TEST_F(CopyFault, StampFolderThatMayNotBeWrittenReportsTheFirstFileAndCreatesNot
     EXPECT_EQ(run.prompts[1].text, stamp + "/a.jra: Permission denied");
     EXPECT_TRUE(ListFolder(stamp).empty());
 }
+
+// A destination that may be entered and written but not listed (mode 0333, a drop box) is the
+// same folder typed with or without trailing separators: used, not refused.
+class DropBoxDestination : public CopyFault, public testing::WithParamInterface<std::string> {};
+
+TEST_P(DropBoxDestination, IsUsedHoweverItIsTyped) {
+    WriteFile(source + "/a.jra", "odds");
+    ASSERT_EQ(::chmod(destination.c_str(), 0333), 0);
+
+    const ChildResult run = RunChild({"nocaps"}, {"backup", source, destination + GetParam(), "*.jra", settings});
+    if (run.skipReason) GTEST_SKIP() << *run.skipReason;
+
+    ASSERT_EQ(run.exitCode, 0) << run.errorOutput;
+    EXPECT_TRUE(run.prompts.empty()) << Describe(run.prompts);
+    EXPECT_EQ(ReadFile(stamp + "/a.jra"), "odds");
+    EXPECT_EQ(Stored("DstFolder"), destination + GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, DropBoxDestination, testing::Values("", "/", "//"),
+                         [](const auto& info) { return "Separators" + std::to_string(info.param.size()); });
 
 // b.jra may not be read: a file without read permission, or a link into a folder that may not
 // be searched, which fails as soon as it is looked at. Either way a.jra ends up whole.
@@ -466,8 +486,8 @@ class ExFatDestination : public CopyFault {
 protected:
     void SetUp() override {
         CopyFault::SetUp();
-        const std::string command = "bash '" QUILLMERE_FAULT_HELPER "' exfat-mount '" + (dir / "exfat.img") + "' '" +
-                                    destination + "' 2>&1";
+        const std::string command =
+            "bash '" QUILLMERE_FAULT_HELPER "' exfat-mount '" + (dir / "exfat.img") + "' '" + destination + "' 2>&1";
         FILE* helper = ::popen(command.c_str(), "r");
         ASSERT_NE(helper, nullptr);
         char line[512] = {};
@@ -580,8 +600,8 @@ TEST_F(ExFatDestination, TheCommandStoppedByCtrlCKeepsTheFinishedCopiesAndAnswer
 }
 
 // A run killed outright leaves its temporary files behind (and only those of the last batch);
-// the next run into the destination removes them from the earlier stamp folder, but not one that a live process still holds, nor
-// anything that is not this program's temporary file.
+// the next run into the destination removes them from the earlier stamp folder, but not one that a live process still
+// holds, nor anything that is not this program's temporary file.
 TEST_F(ExFatDestination, NextRunRemovesTheTemporaryFilesOfAKilledRunButNotALiveOne) {
     WriteManyFilesAndOneLarge();
     {
