@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <functional>
+
 #include "app/HandlerGuard.h"
 #include "app/OpenListKeys.h"
 #include "app/Twips.h"
@@ -67,7 +69,9 @@ public:
 
 private:
     void Run(void (SelectFolderForm::*handler)(SelectFolderView&)) {
-        RunHandler(m_ops, &m_window, [this, handler] { (m_form.*handler)(*this); });
+        // Through std::invoke: g++ 12's check of the view's dynamic type, with AddressSanitizer,
+        // reads outside the frame for "(m_form.*handler)(*this)" and stops the sanitized build.
+        RunHandler(m_ops, &m_window, [this, handler] { std::invoke(handler, m_form, *this); });
     }
 
     PlatformOps& m_ops;

@@ -1,5 +1,6 @@
 #include "backup/FileModule.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -26,19 +27,52 @@ bool IsValidMoment(const LocalTime& m) {
            m.second >= 0 && m.second <= 59;
 }
 
+bool EndsInSeparator(const std::string& path) {
+    return !path.empty() && IsPathSeparator(path.back());
+}
+
+// What is left of a root without its separator: nothing ("/"), a drive ("C:") or a share
+// ("\\server\share"). A root keeps its separator, since without it it would name another
+// place (the current folder of drive C:) or none.
+bool IsRootWithoutSeparator(const std::string& bare) {
+    if (bare.empty()) return true;
+    if constexpr (kPathSeparator == '\\') {
+        if (bare.back() == ':') return true;
+        if (bare.size() > 2 && IsPathSeparator(bare[0]) && IsPathSeparator(bare[1])) {
+            return std::count_if(bare.begin() + 2, bare.end(), IsPathSeparator) <= 1;
+        }
+    }
+    return false;
+}
+
+// "dst/" and "dst//" (on Windows "dst\" and "dst/" too) name the folder "dst" and are looked up
+// by that name, exactly as when typed without them: a listing would judge the same folder
+// differently (one that may be entered but not listed, one that lists nothing). A root is
+// answered unchanged. The user's own text is what is shown and stored.
+std::string FolderNamed(const std::string& path) {
+    const std::size_t last = path.find_last_not_of(kPathSeparators);
+    const std::string bare = last == std::string::npos ? std::string() : path.substr(0, last + 1);
+    return IsRootWithoutSeparator(bare) ? path : bare;
+}
+
 }  // namespace
 
 bool FolderExists(PlatformOps& ops, const std::string& path) {
+    if (FolderNamed(path) != path) {
+        // Typed with trailing separators, the path can only name a folder.
+        const FolderLookup folder = LookUpFolder(ops, path);
+        if (folder.state == FolderState::Unknown) ops.ShowPrompt(folder.failure, PromptStyle::OkOnly, std::nullopt);
+        return folder.state == FolderState::Folder;
+    }
     std::optional<std::string> failure;
     try {
         if (!ops.FindFirstEntry(path, EntryAttributes::Directory).empty()) return true;
     } catch (const std::exception& e) {
         failure = e.what();
     }
-    // With its trailing separator a folder is listed rather than looked up, and a folder that
-    // lists nothing (an empty volume root, a new folder) or may be entered but not listed (a drop
-    // box) still exists. "." names the folder itself.
-    if (!path.empty() && path.back() == kPathSeparator) {
+    // A root is listed rather than looked up, and one that lists nothing (an empty volume) or may
+    // be entered but not listed still exists. "." names the folder itself.
+    if (EndsInSeparator(path)) {
         try {
             if (!ops.FindFirstEntry(path + ".", EntryAttributes::Directory).empty()) return true;
         } catch (const std::exception& e) {
@@ -50,23 +84,19 @@ bool FolderExists(PlatformOps& ops, const std::string& path) {
 }
 
 FolderLookup LookUpFolder(PlatformOps& ops, const std::string& path) {
-    const bool listed = !path.empty() && path.back() == kPathSeparator;
+    const std::string folder = FolderNamed(path);
+    const bool listed = EndsInSeparator(folder);  // a root
     try {
-        if (!ops.FindFirstEntry(path, EntryAttributes::Directory).empty()) {
+        if (!ops.FindFirstEntry(folder, EntryAttributes::Directory).empty()) {
             // A listing is only made of a folder. A name found by itself may be a file: only a
             // folder can be named with "." after it.
-            if (listed || !ops.FindFirstEntry(JoinPath(path, "."), EntryAttributes::Directory).empty()) {
+            if (listed || !ops.FindFirstEntry(JoinPath(folder, "."), EntryAttributes::Directory).empty()) {
                 return {FolderState::Folder, {}};
             }
             return {FolderState::NotFolder, {}};
         }
-        if (listed) {
-            if (!ops.FindFirstEntry(path + ".", EntryAttributes::Directory).empty()) return {FolderState::Folder, {}};
-            // "file/" lists nothing and names no folder, but something stands at "file".
-            const std::string bare = path.substr(0, path.find_last_not_of(kPathSeparator) + 1);
-            if (!bare.empty() && !ops.FindFirstEntry(bare, EntryAttributes::Directory).empty()) {
-                return {FolderState::NotFolder, {}};
-            }
+        if (listed && !ops.FindFirstEntry(folder + ".", EntryAttributes::Directory).empty()) {
+            return {FolderState::Folder, {}};
         }
     } catch (const std::exception& e) {
         return {FolderState::Unknown, e.what()};
@@ -77,7 +107,7 @@ FolderLookup LookUpFolder(PlatformOps& ops, const std::string& path) {
 std::string JoinPath(const std::string& folder, const std::string& name) {
     // The separator is ASCII, and no byte of a multi-byte UTF-8 character is ASCII, so the last
     // byte is the separator only when the last character is.
-    if (folder.empty() || folder.back() != kPathSeparator) return folder + kPathSeparator + name;
+    if (!EndsInSeparator(folder)) return folder + kPathSeparator + name;
     return folder + name;
 }
 

@@ -13,9 +13,10 @@
 
 namespace quillmere::FileModule {
 
-// True when the path names an existing folder (with or without a trailing separator, empty roots
-// included), an existing file, or, for a path with wildcards, anything that matches. A failing
-// search shows its reason in a box titled "Quillmere" and answers false.
+// True when the path names an existing folder (empty roots included), an existing file, or, for
+// a path with wildcards, anything that matches. Typed with trailing separators (on Windows "\"
+// and "/" alike) it names only a folder, judged as without them. A failing search shows its
+// reason in a box titled "Quillmere" and answers false.
 bool FolderExists(PlatformOps& ops, const std::string& path);
 
 // What a destination path names. Unknown: the search itself failed (a name longer than the
@@ -30,8 +31,8 @@ struct FolderLookup {
 // under that name, and a failing search from a missing folder. Shows nothing.
 FolderLookup LookUpFolder(PlatformOps& ops, const std::string& path);
 
-// The folder, the separator unless the folder already ends in it, then the name. Only the
-// platform's own separator counts.
+// The folder, the separator unless the folder already ends in one, then the name. On Windows a
+// folder ending in "/" gets no "\" after it.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
 // Creates the one folder; a failure shows a "フォルダの作成" box. Answers whether it was made.

@@ -64,7 +64,7 @@ void CopyWatch::AskToStop() {
 }
 
 std::string CopyWatch::StampName(const std::string& stampFolder) {
-    const std::size_t separator = stampFolder.find_last_of(kPathSeparator);
+    const std::size_t separator = stampFolder.find_last_of(kPathSeparators);
     return separator == std::string::npos ? stampFolder : stampFolder.substr(separator + 1);
 }
 

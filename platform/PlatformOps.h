@@ -43,9 +43,16 @@ enum class ShowMode { Normal = 5 };
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
+// The system takes "/" as well, and a path pasted from elsewhere may hold it.
+inline constexpr char kPathSeparators[] = "\\/";
 #else
 inline constexpr char kPathSeparator = '/';
+inline constexpr char kPathSeparators[] = "/";
 #endif
+
+inline constexpr bool IsPathSeparator(char c) {
+    return c == kPathSeparator || (c == '/' && kPathSeparator == '\\');
+}
 
 class CopyMonitor;
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the program and every test suite, then runs them all with CTest. Afterwards the
-# toolkit-free core is cross-built for Windows and its suite runs a second time under Wine, and
-# last the two packages are built, checked, installed into a scratch root and removed.
+# Builds the program and every test suite, then runs them all with CTest. Then the Linux suites
+# run again built with the sanitizers (scripts/test-sanitizers.sh), the toolkit-free core is
+# cross-built for Windows and its suite runs a second time under Wine, and last the two packages
+# are built, checked, installed into a scratch root and removed.
 # With CI=true compiler warnings are errors. The results also go to build/ctest-junit.xml, where
 # CI looks for skipped cases.
 set -euo pipefail
@@ -16,6 +17,9 @@ build="$root/build"
 cmake -S "$root" -B "$build" -G Ninja -DQUILLMERE_WERROR="$werror"
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$(nproc)" --output-junit "$build/ctest-junit.xml"
+
+# --- Sanitizers: the Linux suites again, built to catch memory, undefined-behaviour and thread faults
+bash "$root/scripts/test-sanitizers.sh"
 
 # --- Windows: the core under Wine -----------------------------------------------------------
 # A fresh Wine prefix in a temporary folder: no test sees a real Wine set-up, and the registry

@@ -156,6 +156,21 @@ TEST_F(BackupEndToEnd, DestinationThatIsAFileIsRefusedOnce) {
     EXPECT_EQ(Stored("DstFolder"), "<absent>");
 }
 
+// Typed with a trailing "/" (a separator on Windows too), the folders are the same: the
+// existing destination is not offered for creation, and the inputs are stored as typed.
+TEST_F(BackupEndToEnd, FoldersTypedWithATrailingSlashAreUsed) {
+    fs::create_directory(FsPath(destination));
+    window.inputs = {Native(source) + "/", Native(destination) + "/", "*.jra"};
+    ops.fixedTime = LocalTime{2026, 12, 7, 10, 15, 0};
+
+    BackupRun(ops, window).Run();
+
+    EXPECT_TRUE(ops.prompts.shown.empty()) << ops.prompts.shown[0].text;
+    EXPECT_EQ(ListFolder(destination + "/20261207_101500"),
+              (std::vector<std::string>{"ZO01.JRA", "tn01.jra", "馬券 オッズ.jra"}));
+    EXPECT_EQ(Stored("DstFolder"), Native(destination) + "/");
+}
+
 TEST_F(BackupEndToEnd, WildcardMatchingOnlyFoldersAndHiddenFilesStopsTheRun) {
     fs::create_directory(FsPath(destination));
     WriteFile(source + "/.secret.dat", "hidden");
@@ -173,21 +188,29 @@ TEST_F(BackupEndToEnd, WildcardMatchingOnlyFoldersAndHiddenFilesStopsTheRun) {
 
 struct ExistsCase {
     std::string name;
-    std::string path;  // relative to the test folder; "/" alone is the root
+    std::string path;  // relative to the test folder; "/" alone is the root, "~" is "/" everywhere
     bool exists;
 };
+
+// "~" is a "/" that Native leaves alone: on Windows the separator other than "\".
+std::string WithSlashes(std::string path) {
+    std::replace(path.begin(), path.end(), '~', '/');
+    return path;
+}
 
 const ExistsCase kExistsCases[] = {
     {"Folder", "full", true},
     {"FolderWithSeparator", "full/", true},
     {"EmptyFolder", "empty", true},
     {"EmptyFolderWithSeparator", "empty/", true},
+    {"EmptyFolderWithSlashes", "empty~~", true},
     {"FolderHoldingOnlyHiddenFiles", "hidden-only/", true},
     {"HiddenFolder", ".backup", true},
     {"ExistingFileCountsToo", "full/a.jra", true},
     {"Missing", "missing", false},
     {"MissingWithSeparator", "missing/", false},
     {"FileWithSeparator", "full/a.jra/", false},
+    {"FileWithSlash", "full/a.jra~", false},
     {"WildcardMatchingSomething", "ful*", true},
 };
 
@@ -205,7 +228,7 @@ TEST_P(FolderExistsOnDisk, Answers) {
     std::vector<std::string> log;
     RealFilesPlatform ops(log, dir / "settings.conf");
 
-    EXPECT_EQ(FileModule::FolderExists(ops, Native(dir / GetParam().path)), GetParam().exists);
+    EXPECT_EQ(FileModule::FolderExists(ops, WithSlashes(Native(dir / GetParam().path))), GetParam().exists);
     EXPECT_TRUE(ops.prompts.shown.empty());
 }
 

@@ -188,16 +188,16 @@ const RunCase kRunCases[] = {
      {"  /src ", " /dst  ", "  *.jra  "},
      EverythingThere,
      Join(kChecksPass, RunAfterChecks())},
-    {"DestinationWithTrailingSeparatorGetsOneSeparatorBeforeTheStamp",
-     {"/src", "/dst/", "*.jra"},
+    // Looked up as without their separators, joined with one separator, stored as typed.
+    {"FoldersWithTrailingSeparators",
+     {"/src/", "/dst/", "*.jra"},
      [](FakePlatform& ops) {
-         ops.Find("/src", EntryAttributes::Directory, "src");
-         ops.Find("/dst/", EntryAttributes::Directory, "old");
-         ops.Find("/src/*.jra", EntryAttributes::Normal, "ZO01.JRA");
+         EverythingThere(ops);
+         ops.Find("/src/.", EntryAttributes::Directory, ".");
      },
-     Join({"find /src 16", "find /dst/ 16", "find /src/*.jra 0"},
+     Join({"find /src 16", "find /src/. 16", "find /dst 16", "find /dst/. 16", "find /src/*.jra 0"},
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
-           "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst/",
+           "write Quillmere:LastExec:SrcFolder=/src/", "write Quillmere:LastExec:DstFolder=/dst/",
            "write Quillmere:LastExec:FileType=*.jra", "pointer 0"})},
     {"FailedCopySaysHowManyFilesWereCopiedAndStillStoresTheInputs",
      {"/src", "/dst", "*.jra"},

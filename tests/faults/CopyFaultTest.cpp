@@ -269,6 +269,26 @@ TEST_F(CopyFault, StampFolderThatMayNotBeWrittenReportsTheFirstFileAndCreatesNot
     EXPECT_TRUE(ListFolder(stamp).empty());
 }
 
+// A destination that may be entered and written but not listed (mode 0333, a drop box) is the
+// same folder typed with or without trailing separators: used, not refused.
+class DropBoxDestination : public CopyFault, public testing::WithParamInterface<std::string> {};
+
+TEST_P(DropBoxDestination, IsUsedHoweverItIsTyped) {
+    WriteFile(source + "/a.jra", "odds");
+    ASSERT_EQ(::chmod(destination.c_str(), 0333), 0);
+
+    const ChildResult run = RunChild({"nocaps"}, {"backup", source, destination + GetParam(), "*.jra", settings});
+    if (run.skipReason) GTEST_SKIP() << *run.skipReason;
+
+    ASSERT_EQ(run.exitCode, 0) << run.errorOutput;
+    EXPECT_TRUE(run.prompts.empty()) << Describe(run.prompts);
+    EXPECT_EQ(ReadFile(stamp + "/a.jra"), "odds");
+    EXPECT_EQ(Stored("DstFolder"), destination + GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, DropBoxDestination, testing::Values("", "/", "//"),
+                         [](const auto& info) { return "Separators" + std::to_string(info.param.size()); });
+
 // b.jra may not be read: a file without read permission, or a link into a folder that may not
 // be searched, which fails as soon as it is looked at. Either way a.jra ends up whole.
 class UnreadableSource : public CopyFault, public testing::WithParamInterface<bool> {};
