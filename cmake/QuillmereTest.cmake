@@ -45,12 +45,16 @@ function(quillmere_add_test name)
         set_tests_properties(${name} PROPERTIES TIMEOUT 600)
         return()
     endif()
-    set(environment "QT_QPA_PLATFORM=offscreen" "XDG_CONFIG_HOME=${config_home}" ${QUILLMERE_SANITIZER_ENVIRONMENT})
+    # The environment comes through env(1) as the cases' launcher: gtest_discover_tests of
+    # CMake 3.25 passes a property's value as a flat list of words, so an ENVIRONMENT of several
+    # variables would keep only the first (and the suites would read and write the settings of
+    # the person running them).
+    set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR
+        env "QT_QPA_PLATFORM=offscreen" "XDG_CONFIG_HOME=${config_home}" ${QUILLMERE_SANITIZER_ENVIRONMENT})
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
         NO_PRETTY_VALUES
         PROPERTIES
             TIMEOUT 120
-            LABELS "${ARG_LABELS}"
-            ENVIRONMENT "${environment}")
+            LABELS "${ARG_LABELS}")
 endfunction()
