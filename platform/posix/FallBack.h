@@ -1,6 +1,8 @@
 // FallBack: the errors that say a system call cannot do its work here at all (an old kernel, a
 // file system without the feature), so that the copy takes a slower way that can, rather than an
 // error of one file that would meet the slower way too and is reported.
+// copy_file_range(2) needs no such list: the read/write loop takes over after any error of it, so
+// that a real failure is met again there and told against the file that caused it (see CopyData).
 #pragma once
 
 #include <cerrno>
