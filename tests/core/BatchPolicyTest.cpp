@@ -89,9 +89,9 @@ INSTANTIATE_TEST_SUITE_P(BatchPolicy, BatchBeforeAddingTest, testing::ValuesIn(k
 // Each batch aims at half of the files still to come, so the last, whose sync nothing overlaps,
 // is small; and a batch handed over (or dropped) starts the count of bytes afresh.
 TEST(BatchPolicy, EachBatchAimsAtHalfOfTheFilesLeft) {
-    BatchPolicy policy(1000, 16384);
+    BatchPolicy policy(999, 16384);
     std::vector<std::size_t> targets;
-    for (std::size_t left = 1000; left > 0;) {
+    for (std::size_t left = 999; left > 0;) {
         policy.Added(32 * kMiB, kStart);
         targets.push_back(policy.Target());
         const std::size_t files = std::min(policy.Target(), left);
