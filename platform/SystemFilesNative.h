@@ -1,6 +1,10 @@
 // SystemFilesNative: each system's own half of the search and of the copy (posix/ or win32/).
 // The checks that every system makes alike (an empty pattern, a NUL in a path) are made once, in
 // platform/SystemFiles.cpp, before these are called.
+// Only these entry points are in quillmere::SystemFiles; the classes and helpers each system
+// builds them from are in quillmere::posix or quillmere::win32, named alike where they do the
+// same work (TempFile); a module of free functions has a namespace of its own name (PosixError,
+// LongPath); the owners of a descriptor or a handle, which the front ends use too, are in quillmere.
 #pragma once
 
 #include <string>

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/posix/FallBack.h"
 #include "platform/posix/PosixError.h"
 #include "platform/posix/PosixIo.h"
 
@@ -61,7 +62,7 @@ off_t CopySparse(int in, int out, off_t expectedSize, CopyContext& context, cons
         const off_t data = ::lseek(in, at, SEEK_DATA);
         if (data < 0) {
             if (errno == ENXIO) break;  // nothing but a hole up to the end
-            if (at == 0 && (errno == EINVAL || errno == EOPNOTSUPP)) return -1;
+            if (at == 0 && IsHoleSeekUnsupported(errno)) return -1;
             throw PosixError::ForPath(paths.Source(), errno);
         }
         if (data >= expectedSize) break;
@@ -97,9 +98,7 @@ off_t CopyData(int in, int out, off_t expectedSize, CopyContext& context, const 
             if (context.progress) context.progress->Moved(static_cast<std::uint64_t>(st.st_size));
             return st.st_size;
         }
-        // These say the two folders cannot share blocks at all; any other error may be this
-        // file's alone.
-        if (errno == EOPNOTSUPP || errno == ENOTTY || errno == EXDEV || errno == ENOSYS) context.mayClone = false;
+        if (IsCloneUnsupported(errno)) context.mayClone = false;
     }
     if (expectedSize > 0) {
         if (const off_t copied = CopySparse(in, out, expectedSize, context, paths); copied >= 0) return copied;

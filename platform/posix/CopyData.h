@@ -46,6 +46,6 @@ struct CopyContext {
 
 // Moves the data from in to out and answers the number of bytes moved; throws naming the file that
 // failed.
-off_t CopyData(int in, int out, off_t expectedSize, CopyContext& context, const CopyPaths& paths);
+[[nodiscard]] off_t CopyData(int in, int out, off_t expectedSize, CopyContext& context, const CopyPaths& paths);
 
 }  // namespace quillmere::posix

@@ -16,6 +16,7 @@
 #include "platform/CopyTracker.h"
 #include "platform/SystemFilesNative.h"
 #include "platform/Wildcard.h"
+#include "platform/posix/FallBack.h"
 #include "platform/posix/FolderSync.h"
 #include "platform/posix/PendingCopies.h"
 #include "platform/posix/PosixError.h"
@@ -47,7 +48,7 @@ bool ChangedTooRecently(const struct stat& file, const timespec& start, Changing
 // The umask, read where it cannot change it (umask(2) sets it while it reads, for every thread);
 // nothing when the folder has a default ACL, which decides a new file's permissions instead.
 std::optional<mode_t> CreationMask(int folderFd) {
-    if (::fgetxattr(folderFd, "system.posix_acl_default", nullptr, 0) >= 0 || (errno != ENODATA && errno != ENOTSUP)) {
+    if (::fgetxattr(folderFd, "system.posix_acl_default", nullptr, 0) >= 0 || !IsAclAbsent(errno)) {
         return std::nullopt;
     }
     std::ifstream status("/proc/self/status");
@@ -100,7 +101,7 @@ bool TryCopyToTemp(CopyContext& context, const std::string& name, PendingCopies&
         }
 
         const timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
-        if (::futimens(temp.Fd(), times) != 0 && errno != ENOSYS && errno != EOPNOTSUPP) {
+        if (::futimens(temp.Fd(), times) != 0 && !IsTimeSettingUnsupported(errno)) {
             throw PosixError::ForPath(paths.Target(), errno);
         }
         // Permission bits are kept where the file system can hold them; FAT media and some network
@@ -217,7 +218,8 @@ void Native::CopyMatching(const std::string& sourcePattern, const std::string& d
         pending.Commit();
     } catch (const PlatformError&) {
         // The copies renamed into place before the failure stay; make their names durable too.
-        SyncCopiedNames(target.Get(), pending.FileSystemSynced());
+        // The failure being thrown is the one reported; one of this sync would only hide it.
+        (void)SyncCopiedNames(target.Get(), pending.FileSystemSynced());
         // The user is told how many: the copies done but never named are not among them.
         progress.Failed(pending.PlacedCount());
         throw;

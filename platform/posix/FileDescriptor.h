@@ -34,12 +34,12 @@ public:
     // honour the flag). The descriptor must have been opened with no other status flag that
     // F_SETFL changes (O_APPEND, O_DIRECT, O_NOATIME, O_ASYNC), so one call does it, not a read
     // and a write of the flags for every file. Answers 0 or the errno of fcntl(2).
-    int MakeBlocking() const { return ::fcntl(m_fd, F_SETFL, 0) < 0 ? errno : 0; }
+    [[nodiscard]] int MakeBlocking() const { return ::fcntl(m_fd, F_SETFL, 0) < 0 ? errno : 0; }
 
     // Closes the descriptor and answers 0, or the errno of close(2). The descriptor is released
     // either way: Linux frees it even when close(2) fails, and a retry could close a descriptor
     // that has been handed out again. EINTR is not a failure for the same reason.
-    int Close() {
+    [[nodiscard]] int Close() {
         if (m_fd < 0) return 0;
         const int result = ::close(std::exchange(m_fd, -1));
         return result == 0 || errno == EINTR ? 0 : errno;

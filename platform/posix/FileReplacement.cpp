@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/posix/FallBack.h"
 #include "platform/posix/FileDescriptor.h"
 #include "platform/posix/FolderReader.h"
 #include "platform/posix/PosixError.h"
@@ -64,7 +65,8 @@ void Replace(int folderFd, const fs::path& target, const std::string& text, mode
         ::unlinkat(folderFd, temp.name.c_str(), 0);
         throw PosixError::ForPath(target.string(), error);
     }
-    if (::fsync(folderFd) != 0 && errno != EINVAL) throw PosixError::ForPath(target.string(), errno);
+    if (::fsync(folderFd) != 0 && !posix::IsFolderSyncUnsupported(errno))
+        throw PosixError::ForPath(target.string(), errno);
 }
 
 // A writer killed between creating its temporary file and the rename leaves that file behind, and

@@ -37,10 +37,10 @@ class FolderReader {
 public:
     // Answers false when the folder does not exist (errno then says how); throws for every
     // other failure.
-    bool Open(const std::string& path);
+    [[nodiscard]] bool Open(const std::string& path);
     // Opens the folder behind a handle already held, for reading from its start; path names it in
     // failures. Answers false, errno saying why, when it cannot be read.
-    bool OpenAt(int folderFd, const std::string& path);
+    [[nodiscard]] bool OpenAt(int folderFd, const std::string& path);
 
     int Fd() const { return ::dirfd(m_dir.get()); }
 
@@ -79,7 +79,7 @@ public:
     }
 
 private:
-    bool OpenAt(int folderFd, const char* name, const std::string& path);
+    [[nodiscard]] bool OpenAt(int folderFd, const char* name, const std::string& path);
 
     std::unique_ptr<DIR, DirCloser> m_dir;
     std::string m_path;

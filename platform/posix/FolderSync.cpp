@@ -6,12 +6,13 @@
 
 #include <cerrno>
 
+#include "platform/posix/FallBack.h"
 #include "platform/posix/FileDescriptor.h"
 
 namespace quillmere::posix {
 
 int SyncFolder(int folderFd) {
-    if (::fsync(folderFd) == 0 || errno == EINVAL) return 0;
+    if (::fsync(folderFd) == 0 || IsFolderSyncUnsupported(errno)) return 0;
     return errno;
 }
 
@@ -22,7 +23,9 @@ int SyncCopiedNames(int folderFd, bool fileSystemSynced) {
     FileDescriptor parent(::openat(folderFd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (parent.IsOpen() && SyncFolder(parent.Get()) == 0) {
         FileDescriptor grandparent(::openat(parent.Get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (grandparent.IsOpen()) SyncFolder(grandparent.Get());
+        // The folders above are made durable as far as they can be; the answer is the copies' own
+        // folder's (see the header).
+        if (grandparent.IsOpen()) (void)SyncFolder(grandparent.Get());
     }
     return error;
 }

@@ -5,7 +5,7 @@ namespace quillmere::posix {
 
 // fsync of a folder makes the names created or renamed in it durable. Some file systems cannot
 // sync a folder at all (EINVAL); that is no failure of ours.
-int SyncFolder(int folderFd);
+[[nodiscard]] int SyncFolder(int folderFd);
 
 // Local file systems on which syncfs(2) writes back every file's data and metadata, commits the
 // journal and flushes the device's cache: there it makes a file as durable as its own fsync
@@ -18,6 +18,6 @@ bool SyncCoversFiles(int folderFd);
 // parent; a whole-file-system sync since then (fileSystemSynced) has written its name, and
 // otherwise the parent and the one above it (the destination, when the run created it too) are
 // synced here. Answers 0 or the errno of the folder's own sync.
-int SyncCopiedNames(int folderFd, bool fileSystemSynced);
+[[nodiscard]] int SyncCopiedNames(int folderFd, bool fileSystemSynced);
 
 }  // namespace quillmere::posix

@@ -1,39 +1,26 @@
 // PendingCopies: finished copies waiting to be made durable and renamed into place together.
 #pragma once
 
-#include <sys/resource.h>
 #include <sys/types.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstddef>
 #include <deque>
 #include <exception>
 #include <future>
-#include <map>
-#include <string>
-#include <unordered_set>
-#include <utility>
-#include <vector>
 
+#include "platform/posix/BatchPolicy.h"
+#include "platform/posix/CopyNaming.h"
+#include "platform/posix/Durability.h"
+#include "platform/posix/OpenFileBudget.h"
 #include "platform/posix/TempFile.h"
 #include "platform/posix/WorkFolder.h"
 
 namespace quillmere::posix {
 
 // Finished copies waiting, unnamed or under temporary names. A batch is made durable as a whole
-// and only then given its final names, in name order: no file stands under its final name before its data is
-// on disk, yet the batch costs one write-back of the file system rather than one per file.
-//
-// The batch is bounded by count (a folder of any size never holds more than twice that many
-// files open), by bytes and by time: what a killed process or a power loss leaves unfinished is
-// at most two batches, a few seconds of copying, and a large file waits for no earlier one.
-//
-// Within one run a copy never replaces another copy of the same run. On a destination that does
-// not tell upper from lower case, "A.jra" and "a.jra" are one name; the second is refused, and
-// the failure names both files. A name free before the run is only ever taken without replacing
-// (linkat or RENAME_NOREPLACE); a name taken before the run is replaced only while it still reaches the
-// file that stood there.
+// (Durability) and only then given its final names, in name order (CopyNaming): no file stands
+// under its final name before its data is on disk, yet the batch costs one write-back of the
+// file system rather than one per file. BatchPolicy says when a batch is handed over.
 class PendingCopies {
 public:
     // Notes which of the candidates' names the destination holds before anything is copied.
@@ -44,7 +31,6 @@ public:
         if (m_sync.valid()) m_sync.wait();
         m_syncing.clear();
         m_files.clear();
-        if (m_raised) ::setrlimit(RLIMIT_NOFILE, &m_limit);
     }
 
     // Starts the copy of a file of the given size. A large file, or one that would take the batch
@@ -53,8 +39,7 @@ public:
     TempFile& Add(const CopyPaths& paths, off_t size, mode_t mode);
     // A copy that failed half-way; its temporary file goes with it.
     void DropLast() {
-        m_bytes -= m_sizes.back();
-        m_sizes.pop_back();
+        m_policy.DroppedLast();
         m_files.pop_back();
     }
     bool Full() const;
@@ -75,66 +60,33 @@ public:
     // every folder's names with it.
     bool FileSystemSynced() const { return m_fileSystemSynced; }
     // The copies of this run named so far. Nothing may be under way in the other thread.
-    std::size_t PlacedCount() const {
-        return static_cast<std::size_t>(std::count(m_placed.begin(), m_placed.end(), '\0'));
-    }
+    std::size_t PlacedCount() const { return m_naming.PlacedCount(); }
 
 private:
-    using FileId = std::pair<dev_t, ino_t>;
-
-    // How far a batch got: its first files made durable (and, after SyncAndPlace, named), the
+    // How far a batch got: its first files made durable and (after SyncAndPlace) named, the
     // error that stopped its sync, or the failure that stopped its naming.
-    struct Durability {
-        std::size_t durable = 0;
-        int error = 0;
-        bool fileSystemSynced = false;
+    struct Outcome {
+        Durability durability;
         std::exception_ptr failure;  // of naming a durable copy, which ended the naming there
     };
     void TakeBatch();
     void StartSync();
-    Durability MakeDurable() const;
-    Durability SyncAndPlace();
+    Outcome SyncAndPlace();
+    bool EarlierSyncing() const;
     void FinishSync();
-    void Finish(const Durability& done);
-    // Gives one durable copy its final name, or finds it there already (a whole copy of the
-    // same file by another run); answers nothing or throws naming the file.
-    void Place(TempFile& file);
-    void Placed(const std::string& name);
-    void NameTaken(TempFile& file, const struct stat* reached);
-    bool ReachesCopyOfThisRun(const std::string& name) const;
-    template <typename Visit>
-    void ForEachPlaced(Visit visit) const;
-    [[noreturn]] void ThrowClash(const std::string& name, const struct stat* reached) const;
-
-    // Each sync of the file system costs a flush of the device whatever it writes, so small files
-    // are gathered by the thousand; the batch's time bounds what a batch of them holds back.
-    static constexpr std::size_t kMaxBatchFiles = 16384;
+    void Finish(const Outcome& done);
 
     CopyContext& m_context;
+    // Raised before the first copy is opened and put back after the last is closed.
+    OpenFileBudget m_budget;
     // Declared before every copy, so that it is removed after the last temporary file in it.
     WorkFolder m_work;
-    rlimit m_limit{};
-    bool m_raised = false;
+    BatchPolicy m_policy;
+    CopyNaming m_naming;
     bool m_fileSystemSynced = false;
     std::deque<TempFile> m_files;
-    std::deque<off_t> m_sizes;
-    // Fewer files than this are not worth a sync of their own, unless they are the last.
-    static constexpr std::size_t kMinBatchFiles = 64;
-    std::size_t m_capacity = kMaxBatchFiles;
-    std::size_t m_target = kMaxBatchFiles;  // the files of the batch being filled
-    std::size_t m_remaining;                // candidates not yet started
-    off_t m_bytes = 0;
-    std::chrono::steady_clock::time_point m_started;
-    std::map<std::string, FileId> m_before;  // names taken before the run
-    // This run's copies, each name followed by a NUL, in the order they were named: one small
-    // block per name rather than a string and a table node per copy, as a run may name a
-    // hundred thousand. Only a failure reads it through.
-    std::string m_placed;
-    // Their lower-case names, kept only where the folder held files before the run: every name
-    // taken before is then checked against them as its copy is named.
-    std::unordered_set<std::string> m_placedLower;
     std::deque<TempFile> m_syncing;  // the batch being made durable
-    std::future<Durability> m_sync;
+    std::future<Outcome> m_sync;
 };
 
 }  // namespace quillmere::posix

@@ -14,17 +14,17 @@ namespace quillmere::posix {
 
 // Writes all of data, at the file's position or, with at >= 0, at that offset. Answers 0 or the
 // errno of the failing call; a write that moves nothing counts as ENOSPC, never as progress.
-int WriteAll(int fd, const char* data, std::size_t size, off_t at = -1);
+[[nodiscard]] int WriteAll(int fd, const char* data, std::size_t size, off_t at = -1);
 
 // Reads until size bytes are in or the file ends, at the file's position or from offset at.
 // Answers the bytes read (short only at the end of the file), or -1 with errno set.
-ssize_t ReadUpTo(int fd, char* data, std::size_t size, off_t at = -1);
+[[nodiscard]] ssize_t ReadUpTo(int fd, char* data, std::size_t size, off_t at = -1);
 
 // Appends the rest of the file to content. Answers 0 or the errno of the failing read.
-int ReadAll(int fd, std::string& content);
+[[nodiscard]] int ReadAll(int fd, std::string& content);
 
 // Sets name to prefix + digits random hex digits + suffix; answers 0 or the errno of getrandom(2).
-int RandomName(std::string_view prefix, std::size_t digits, std::string_view suffix, std::string& name);
+[[nodiscard]] int RandomName(std::string_view prefix, std::size_t digits, std::string_view suffix, std::string& name);
 
 // A new file beside its target under a name of the form prefix + random hex digits + suffix,
 // created like mkostemps(3) (never an existing name, mode 0600) but relative to a folder handle,
@@ -36,7 +36,7 @@ struct LockedTemp {
 };
 
 // Answers 0 and fills temp, or the errno of the creation.
-int CreateLockedTemp(int folderFd, std::string_view prefix, std::size_t digits, std::string_view suffix,
-                     LockedTemp& temp);
+[[nodiscard]] int CreateLockedTemp(int folderFd, std::string_view prefix, std::size_t digits, std::string_view suffix,
+                                   LockedTemp& temp);
 
 }  // namespace quillmere::posix

@@ -100,7 +100,7 @@ void CreateFolder(const std::string& path) {
     // copies' own syncs (see SyncCopiedNames), and a flush of the device here would only be
     // paid twice; nothing is reported done before then.
     FileDescriptor parent(::open(ParentOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (parent.IsOpen() && !SyncCoversFiles(parent.Get())) SyncFolder(parent.Get());
+    if (parent.IsOpen() && !SyncCoversFiles(parent.Get())) (void)SyncFolder(parent.Get());
 }
 
 }  // namespace quillmere::SystemFiles

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "platform/posix/FallBack.h"
 #include "platform/posix/PosixError.h"
 #include "platform/posix/PosixIo.h"
 
@@ -29,11 +30,7 @@ TempFile::TempFile(int folderFd, WorkFolder& work, const CopyPaths& paths, bool&
             m_unnamed = true;
             return;
         }
-        // These say the file system (or the kernel) cannot make unnamed files at all; any other
-        // error (no room, no permission) would meet a named file too, and is reported.
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOSYS) {
-            throw PosixError::ForPath(paths.Target(), errno);
-        }
+        if (!IsUnnamedUnsupported(errno)) throw PosixError::ForPath(paths.Target(), errno);
         unnamed = false;
     }
     LockedTemp temp;
@@ -64,7 +61,7 @@ int TempFile::Commit(bool replace) {
                 m_unnamed = false;
                 return 0;
             }
-            if (errno != ENOENT && errno != EPERM && errno != EINVAL) return errno;
+            if (!IsEmptyPathLinkRefused(errno)) return errno;
             emptyPathRefused = true;
         }
         char path[40];
@@ -78,7 +75,7 @@ int TempFile::Commit(bool replace) {
         result = ::renameat(m_workFd, m_name.c_str(), m_folderFd, finalName);
     } else {
         result = ::renameat2(m_workFd, m_name.c_str(), m_folderFd, finalName, RENAME_NOREPLACE);
-        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+        if (result != 0 && IsNoReplaceUnsupported(errno)) {
             // The file system cannot refuse a replacement itself; check first. A file that
             // appears in between is replaced, which only a second writer can bring about.
             struct stat st {};

@@ -41,13 +41,13 @@ public:
 
     int Fd() const { return m_fd.Get(); }
     bool Unnamed() const { return m_unnamed; }
-    int Close() { return m_fd.Close(); }
+    [[nodiscard]] int Close() { return m_fd.Close(); }
     const std::string& FinalName() const { return m_finalName; }
 
     // Gives the finished file its final name: over a file standing there when replace is set
     // (never for an unnamed copy), otherwise only where the name is free. Answers 0 or the errno
     // of the link or rename.
-    int Commit(bool replace);
+    [[nodiscard]] int Commit(bool replace);
 
     // Whether the name is one of those this program gives its temporary files.
     static bool IsTempName(const std::string& name);

@@ -27,7 +27,7 @@ public:
 
     // Answers 0 and the folder's descriptor in fd, making the folder first if need be, or the
     // errno of its creation.
-    int Open(int& fd);
+    [[nodiscard]] int Open(int& fd);
     // Gives the folder up (it was removed from under the run, where folders cannot be locked),
     // so that the next Open makes another.
     void Remove();

@@ -9,10 +9,8 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Error.h"
 
-namespace quillmere::SystemFiles {
+namespace quillmere::win32 {
 namespace {
-
-using namespace quillmere::win32;
 
 constexpr char kReparsePoint[] = "リンク（リパースポイント）なので、その先には書き込みません";
 
@@ -63,7 +61,7 @@ CopyDestination::CopyDestination(const std::string& folder) : m_folder(folder) {
 
 CopyDestination::~CopyDestination() {
     if (m_work.empty()) return;
-    m_workHandle.Close();
+    (void)m_workHandle.Close();  // a folder handle, only held open
     // Every temporary file has gone with its copy by now; one that could not be deleted keeps the
     // folder, and the next run's clean-up removes both.
     ::RemoveDirectoryW(m_work.c_str());
@@ -129,4 +127,4 @@ void CopyDestination::Place(TempFile& copy, const std::wstring& wideName, const 
     }
 }
 
-}  // namespace quillmere::SystemFiles
+}  // namespace quillmere::win32

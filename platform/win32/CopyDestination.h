@@ -9,7 +9,7 @@
 
 #include "platform/win32/Win32Handle.h"
 
-namespace quillmere::SystemFiles {
+namespace quillmere::win32 {
 
 class TempFile;
 
@@ -51,4 +51,4 @@ private:
     std::unordered_map<ULONGLONG, std::string> m_placed;  // file number -> name of this run's copies
 };
 
-}  // namespace quillmere::SystemFiles
+}  // namespace quillmere::win32

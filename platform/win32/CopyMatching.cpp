@@ -148,7 +148,8 @@ bool TryCopyOne(CopyRun& run, const Entry& entry) {
         return false;
     }
     // The source must be closed before the copy can take its place when both are the same file.
-    in.Close();
+    // It was only read: closing it can lose nothing.
+    (void)in.Close();
 
     // The times are set after the last write, which would otherwise stamp its own.
     FILE_BASIC_INFO basic{};

@@ -5,7 +5,7 @@
 
 #include "platform/win32/Win32Error.h"
 
-namespace quillmere::SystemFiles {
+namespace quillmere::win32 {
 
 std::wstring RandomHexDigits() {
     static std::mt19937 random{std::random_device{}() ^ static_cast<unsigned>(::GetCurrentProcessId())};
@@ -31,7 +31,7 @@ TempFile::TempFile(const std::wstring& workFolder, const std::string& finalPath)
 
 TempFile::~TempFile() {
     if (m_path.empty()) return;
-    m_file.Close();
+    (void)m_file.Close();  // the copy is thrown away: its data no longer matters
     // The source's read-only attribute may have been given to it already.
     ::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileW(m_path.c_str());
@@ -44,4 +44,4 @@ DWORD TempFile::Commit(const std::wstring& finalPath, bool replace) {
     return 0;
 }
 
-}  // namespace quillmere::SystemFiles
+}  // namespace quillmere::win32

@@ -7,7 +7,7 @@
 
 #include "platform/win32/Win32Handle.h"
 
-namespace quillmere::SystemFiles {
+namespace quillmere::win32 {
 
 // Eight random hexadecimal digits, for the names of temporary files and work folders.
 std::wstring RandomHexDigits();
@@ -25,15 +25,15 @@ public:
     ~TempFile();
 
     HANDLE Get() const { return m_file.Get(); }
-    DWORD Close() { return m_file.Close(); }
+    [[nodiscard]] DWORD Close() { return m_file.Close(); }
 
     // Moves the closed, finished file to its final name, over a file there only when replace is
     // set. Answers 0 or the error of the move.
-    DWORD Commit(const std::wstring& finalPath, bool replace);
+    [[nodiscard]] DWORD Commit(const std::wstring& finalPath, bool replace);
 
 private:
     FileHandle m_file;
     std::wstring m_path;
 };
 
-}  // namespace quillmere::SystemFiles
+}  // namespace quillmere::win32
