@@ -7,10 +7,10 @@
 
 #include <filesystem>
 
+#include "app/DirectoryList.h"
+#include "app/DriveList.h"
 #include "app/Twips.h"
 #include "app/frmSelectFolder.h"
-#include "platform/qt/DirectoryList.h"
-#include "platform/qt/DriveList.h"
 #include "tests/FailureOf.h"
 #include "tests/TempFolder.h"
 #include "tests/app/WindowTest.h"

@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "platform/qt/VolumeList.h"
+#include "app/VolumeList.h"
 
 namespace quillmere {
 

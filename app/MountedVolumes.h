@@ -3,7 +3,7 @@
 // without the kernel's pseudo file systems (proc, sysfs, cgroup, tmpfs, ...).
 #pragma once
 
-#include "platform/qt/VolumeList.h"
+#include "app/VolumeList.h"
 
 namespace quillmere {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/MountedVolumes.h"
+#include "app/MountedVolumes.h"
 
 #include <QDir>
 #include <QStorageInfo>

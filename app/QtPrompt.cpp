@@ -1,4 +1,4 @@
-#include "platform/qt/QtPrompt.h"
+#include "app/QtPrompt.h"
 
 #include <QApplication>
 #include <QMessageBox>

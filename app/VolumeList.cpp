@@ -1,4 +1,4 @@
-#include "platform/qt/VolumeList.h"
+#include "app/VolumeList.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "platform/qt/DirectoryList.h"
+#include "app/DirectoryList.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -79,8 +79,8 @@ void DirectoryList::SetPath(const QString& folder) {
         folderInChain.truncate(parentIsRoot ? slash + 1 : slash);
     }
     // Hidden folders too: data kept under "~/.wine/drive_c" must be reachable without typing.
-    const QFileInfoList subFolders = QDir(path).entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
-                                                              QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList subFolders =
+        QDir(path).entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
 
     clear();
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
