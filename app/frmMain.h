@@ -25,9 +25,9 @@
 
 #include <memory>
 
+#include "app/VolumeList.h"
 #include "forms/MainForm.h"
 #include "platform/PlatformOps.h"
-#include "platform/qt/VolumeList.h"
 
 class QComboBox;
 class QLabel;

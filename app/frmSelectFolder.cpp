@@ -7,12 +7,12 @@
 
 #include <functional>
 
+#include "app/DirectoryList.h"
+#include "app/DriveList.h"
 #include "app/HandlerGuard.h"
 #include "app/OpenListKeys.h"
 #include "app/Twips.h"
 #include "app/WindowSetup.h"
-#include "platform/qt/DirectoryList.h"
-#include "platform/qt/DriveList.h"
 
 namespace quillmere {
 

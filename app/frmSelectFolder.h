@@ -7,9 +7,9 @@
 
 #include <string>
 
+#include "app/VolumeList.h"
 #include "forms/SelectFolderForm.h"
 #include "platform/PlatformOps.h"
-#include "platform/qt/VolumeList.h"
 
 class QWidget;
 

@@ -7,11 +7,11 @@
 
 #include <csignal>
 
+#include "app/MountedVolumes.h"
+#include "app/RealPlatform.h"
 #include "app/StopSignals.h"
 #include "app/UiFont.h"
 #include "app/frmMain.h"
-#include "platform/qt/MountedVolumes.h"
-#include "platform/qt/RealPlatform.h"
 #include "settings/SettingsLayout.h"
 
 int main(int argc, char* argv[]) {

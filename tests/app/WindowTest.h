@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/VolumeList.h"
+#include "app/VolumeList.h"
 #include "tests/FakePlatform.h"
 
 namespace quillmere::test {

@@ -15,8 +15,8 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "app/DirectoryList.h"
 #include "app/frmMain.h"
-#include "platform/qt/DirectoryList.h"
 #include "tests/RealFilesPlatform.h"
 #include "tests/TempFolder.h"
 #include "tests/app/WindowTest.h"

@@ -7,10 +7,10 @@
 
 #include <filesystem>
 
+#include "app/DirectoryList.h"
+#include "app/DriveList.h"
 #include "app/Twips.h"
 #include "app/frmSelectFolder.h"
-#include "platform/qt/DirectoryList.h"
-#include "platform/qt/DriveList.h"
 #include "tests/FailureOf.h"
 #include "tests/TempFolder.h"
 #include "tests/app/WindowTest.h"
@@ -214,6 +214,23 @@ TEST_F(frmSelectFolderTest, EveryRowOfADeepFolderIsReachableWholeAndTipsItsFullP
     EXPECT_EQ(list.item(0)->toolTip(), QStringLiteral("/"));
     EXPECT_EQ(list.currentItem()->toolTip(), Q(deep.string()));
     EXPECT_EQ(list.item(list.count() - 1)->toolTip(), Q(deep / "末端の フォルダ"));
+}
+
+// Every folder from the root down to the open one is a row of its own; a name ending in ":" is an
+// ordinary folder, not a drive's root that would cut the chain short.
+TEST_F(frmSelectFolderTest, TheChainListsEveryFolderFromTheRootDown) {
+    const std::filesystem::path open = temp.Path() / "C:" / "data:";
+    std::filesystem::create_directories(open);
+    DirectoryList list(Q(open.string()));
+    QStringList chain;
+    for (int row = 0; row <= list.row(list.currentItem()); ++row) chain << list.item(row)->toolTip();
+    QStringList expected{Q(open.string())};
+    for (std::filesystem::path folder = open; folder != folder.root_path();) {
+        folder = folder.parent_path();
+        expected.prepend(Q(folder.string()));
+    }
+    EXPECT_EQ(chain.join(QLatin1Char('\n')).toStdString(), expected.join(QLatin1Char('\n')).toStdString());
+    EXPECT_EQ(list.Path(), Q(open.string()));
 }
 
 TEST_F(frmSelectFolderTest, AFolderTheListCannotOpenIsReportedAndTheListStaysAsItWas) {

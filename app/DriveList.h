@@ -1,7 +1,7 @@
 // DriveList: a drop-down list of the volumes (drives) to pick a folder from.
 //
-// Its text begins with the selected volume's root ("/media/usb  [USB]", "C:\  [System]"). It can be
-// set from any path on a volume, and every change of the selected volume, by the user or by
+// Its text begins with the selected volume's root ("/", "/media/usb  [USB]"). It can be set from
+// any path on a volume, and every change of the selected volume, by the user or by
 // SetDrive, raises Changed() at once, so a handler may change it again from inside (the folder
 // dialog does that to fall back from a volume that cannot be read).
 #pragma once
@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "platform/qt/VolumeList.h"
+#include "app/VolumeList.h"
 
 namespace quillmere {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/DirectoryList.h"
+#include "app/DirectoryList.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -38,14 +38,14 @@ private:
     static int Indent(const QModelIndex& index) { return kIndentPixels * index.data(kDepthRole).toInt(); }
 };
 
-// The folder as the list keeps it: absolute, cleaned, the system's separators.
+// The folder as the list keeps it: cleaned, without "." or ".." parts or a trailing "/".
 QString CleanFolder(const QString& folder) {
-    return QDir::toNativeSeparators(QDir::cleanPath(QDir::fromNativeSeparators(folder)));
+    return QDir::cleanPath(folder);
 }
 
 // Throws when the folder cannot be listed, with the system's reason where it gives one.
 void CheckOpenable(const QString& folder) {
-    if (folder.isEmpty() || QDir::isRelativePath(QDir::fromNativeSeparators(folder))) {
+    if (folder.isEmpty() || QDir::isRelativePath(folder)) {
         throw PlatformError((folder + QStringLiteral(": フォルダの場所が完全ではありません。")).toStdString());
     }
     SystemFiles::CheckListable(folder.toStdString());
@@ -69,18 +69,18 @@ void DirectoryList::SetPath(const QString& folder) {
     const QString path = CleanFolder(folder);
     CheckOpenable(path);
 
-    // The chain of folders from the root down to the open one.
+    // The chain of folders from the root down to the open one. A name may hold any character but
+    // "/": a folder named "C:" is an ordinary folder, not a volume's root.
     QStringList chain;
-    for (QString folderInChain = QDir::fromNativeSeparators(path);;) {
-        chain.prepend(QDir::toNativeSeparators(folderInChain));
+    for (QString folderInChain = path;;) {
+        chain.prepend(folderInChain);
         const qsizetype slash = folderInChain.lastIndexOf(QLatin1Char('/'));
-        if (slash < 0 || slash == folderInChain.size() - 1) break;  // "/" or "C:/": the root
-        const bool parentIsRoot = slash == 0 || folderInChain.at(slash - 1) == QLatin1Char(':');
-        folderInChain.truncate(parentIsRoot ? slash + 1 : slash);
+        if (slash < 0 || folderInChain.size() == 1) break;  // "/": the root
+        folderInChain.truncate(slash == 0 ? 1 : slash);
     }
     // Hidden folders too: data kept under "~/.wine/drive_c" must be reachable without typing.
-    const QFileInfoList subFolders = QDir(path).entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
-                                                              QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList subFolders =
+        QDir(path).entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
 
     clear();
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
@@ -88,8 +88,7 @@ void DirectoryList::SetPath(const QString& folder) {
     int depth = 0;
     QListWidgetItem* open = nullptr;
     for (const QString& folderInChain : chain) {
-        const QString name =
-            depth == 0 ? folderInChain : QFileInfo(QDir::fromNativeSeparators(folderInChain)).fileName();
+        const QString name = depth == 0 ? folderInChain : QFileInfo(folderInChain).fileName();
         open = new QListWidgetItem(openIcon, name, this);
         open->setData(kPathRole, folderInChain);
         open->setToolTip(folderInChain);
@@ -97,7 +96,7 @@ void DirectoryList::SetPath(const QString& folder) {
     }
     for (const QFileInfo& sub : subFolders) {
         auto* item = new QListWidgetItem(closedIcon, sub.fileName(), this);
-        item->setData(kPathRole, QDir::toNativeSeparators(sub.absoluteFilePath()));
+        item->setData(kPathRole, sub.absoluteFilePath());
         item->setToolTip(item->data(kPathRole).toString());
         item->setData(kDepthRole, depth);
     }

@@ -1,4 +1,4 @@
-#include "platform/qt/QtPrompt.h"
+#include "app/QtPrompt.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -9,18 +9,13 @@
 namespace quillmere::QtPrompt {
 namespace {
 
-constexpr int kButtonsMask = 0x0F;
-constexpr int kYesNoButtons = 4;
-constexpr int kIconMask = 0x70;
-
 QMessageBox::Icon IconFor(PromptStyle style) {
-    switch (static_cast<int>(style) & kIconMask) {
-        case 16: return QMessageBox::Critical;
-        case 32: return QMessageBox::Question;
-        case 48: return QMessageBox::Warning;
-        case 64: return QMessageBox::Information;
-        default: return QMessageBox::NoIcon;
+    switch (style) {
+        case PromptStyle::YesNoQuestion: return QMessageBox::Question;
+        case PromptStyle::OkExclamation: return QMessageBox::Warning;
+        case PromptStyle::OkOnly: break;
     }
+    return QMessageBox::NoIcon;
 }
 
 // The window a box belongs to, which it opens centred on. A modal window in front (the folder
@@ -47,7 +42,7 @@ PromptAnswer Show(const std::string& text, PromptStyle style, const std::optiona
     box.setText(QString::fromStdString(text));
     box.setIcon(IconFor(style));
     box.setWindowModality(Qt::ApplicationModal);
-    if ((static_cast<int>(style) & kButtonsMask) == kYesNoButtons) {
+    if (style == PromptStyle::YesNoQuestion) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);

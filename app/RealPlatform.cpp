@@ -1,11 +1,11 @@
-#include "platform/qt/RealPlatform.h"
+#include "app/RealPlatform.h"
 
 #include <cstdio>
 
+#include "app/QtLauncher.h"
+#include "app/QtPrompt.h"
 #include "platform/ProgramInfo.h"
 #include "platform/StopRequest.h"
-#include "platform/qt/QtLauncher.h"
-#include "platform/qt/QtPrompt.h"
 
 namespace quillmere {
 

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QUrl>
 
-#include "platform/qt/QtLauncher.h"
+#include "app/QtLauncher.h"
 
 namespace quillmere::test {
 namespace {
@@ -28,9 +28,7 @@ public:
     QStringList opened;
 
 public slots:
-    void Open(const QUrl& url) {
-        opened << url.toString();
-    }
+    void Open(const QUrl& url) { opened << url.toString(); }
 };
 
 struct LaunchCase {

@@ -9,7 +9,7 @@
 namespace quillmere {
 
 struct Volume {
-    QString root;   // "/", "/media/usb" or "C:\", in the system's own separators
+    QString root;   // where it is mounted: "/", "/media/usb"
     QString label;  // the volume's name, empty when it has none
 };
 

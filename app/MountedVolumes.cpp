@@ -1,4 +1,4 @@
-#include "platform/qt/MountedVolumes.h"
+#include "app/MountedVolumes.h"
 
 #include <QDir>
 #include <QStorageInfo>
@@ -9,7 +9,6 @@ namespace quillmere {
 
 namespace {
 
-#ifndef Q_OS_WIN
 // Mount points where desktops and users put media they plug in or attach by hand.
 bool IsMediaMount(const QString& root) {
     for (const char* prefix : {"/media/", "/run/media/", "/mnt/"}) {
@@ -25,19 +24,10 @@ bool IsPseudoFileSystem(const QByteArray& type) {
                                           "efivarfs", "nsfs",       "ramfs",     "rpc_pipefs"};
     return std::any_of(std::begin(kPseudo), std::end(kPseudo), [&](const char* p) { return type == p; });
 }
-#endif
-
 }  // namespace
 
 std::vector<Volume> MountedVolumes::Volumes() const {
     std::vector<Volume> volumes;
-#ifdef Q_OS_WIN
-    for (const QFileInfo& drive : QDir::drives()) {
-        const QStorageInfo info(drive.absoluteFilePath());
-        volumes.push_back(
-            {QDir::toNativeSeparators(drive.absoluteFilePath()), info.isValid() ? info.name() : QString()});
-    }
-#else
     const QString home = QStorageInfo(QDir::homePath()).rootPath();
     for (const QStorageInfo& info : QStorageInfo::mountedVolumes()) {
         const QString root = info.rootPath();
@@ -49,12 +39,11 @@ std::vector<Volume> MountedVolumes::Volumes() const {
         volumes.push_back({QStringLiteral("/"), QString()});
     }
     std::sort(volumes.begin(), volumes.end(), [](const Volume& a, const Volume& b) { return a.root < b.root; });
-#endif
     return volumes;
 }
 
 QString MountedVolumes::WorkingFolder() const {
-    return QDir::toNativeSeparators(QDir::currentPath());
+    return QDir::currentPath();
 }
 
 }  // namespace quillmere

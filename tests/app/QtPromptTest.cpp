@@ -11,8 +11,8 @@
 
 #include <functional>
 
+#include "app/QtPrompt.h"
 #include "platform/PlatformOps.h"
-#include "platform/qt/QtPrompt.h"
 
 namespace quillmere::test {
 namespace {
@@ -155,8 +155,8 @@ TEST_P(QtPromptOwnerTest, EveryBoxOpensCentredOnTheWindowItBelongsTo) {
             centre = b.frameGeometry().center();
             PressEnter(b);
         });
-        EXPECT_TRUE(owner.frameGeometry().contains(centre)) << "box " << box << " centred at " << centre.x() << ","
-                                                            << centre.y();
+        EXPECT_TRUE(owner.frameGeometry().contains(centre))
+            << "box " << box << " centred at " << centre.x() << "," << centre.y();
     }
     dialog.hide();
 }

@@ -1,10 +1,9 @@
-#include "platform/qt/QtLauncher.h"
+#include "app/QtLauncher.h"
 
 #include <QDesktopServices>
 #include <QUrl>
 
 #include <string_view>
-
 
 namespace quillmere::QtLauncher {
 namespace {

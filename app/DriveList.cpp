@@ -1,4 +1,4 @@
-#include "platform/qt/DriveList.h"
+#include "app/DriveList.h"
 
 #include "platform/PlatformOps.h"
 

@@ -1,4 +1,4 @@
-#include "platform/qt/VolumeList.h"
+#include "app/VolumeList.h"
 
 #include <QDir>
 
@@ -6,19 +6,12 @@ namespace quillmere {
 
 namespace {
 
-#ifdef Q_OS_WIN
-constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
-#else
-constexpr Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
-#endif
-
 // An empty text lies on no volume; taken as a path it would clean to "" and match the root "/".
 bool Contains(const QString& root, const QString& path) {
     if (path.isEmpty()) return false;
-    const QString r = QDir::fromNativeSeparators(root);
-    const QString p = QDir::cleanPath(QDir::fromNativeSeparators(path));
-    if (r.endsWith(QLatin1Char('/'))) return p.startsWith(r, kPathCase) || p.compare(r.chopped(1), kPathCase) == 0;
-    return p.compare(r, kPathCase) == 0 || p.startsWith(r + QLatin1Char('/'), kPathCase);
+    const QString p = QDir::cleanPath(path);
+    if (root.endsWith(QLatin1Char('/'))) return p.startsWith(root) || p == root.chopped(1);
+    return p == root || p.startsWith(root + QLatin1Char('/'));
 }
 
 }  // namespace
