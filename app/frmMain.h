@@ -2,23 +2,7 @@
 // backup and forwards its events to MainForm, which starts the run, opens the folder dialog and
 // the About window, and remembers the window's position.
 //
-// A backup, from the click to the disk:
-//
-//   btnExec (or Enter) --> MainForm::btnExec_Click --> BackupRun::Run
-//        CheckInputs: txtFolder0, txtFolder1, cmbFileNameFilter read afresh, trimmed
-//            source given -> destination given -> source exists -> destination exists
-//            (or created on Yes) -> wildcard given -> a matching file exists
-//            first failure: warning "バックアップ", focus to that input, end
-//        hourglass on this window
-//        StampName(CurrentLocalTime) --> JoinPath(destination, stamp) --> MakeFolder
-//        CopyMatching(JoinPath(source, wildcard) -> stamp folder, overwrite), on a thread of
-//            its own; after 0.5 s the progress window with Stop (BackgroundCopy, frmProgress)
-//        SaveLastExec: LastExec/SrcFolder, DstFolder, FileType --> settings store
-//        pointer back to the default; no completion message
-//
-// Start-up reads MainWindow/Left, Top and the three LastExec inputs, in that order; closing (Quit,
-// Esc, the close box and a stop signal alike, see main.cpp) writes Left and Top unless the window
-// is minimised.
+// What a backup does from the click to the disk is drawn once, in forms/MainForm.h.
 #pragma once
 
 #include <QWidget>

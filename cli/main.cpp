@@ -82,16 +82,14 @@ void RunEnded() {
 int Run(const cli::CommandLine& command) {
     cli::ConsolePlatform platform(command.yes);
     std::string inputs[3];
-    const char* keys[3] = {SettingsLayout::kKeySrcFolder, SettingsLayout::kKeyDstFolder, SettingsLayout::kKeyFileType};
-    const char* defaults[3] = {SettingsLayout::kDefaultFolder, SettingsLayout::kDefaultFolder,
-                               SettingsLayout::kDefaultFileType};
     const std::optional<std::string>* given[3] = {&command.inputs.source, &command.inputs.destination,
                                                   &command.inputs.wildcard};
     try {
         for (int i = 0; i < 3; ++i) {
+            const SettingsLayout::StoredValue& stored = SettingsLayout::kLastExec[i];
             inputs[i] = *given[i] ? **given[i]
-                                  : platform.ReadSetting(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec,
-                                                         keys[i], defaults[i]);
+                                  : platform.ReadSetting(SettingsLayout::kAppName, stored.section, stored.key,
+                                                         stored.defaultValue);
         }
     } catch (const PlatformError& e) {
         // Without the stored inputs there is nothing sound to back up.

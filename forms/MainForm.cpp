@@ -19,16 +19,7 @@ BackupInput FolderRow(int index) {
 // window opens with the defaults for that value and every later one.
 void MainForm::Form_Load() {
     using namespace SettingsLayout;
-    struct Read {
-        const char* section;
-        const char* key;
-        const char* defaultValue;
-    };
-    const Read reads[] = {{kSectionMainWindow, kKeyLeft, kDefaultPositionText},
-                          {kSectionMainWindow, kKeyTop, kDefaultPositionText},
-                          {kSectionLastExec, kKeySrcFolder, kDefaultFolder},
-                          {kSectionLastExec, kKeyDstFolder, kDefaultFolder},
-                          {kSectionLastExec, kKeyFileType, kDefaultFileType}};
+    const StoredValue reads[] = {kPosition[0], kPosition[1], kLastExec[0], kLastExec[1], kLastExec[2]};
     std::string values[std::size(reads)];
     for (std::size_t i = 0; i < std::size(reads); ++i) values[i] = reads[i].defaultValue;
     for (std::size_t i = 0; i < std::size(reads); ++i) {

@@ -14,6 +14,8 @@ constexpr std::int64_t kPauseNs = 200'000'000;
 // A write stamps the file's time before its data lands: a file changed less than this long ago
 // may still be taking in its last write's data.
 constexpr std::int64_t kQuietNs = 100'000'000;
+// The reason given, after the source file's path, for a file still changing after the last try.
+constexpr char kStillChanging[] = "コピー中にファイルが変更されました";
 
 // How finely the file system holding the source keeps a file's times. Where it keeps them to the
 // nanosecond a change made during the copy always moves them; where it keeps them to a second or
@@ -22,6 +24,10 @@ constexpr std::int64_t kQuietNs = 100'000'000;
 struct TimeGrain {
     std::int64_t ns = 0;  // 0: fine enough to see every change
 };
+// The grain taken where a file system keeps times coarsely or does not say how finely: two seconds
+// covers FAT's and every whole-second one, and a file changed within them only waits that much
+// longer before its copy.
+constexpr TimeGrain kCoarse{2'000'000'000};
 
 // Whether a file whose times say it last changed at `changedNs` must be taken as still changing
 // when its copy starts at `nowNs` (both in ns of the same clock). A time in the future (a clock

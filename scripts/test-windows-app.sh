@@ -93,7 +93,8 @@ press "$window" Return
 wait_for 30 sh -c "ls \"$dst\"/*/ZO01.JRA" || fail "Enter made no stamp folder with ZO01.JRA in $dst"
 stamp="$(ls -d "$dst"/*)"
 [[ "$(basename "$stamp")" =~ ^[0-9]{8}_[0-9]{6}$ ]] || fail "the stamp folder is named $(basename "$stamp")"
-[ "$(ls -A "$stamp")" = "ZO01.JRA" ] || fail "the stamp folder holds: $(ls -A "$stamp")"
+# The copy is in place before the run's work folder beside it is removed.
+wait_for 10 sh -c "[ \"\$(ls -A \"$stamp\")\" = ZO01.JRA ]" || fail "the stamp folder holds: $(ls -A "$stamp")"
 [ "$(cat "$stamp/ZO01.JRA")" = "odds" ] || fail "the copy's content differs"
 [ "$(stat -c %Y "$stamp/ZO01.JRA")" = "$(stat -c %Y "$src/ZO01.JRA")" ] || fail "the copy lost its time"
 

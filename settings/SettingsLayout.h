@@ -30,6 +30,21 @@ inline constexpr char kKeyDstFolder[] = "DstFolder";
 inline constexpr char kKeyFileType[] = "FileType";
 inline constexpr char kDefaultFolder[] = "C:\\Program Files\\Pat98";
 inline constexpr char kDefaultFileType[] = "*.jra";
+
+// One stored value: where it is kept and what it reads as before it was ever written.
+struct StoredValue {
+    const char* section;
+    const char* key;
+    const char* defaultValue;
+};
+// The window's position: Left, then Top.
+inline constexpr StoredValue kPosition[] = {{kSectionMainWindow, kKeyLeft, kDefaultPositionText},
+                                            {kSectionMainWindow, kKeyTop, kDefaultPositionText}};
+// The inputs of the last backup, in the order the windows show them: source folder, destination
+// folder, file type. The windows and the command-line program read them from here alike.
+inline constexpr StoredValue kLastExec[] = {{kSectionLastExec, kKeySrcFolder, kDefaultFolder},
+                                            {kSectionLastExec, kKeyDstFolder, kDefaultFolder},
+                                            {kSectionLastExec, kKeyFileType, kDefaultFileType}};
 }  // namespace SettingsLayout
 
 // A position as stored: a whole number as a plain integer ("1000", "-120"), otherwise at most

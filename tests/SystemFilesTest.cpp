@@ -1,5 +1,6 @@
-// The system's file operations on real folders: what the search finds, what the copy copies and
-// passes over, what it leaves on disk when it fails, and the texts of its failures.
+// The system's file operations on real folders: folder creation, the clock, what the copy copies
+// and passes over, what it leaves on disk when it fails, and the texts of its failures. What the
+// search finds is in SystemFilesSearchTest.cpp, shared with Windows.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -20,103 +21,12 @@
 namespace quillmere::test {
 namespace {
 
-using enum EntryAttributes;
-
 namespace fs = std::filesystem;
 
 timespec ModificationTime(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
     return st.st_mtim;
-}
-
-// A folder holding every kind of entry a search or a copy must tell apart.
-class SearchFolder : public testing::Test {
-protected:
-    void SetUp() override {
-        for (const char* name : {"a.jra", "B.JRA", "c.txt", ".hidden.jra", "zo01", "wild.txt", "wind.jra"}) {
-            WriteFile(dir / name, name);
-        }
-        fs::create_directory(dir.Path() / "sub.jra");
-        fs::create_directory(dir.Path() / "empty");
-        ASSERT_EQ(::mkfifo((dir / "fifo.jra").c_str(), 0644), 0);
-        fs::create_symlink("missing-target", dir.Path() / "dangling.jra");
-        fs::create_symlink("loop.jra", dir.Path() / "loop.jra");
-        fs::create_symlink("a.jra", dir.Path() / "link.txt");
-        fs::create_symlink("loopdir", dir.Path() / "loopdir");
-    }
-
-    TempFolder dir;
-};
-
-struct SearchCase {
-    std::string name;
-    std::string pattern;  // relative to the search folder
-    EntryAttributes attributes;
-    std::string expected;
-};
-
-const SearchCase kSearchCases[] = {
-    {"FirstMatchInNameOrder", "*.jra", Normal, "B.JRA"},
-    {"PatternCaseIsIgnored", "*.JRA", Normal, "B.JRA"},
-    {"OtherExtension", "*.txt", Normal, "c.txt"},
-    {"LinkToAFileCountsAsAFile", "link*", Normal, "link.txt"},
-    {"LinkBeforeAFileIsFoundFirst", "*i*.txt", Normal, "link.txt"},
-    {"DanglingLinkBeforeAFileIsPassedOver", "*n*.jra", Normal, "wind.jra"},
-    {"NothingMatches", "*.csv", Normal, ""},
-    {"FolderIsNoFile", "sub*", Normal, ""},
-    {"FolderIsFoundWithTheFolderAttribute", "sub*", Directory, "sub.jra"},
-    {"HiddenFileIsNotListed", ".hid*", Normal, ""},
-    {"HiddenFileIsNotListedWithFolders", ".hid*", Directory, ""},
-    {"FifoIsPassedOver", "fifo*", Normal, ""},
-    {"DanglingLinkIsPassedOver", "dangling*", Normal, ""},
-    {"LinkLoopIsPassedOver", "loop.*", Normal, ""},
-    {"NameWithoutExtensionMatchesDotStar", "zo01.*", Normal, "zo01"},
-    {"ExactName", "a.jra", Normal, "a.jra"},
-    {"ExactNameFollowsTheFileSystemsCase", "A.JRA", Normal, ""},
-    {"ExactFolderNeedsTheFolderAttribute", "sub.jra", Normal, ""},
-    {"ExactFolder", "sub.jra", Directory, "sub.jra"},
-    {"ExactHiddenFileOnlyWithTheFolderAttribute", ".hidden.jra", Normal, ""},
-    {"ExactHiddenFileWithTheFolderAttribute", ".hidden.jra", Directory, ".hidden.jra"},
-    {"TrailingSeparatorListsTheFolder", "", Directory, "B.JRA"},
-    {"TrailingSeparatorOfAnEmptyFolderListsNothing", "empty/", Directory, ""},
-    {"DotNamesTheFolderItself", "empty/.", Directory, "."},
-    {"MissingFolder", "missing/*.jra", Normal, ""},
-    {"MissingExactName", "missing", Directory, ""},
-    {"FileUsedAsAFolder", "a.jra/x", Directory, ""},
-    {"FileUsedAsAFolderWithWildcard", "a.jra/*", Directory, ""},
-};
-
-class FindFirstEntryTest : public SearchFolder, public testing::WithParamInterface<SearchCase> {};
-
-TEST_P(FindFirstEntryTest, Finds) {
-    const SearchCase& c = GetParam();
-    EXPECT_EQ(SystemFiles::FindFirstEntry(dir / c.pattern, c.attributes), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(SystemFiles, FindFirstEntryTest, testing::ValuesIn(kSearchCases),
-                         [](const testing::TestParamInfo<SearchCase>& info) { return info.param.name; });
-
-TEST_F(SearchFolder, SearchInALinkLoopFailsWithThePathAndReason) {
-    const std::string folder = dir / "loopdir";
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder + "/*.jra", Normal); }),
-              folder + ": Too many levels of symbolic links");
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(folder, Directory); }),
-              folder + ": Too many levels of symbolic links");
-}
-
-TEST_F(SearchFolder, OverlongNameFailsInsteadOfFindingNothing) {
-    const std::string pattern = dir / std::string(300, 'x');
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(pattern, Directory); }), pattern + ": File name too long");
-    // The same for a matching link that cannot be followed.
-    fs::create_symlink(std::string(300, 'x'), dir.Path() / "long.jra");
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(dir / "l*.jra", Normal); }),
-              (dir / "long.jra") + ": File name too long");
-}
-
-TEST(SystemFiles, RootFolderIsFound) {
-    EXPECT_EQ(SystemFiles::FindFirstEntry("/.", Directory), ".");
-    EXPECT_FALSE(SystemFiles::FindFirstEntry("/", Directory).empty());
 }
 
 TEST(SystemFiles, CreateFolderCreatesExactlyOne) {

@@ -1,6 +1,6 @@
-// The Win32 file operations on real folders: what the search finds with each attribute mask,
-// paths beyond 260 characters, what the copy keeps of its source, what it leaves on disk when it
-// fails, and the texts of its failures (the path and the system's own reason).
+// The Win32 file operations on real folders (what the search finds is in SystemFilesSearchTest.cpp,
+// shared with POSIX systems): the 8.3 short names, paths beyond 260 characters, what the copy keeps of its source, what
+// it leaves on disk when it fails, and the texts of its failures (the path and the system's own reason).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,7 +9,6 @@
 #include "platform/SystemFiles.h"
 #include "platform/win32/Win32Error.h"
 #include "tests/FailureOf.h"
-#include "tests/NativePath.h"
 #include "tests/TempFolder.h"
 
 namespace quillmere::test {
@@ -31,72 +30,6 @@ void SetAttributes(const std::string& path, DWORD attributes) {
     ASSERT_TRUE(::SetFileAttributesW(FsPath(path).c_str(), attributes)) << path;
 }
 
-// A folder holding every kind of entry a search must tell apart.
-class SearchFolder : public testing::Test {
-protected:
-    void SetUp() override {
-        for (const char* name : {"a.jra", "B.JRA", "c.txt", "h.jra", "s.jra", "zo01"}) WriteFile(dir / name, name);
-        SetAttributes(dir / "h.jra", FILE_ATTRIBUTE_HIDDEN);
-        SetAttributes(dir / "s.jra", FILE_ATTRIBUTE_SYSTEM);
-        fs::create_directory(dir.Path() / "sub.jra");
-        fs::create_directory(dir.Path() / "empty");
-    }
-
-    TempFolder dir;
-};
-
-struct SearchCase {
-    std::string name;
-    std::string pattern;  // relative to the search folder, "/" for the separator
-    EntryAttributes attributes;
-    std::string expected;
-};
-
-const SearchCase kSearchCases[] = {
-    {"FirstMatchInNameOrder", "*.jra", Normal, "B.JRA"},
-    {"PatternCaseIsIgnored", "*.JRA", Normal, "B.JRA"},
-    {"NothingMatches", "*.csv", Normal, ""},
-    {"FolderIsNoFile", "sub*", Normal, ""},
-    {"FolderIsFoundWithTheFolderAttribute", "sub*", Directory, "sub.jra"},
-    {"HiddenFileIsNotListed", "h*", Normal, ""},
-    {"HiddenFileIsNotListedWithFolders", "h*", Directory, ""},
-    {"SystemFileIsNotListed", "s.*", Directory, ""},
-    {"NameWithoutExtensionMatchesDotStar", "zo01.*", Normal, "zo01"},
-    {"ExactName", "a.jra", Normal, "a.jra"},
-    {"ExactNameIgnoresCaseAsTheFileSystemDoes", "A.JRA", Normal, "A.JRA"},
-    {"ExactFolderNeedsTheFolderAttribute", "sub.jra", Normal, ""},
-    {"ExactFolder", "sub.jra", Directory, "sub.jra"},
-    {"ExactHiddenFileOnlyWithTheFolderAttribute", "h.jra", Normal, ""},
-    {"ExactHiddenFileWithTheFolderAttribute", "h.jra", Directory, "h.jra"},
-    {"TrailingSeparatorListsTheFolder", "", Directory, "B.JRA"},
-    {"TrailingSeparatorOfAnEmptyFolderListsNothing", "empty/", Directory, ""},
-    {"DotNamesTheFolderItself", "empty/.", Directory, "."},
-    {"MissingFolder", "missing/*.jra", Normal, ""},
-    {"MissingExactName", "missing", Directory, ""},
-    {"FileUsedAsAFolder", "a.jra/x", Directory, ""},
-    {"FileUsedAsAFolderWithWildcard", "a.jra/*", Directory, ""},
-};
-
-class FindFirstEntryTest : public SearchFolder, public testing::WithParamInterface<SearchCase> {};
-
-TEST_P(FindFirstEntryTest, Finds) {
-    const SearchCase& c = GetParam();
-    EXPECT_EQ(SystemFiles::FindFirstEntry(Native(dir / c.pattern), c.attributes), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Win32SystemFiles, FindFirstEntryTest, testing::ValuesIn(kSearchCases),
-                         [](const testing::TestParamInfo<SearchCase>& info) { return info.param.name; });
-
-TEST_F(SearchFolder, ForwardSlashSeparatesToo) {
-    EXPECT_EQ(SystemFiles::FindFirstEntry(dir / "*.txt", Normal), "c.txt");
-    EXPECT_EQ(SystemFiles::FindFirstEntry(Utf8(dir.Path()) + "/", Directory), "B.JRA");
-}
-
-TEST_F(SearchFolder, MalformedPathFailsWithThePathAndReason) {
-    const std::string pattern = dir / "bad|folder\\*.jra";
-    EXPECT_EQ(FailureOf([&] { SystemFiles::FindFirstEntry(pattern, Normal); }), Failure(pattern, ERROR_INVALID_NAME));
-}
-
 // The system also matches the 8.3 short names ("ZO01~1.JRA" for "zo01.jrax"; Wine makes one up
 // for every long name), which the user never sees: "*.jra" must not find or copy these files.
 TEST(Win32SystemFiles, ShortNamesNeverMatch) {
@@ -108,11 +41,6 @@ TEST(Win32SystemFiles, ShortNamesNeverMatch) {
     EXPECT_EQ(SystemFiles::FindFirstEntry(pattern, Normal), "");
     EXPECT_EQ(FailureOf([&] { SystemFiles::CopyMatching(pattern, dir / "target", true); }),
               Failure(pattern, ERROR_FILE_NOT_FOUND));
-}
-
-TEST(Win32SystemFiles, DriveRootIsFound) {
-    EXPECT_EQ(SystemFiles::FindFirstEntry("C:\\.", Directory), ".");
-    EXPECT_FALSE(SystemFiles::FindFirstEntry("C:\\", Directory).empty());
 }
 
 TEST(Win32SystemFiles, CreateFolderCreatesExactlyOne) {

@@ -218,7 +218,7 @@ private:
     }
 
     void Click(int id) {
-        RunHandler(m_view.m_ops, [this, id] {
+        RunWinHandler(m_view.m_ops, [this, id] {
             if (id == kTxtMail) m_view.m_form.txtMail_Click();
             if (id == kLabel3) m_view.m_form.Label3_Click();
         });

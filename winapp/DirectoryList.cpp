@@ -16,7 +16,7 @@
 #include "winapp/DriveList.h"
 #include "winapp/StockIcons.h"
 
-namespace quillmere::winapp {
+namespace quillmere {
 
 namespace {
 
@@ -206,7 +206,8 @@ void DirectoryList::Open(std::size_t row) {
 // The scroll range reaches the end of the deepest row's name.
 void DirectoryList::SetScrollWidth() const {
     int widest = 0;
-    for (const Row& row : m_rows) widest = std::max(widest, IconRowWidth(m_list, m_iconSize, Indent(row), row.name));
+    for (const Row& row : m_rows)
+        widest = std::max(widest, StockIcons::IconRowWidth(m_list, m_iconSize, Indent(row), row.name));
     ::SendMessageW(m_list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest), 0);
 }
 
@@ -221,14 +222,14 @@ void DirectoryList::Draw(const DRAWITEMSTRUCT& item) const {
         return;
     }
     const Row& row = m_rows[item.itemID];
-    DrawIconRow(item, StockIcon(row.inChain ? SIID_FOLDEROPEN : SIID_FOLDER), m_iconSize, Indent(row), row.name,
-                LongText::Cut);
+    StockIcons::DrawIconRow(item, StockIcons::StockIcon(row.inChain ? SIID_FOLDEROPEN : SIID_FOLDER), m_iconSize,
+                            Indent(row), row.name, StockIcons::LongText::Cut);
 }
 
 void DirectoryList::SetRowHeight(int iconSize) {
     m_iconSize = iconSize;
-    ::SendMessageW(m_list, LB_SETITEMHEIGHT, 0, IconRowHeight(m_list, iconSize) + 2);
+    ::SendMessageW(m_list, LB_SETITEMHEIGHT, 0, StockIcons::IconRowHeight(m_list, iconSize) + 2);
     SetScrollWidth();
 }
 
-}  // namespace quillmere::winapp
+}  // namespace quillmere

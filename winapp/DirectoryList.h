@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace quillmere::winapp {
+namespace quillmere {
 
 // The folder as the list keeps it: full and cleaned ("..", "/", trailing spaces and dots),
 // "C:\" at a root and no "\" at the end elsewhere, the drive letter in capitals. Throws
@@ -69,4 +69,4 @@ private:
     std::wstring m_tipText;
 };
 
-}  // namespace quillmere::winapp
+}  // namespace quillmere

@@ -8,7 +8,7 @@
 #include "platform/win32/WideText.h"
 #include "winapp/StockIcons.h"
 
-namespace quillmere::winapp {
+namespace quillmere {
 
 namespace {
 
@@ -134,18 +134,20 @@ void DriveList::Draw(const DRAWITEMSTRUCT& item) const {
     }
     const Drive& drive = m_drives[item.itemID];
     const wchar_t root[] = {drive.letter, L':', L'\\', L'\0'};
-    DrawIconRow(item, StockIcon(IconOf(drive.type), root), m_iconSize, 0, drive.text, LongText::Shortened);
+    StockIcons::DrawIconRow(item, StockIcons::StockIcon(IconOf(drive.type), root), m_iconSize, 0, drive.text,
+                            StockIcons::LongText::Shortened);
 }
 
 void DriveList::SetRowHeight(int iconSize) {
     m_iconSize = iconSize;
-    const int height = IconRowHeight(m_combo, iconSize);
+    const int height = StockIcons::IconRowHeight(m_combo, iconSize);
     ::SendMessageW(m_combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
     ::SendMessageW(m_combo, CB_SETITEMHEIGHT, 0, height + 2);
     // The open list as wide as its widest row, so the drives' names show whole.
     int widest = 0;
-    for (const Drive& drive : m_drives) widest = std::max(widest, IconRowWidth(m_combo, iconSize, 0, drive.text));
+    for (const Drive& drive : m_drives)
+        widest = std::max(widest, StockIcons::IconRowWidth(m_combo, iconSize, 0, drive.text));
     ::SendMessageW(m_combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(widest + ::GetSystemMetrics(SM_CXVSCROLL)), 0);
 }
 
-}  // namespace quillmere::winapp
+}  // namespace quillmere

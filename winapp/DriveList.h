@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace quillmere::winapp {
+namespace quillmere {
 
 struct Drive {
     wchar_t letter;     // 'A'..'Z'
@@ -57,4 +57,4 @@ private:
     int m_iconSize = 16;
 };
 
-}  // namespace quillmere::winapp
+}  // namespace quillmere

@@ -5,7 +5,7 @@
 
 namespace quillmere {
 
-void RunHandler(PlatformOps& ops, const std::function<void()>& handler) {
+void RunWinHandler(PlatformOps& ops, const std::function<void()>& handler) {
     RunGuarded(ops, handler, [] { BusyPointer::Set(MousePointer::Default); });
 }
 

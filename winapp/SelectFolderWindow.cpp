@@ -39,10 +39,9 @@ public:
                                      {240, 540, 2235, 2400}, WS_EX_CLIENTEDGE);
         m_layout->Add(IDOK, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, {2820, 120, 1215, 375});
         m_layout->Add(IDCANCEL, L"BUTTON", L"ｷｬﾝｾﾙ", WS_TABSTOP | BS_PUSHBUTTON, {2820, 600, 1215, 375});
-        m_drvList =
-            std::make_unique<winapp::DriveList>(drives, [this] { m_view.Dispatch(&SelectFolderForm::drvList_Change); });
-        m_dirList = std::make_unique<winapp::DirectoryList>(folders, [this](const std::string& reason) {
-            RunHandler(m_view.m_ops, [&] { m_view.m_form.dirList_OpenFailed(reason); });
+        m_drvList = std::make_unique<DriveList>(drives, [this] { m_view.Dispatch(&SelectFolderForm::drvList_Change); });
+        m_dirList = std::make_unique<DirectoryList>(folders, [this](const std::string& reason) {
+            RunWinHandler(m_view.m_ops, [&] { m_view.m_form.dirList_OpenFailed(reason); });
         });
         SetRowHeights();
         SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
@@ -51,8 +50,8 @@ public:
         PostMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(drives), TRUE);
     }
 
-    winapp::DriveList& Drives() const { return *m_drvList; }
-    winapp::DirectoryList& Folders() const { return *m_dirList; }
+    DriveList& Drives() const { return *m_drvList; }
+    DirectoryList& Folders() const { return *m_dirList; }
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -77,7 +76,7 @@ protected:
 private:
     // Under the guard as a whole: nothing may leave a window procedure.
     void OnCommand(WORD id, WORD notification) {
-        RunHandler(m_view.m_ops, [&] {
+        RunWinHandler(m_view.m_ops, [&] {
             switch (id) {
                 case IDOK:
                     // Enter in the directory list opens the highlighted folder; only on the open
@@ -122,8 +121,8 @@ private:
 
     SelectFolderWindow& m_view;
     std::unique_ptr<WinLayout> m_layout;
-    std::unique_ptr<winapp::DriveList> m_drvList;
-    std::unique_ptr<winapp::DirectoryList> m_dirList;
+    std::unique_ptr<DriveList> m_drvList;
+    std::unique_ptr<DirectoryList> m_dirList;
 };
 
 SelectFolderWindow::SelectFolderWindow(HWND owner, PlatformOps& ops) : m_owner(owner), m_ops(ops), m_form(ops) {}
@@ -162,7 +161,7 @@ std::string SelectFolderWindow::Path() const {
 }
 
 void SelectFolderWindow::Dispatch(void (SelectFolderForm::*handler)(SelectFolderView&)) {
-    RunHandler(m_ops, [this, handler] { (m_form.*handler)(*this); });
+    RunWinHandler(m_ops, [this, handler] { (m_form.*handler)(*this); });
 }
 
 SelectFolderWindow::Showing& SelectFolderWindow::Shown() const {

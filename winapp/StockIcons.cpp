@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-namespace quillmere::winapp {
+namespace quillmere::StockIcons {
 
 namespace {
 
@@ -83,4 +83,4 @@ int IconRowHeight(HWND list, int iconSize) {
     return std::max<int>(metrics.tmHeight, iconSize);
 }
 
-}  // namespace quillmere::winapp
+}  // namespace quillmere::StockIcons

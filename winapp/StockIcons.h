@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace quillmere::winapp {
+namespace quillmere::StockIcons {
 
 // The system's small icon of that kind, loaded once and kept for the run (the lists are redrawn
 // often and the set is tiny); nullptr when the system has none, and the row is drawn without it.
@@ -30,4 +30,4 @@ int IconRowWidth(HWND list, int iconSize, int indent, const std::wstring& text);
 // The height of the text or the icon in the list's font, whichever is taller.
 int IconRowHeight(HWND list, int iconSize);
 
-}  // namespace quillmere::winapp
+}  // namespace quillmere::StockIcons

@@ -69,7 +69,7 @@ frmMain::frmMain(PlatformOps& ops) : m_ops(ops), m_form(ops, *this) {
     // Enter anywhere presses btnExec, or the push button that has the focus.
     SendMessageW(Handle(), DM_SETDEFID, kBtnExec, 0);
 
-    RunHandler(m_ops, [this] { m_form.Form_Load(); });
+    RunWinHandler(m_ops, [this] { m_form.Form_Load(); });
 }
 
 frmMain::~frmMain() = default;
@@ -115,12 +115,12 @@ void frmMain::OnCommand(int id) {
         return;
     }
     switch (id) {
-        case kBtnExec: RunHandler(m_ops, [this] { m_form.btnExec_Click(); }); break;
+        case kBtnExec: RunWinHandler(m_ops, [this] { m_form.btnExec_Click(); }); break;
         case kBtnBrowseFolser:
         case kBtnBrowseFolser + 1:
-            RunHandler(m_ops, [this, id] { m_form.btnBrowseFolser_Click(id - kBtnBrowseFolser); });
+            RunWinHandler(m_ops, [this, id] { m_form.btnBrowseFolser_Click(id - kBtnBrowseFolser); });
             break;
-        case kCmdAbout: RunHandler(m_ops, [this] { m_form.cmdAbout_Click(); }); break;
+        case kCmdAbout: RunWinHandler(m_ops, [this] { m_form.cmdAbout_Click(); }); break;
         case kBtnQuit:
         case IDCANCEL: Unload(); break;
         default: break;
@@ -132,7 +132,7 @@ void frmMain::OnCommand(int id) {
 void frmMain::Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
-    RunHandler(m_ops, [this] { m_form.Form_Unload(); });
+    RunWinHandler(m_ops, [this] { m_form.Form_Unload(); });
     DestroyWindow(Handle());
 }
 
@@ -147,7 +147,7 @@ void frmMain::EndSession() {
     if (copying) m_copy->StopAndWait();
     if (m_unloaded) return;
     m_unloaded = true;
-    RunHandler(m_ops, [this, copying] { m_form.Session_End(copying); });
+    RunWinHandler(m_ops, [this, copying] { m_form.Session_End(copying); });
     DestroyWindow(Handle());
 }
 

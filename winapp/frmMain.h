@@ -2,20 +2,7 @@
 // a backup and forwards its events to MainForm, which starts the run, opens the folder dialog and
 // the About window, and remembers the window's position.
 //
-// A backup, from the click to the disk:
-//
-//   btnExec (or Enter) --> MainForm::btnExec_Click --> BackupRun::Run
-//        CheckInputs: txtFolder0, txtFolder1, cmbFileNameFilter read afresh, trimmed
-//            first failure: warning "バックアップ", focus to that input, end
-//        hourglass over the program's windows (BusyPointer)
-//        stamp folder in the destination --> CopyMatching on a thread of its own; after 0.5 s
-//            the progress window with Stop (BackgroundCopy, frmProgress)
-//        LastExec/SrcFolder, DstFolder, FileType --> the registry
-//        pointer back to the default; no completion message
-//
-// Start-up reads MainWindow/Left, Top and the three LastExec inputs, in that order; closing (Quit,
-// Esc or the close box alike) and the session's end write Left and Top unless the window is
-// minimised.
+// What a backup does from the click to the disk is drawn once, in forms/MainForm.h.
 #pragma once
 
 #include <memory>

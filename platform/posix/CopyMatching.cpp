@@ -126,7 +126,7 @@ void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pe
     for (int attempt = 1;; ++attempt) {
         if (TryCopyToTemp(context, name, pending)) return;
         if (attempt == ChangingFile::kTries) {
-            throw PosixError::ForPath(InFolder(context.sourceFolder, name), "コピー中にファイルが変更されました");
+            throw PosixError::ForPath(InFolder(context.sourceFolder, name), ChangingFile::kStillChanging);
         }
         // The pause is slept in short slices, so that a stop asked for meanwhile is seen as soon
         // as between chunks of a copy, also where a coarse file system makes it seconds long. A

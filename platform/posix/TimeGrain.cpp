@@ -5,9 +5,7 @@
 namespace quillmere::posix {
 
 ChangingFile::TimeGrain TimeGrainOf(int folderFd) {
-    // Two seconds covers FAT's grain and every whole-second one; a file changed within them
-    // only waits that much longer before its copy.
-    constexpr ChangingFile::TimeGrain kCoarse{2'000'000'000};
+    using ChangingFile::kCoarse;
     constexpr __fsword_t kMsdos = 0x4d44, kExfat = 0x2011BAB0, kFuse = 0x65735546, kNfs = 0x6969,
                          kCifs = static_cast<__fsword_t>(0xFF534D42), kSmb2 = static_cast<__fsword_t>(0xFE534D42),
                          kSmb = 0x517B, kV9fs = 0x01021997, kVboxsf = 0x786f4256, kCeph = 0x00c36400, kHfs = 0x4244;

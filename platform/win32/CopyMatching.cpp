@@ -66,7 +66,7 @@ DWORD CopiedAttributes(DWORD source) {
 // network share keeps whatever its server's disk keeps, whatever name it gives. These, and a
 // volume that does not say, are taken at the coarsest.
 ChangingFile::TimeGrain TimeGrainOf(HANDLE file) {
-    constexpr ChangingFile::TimeGrain kCoarse{2'000'000'000};
+    using ChangingFile::kCoarse;
     FILE_REMOTE_PROTOCOL_INFO remote{};
     if (::GetFileInformationByHandleEx(file, FileRemoteProtocolInfo, &remote, sizeof remote)) return kCoarse;
     // The serial number is asked for too: Wine names every file system it does not know "NTFS",
@@ -169,7 +169,7 @@ bool TryCopyOne(CopyRun& run, const Entry& entry) {
 void CopyOne(CopyRun& run, const Entry& entry) {
     for (int attempt = 1; !TryCopyOne(run, entry); ++attempt) {
         if (attempt == ChangingFile::kTries) {
-            throw Win32Error::ForPath(run.parts.prefix + entry.name, "コピー中にファイルが変更されました");
+            throw Win32Error::ForPath(run.parts.prefix + entry.name, ChangingFile::kStillChanging);
         }
         // In short steps, so a stop asked for meanwhile is answered at once.
         constexpr std::int64_t kStepNs = 100'000'000;

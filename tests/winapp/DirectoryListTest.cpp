@@ -5,7 +5,7 @@
 #include "platform/PlatformOps.h"
 #include "winapp/DirectoryList.h"
 
-namespace quillmere::winapp {
+namespace quillmere {
 namespace {
 
 struct Folder {
@@ -47,4 +47,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<Folder>& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace quillmere::winapp
+}  // namespace quillmere
