@@ -28,7 +28,7 @@ extern "C" void WakeOnStopSignal(int signal) {
     StopRequest::Request(signal);
     // The signal number fits a byte. A full pipe (signals faster than the loop reads them) loses
     // nothing that matters: the first byte is still there to be read.
-    const unsigned char number = static_cast<unsigned char>(signal);
+    const auto number = static_cast<unsigned char>(signal);
     (void)!::write(g_pipe[1], &number, 1);
     errno = savedErrno;
 }

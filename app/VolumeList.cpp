@@ -28,7 +28,7 @@ int VolumeHolding(const std::vector<Volume>& volumes, const QString& path) {
 }
 
 QString StartFolder(const VolumeList& list, const std::vector<Volume>& volumes, int volume) {
-    const QString working = list.WorkingFolder();
+    QString working = list.WorkingFolder();
     if (VolumeHolding(volumes, working) == volume) return working;
     return volumes[static_cast<std::size_t>(volume)].root;
 }

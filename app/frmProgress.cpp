@@ -41,7 +41,9 @@ frmProgress::frmProgress(const QString& stampFolderName, std::function<void()> o
 }
 
 void frmProgress::Show(const CopyProgress& progress) {
-    const double share = progress.bytesTotal == 0 ? 1.0 : static_cast<double>(progress.bytesDone) / progress.bytesTotal;
+    const double share = progress.bytesTotal == 0
+                             ? 1.0
+                             : static_cast<double>(progress.bytesDone) / static_cast<double>(progress.bytesTotal);
     prgBytes->setValue(static_cast<int>(share * kBarSteps));
     lblCount->setText(QStringLiteral("%1 / %2 ファイル").arg(progress.filesDone).arg(progress.filesTotal));
     // A long name is cut in its middle, where names of data files differ least.

@@ -18,7 +18,7 @@ enum class BackupInput { SourceFolder, DestinationFolder, FileType };
 // It also watches the copy (see CopyWatcher).
 class BackupWindow : public CopyWatcher {
 public:
-    virtual ~BackupWindow() = default;
+    ~BackupWindow() override = default;
     virtual std::string InputText(BackupInput input) const = 0;
     virtual void FocusInput(BackupInput input) = 0;
     virtual void SetMousePointer(MousePointer pointer) = 0;

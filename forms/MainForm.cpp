@@ -52,8 +52,8 @@ void MainForm::PlaceAt(float leftTwips, float topTwips) {
 void MainForm::Form_Unload() {
     if (m_view.IsMinimised() || !m_view.PositionsWork()) return;
     using namespace SettingsLayout;
-    m_ops.WriteSetting(kAppName, kSectionMainWindow, kKeyLeft, PositionToText(m_view.LeftTwips()));
-    m_ops.WriteSetting(kAppName, kSectionMainWindow, kKeyTop, PositionToText(m_view.TopTwips()));
+    m_ops.WriteSetting(kAppName, kSectionMainWindow, kKeyLeft, PositionToText(static_cast<float>(m_view.LeftTwips())));
+    m_ops.WriteSetting(kAppName, kSectionMainWindow, kKeyTop, PositionToText(static_cast<float>(m_view.TopTwips())));
 }
 
 void MainForm::btnExec_Click() {

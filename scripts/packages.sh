@@ -21,6 +21,9 @@ ensure_packages() {
 # The packages every build needs: compiler, CMake with Ninja, Qt 6 Widgets, GoogleTest.
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgtest-dev)
 
+# The static checks of the product code (scripts/tidy.sh): clang-tidy and its parallel runner.
+CHECK_PACKAGES=(clang-tidy)
+
 # What bench/run.sh needs besides: the virtual X display the start-up is measured on, the X
 # client library the measuring program watches it with, and the fonts the window's texts use.
 BENCH_PACKAGES=(xvfb libxcb1-dev fonts-noto-cjk fonts-ipafont-gothic)

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Builds the program and every test suite, then runs them all with CTest. Then the Linux suites
-# run again built with the sanitizers (scripts/test-sanitizers.sh), the toolkit-free core is
-# cross-built for Windows and its suite runs a second time under Wine, and last the two packages
-# are built, checked, installed into a scratch root and removed.
+# Builds the program and every test suite, then runs them all with CTest, and clang-tidy over the
+# product code (scripts/tidy.sh; a finding fails). Then the Linux suites run again built with the
+# sanitizers (scripts/test-sanitizers.sh), the toolkit-free core is cross-built for Windows and its
+# suite runs a second time under Wine, and last the two packages are built, checked, installed
+# into a scratch root and removed.
 # With CI=true compiler warnings are errors. The results also go to build/ctest-junit.xml, where
 # CI looks for skipped cases.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=scripts/packages.sh
 source "$root/scripts/packages.sh"
-ensure_packages "${BUILD_PACKAGES[@]}" "${FAULT_TEST_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${CHECK_PACKAGES[@]}" "${FAULT_TEST_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}"
 
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
@@ -17,6 +18,9 @@ build="$root/build"
 cmake -S "$root" -B "$build" -G Ninja -DQUILLMERE_WERROR="$werror"
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$(nproc)" --output-junit "$build/ctest-junit.xml"
+
+# --- Static checks: clang-tidy over the product code, with the checks in .clang-tidy ---------
+bash "$root/scripts/tidy.sh" "$build"
 
 # --- Sanitizers: the Linux suites again, built to catch memory, undefined-behaviour and thread faults
 bash "$root/scripts/test-sanitizers.sh"

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 extern char** environ;
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/VolumeList.h"
-#include "tests/FakePlatform.h"
+#include "tests/support/FakePlatform.h"
 
 namespace quillmere::test {
 

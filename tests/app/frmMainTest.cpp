@@ -17,9 +17,9 @@
 
 #include "app/DirectoryList.h"
 #include "app/frmMain.h"
-#include "tests/RealFilesPlatform.h"
-#include "tests/TempFolder.h"
 #include "tests/app/WindowTest.h"
+#include "tests/support/RealFilesPlatform.h"
+#include "tests/support/TempFolder.h"
 
 // While set, the system starts no thread: std::thread throws std::system_error as it does when
 // the process is out of threads. This definition takes the place of the C library's.

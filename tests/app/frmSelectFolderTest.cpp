@@ -11,9 +11,9 @@
 #include "app/DriveList.h"
 #include "app/Twips.h"
 #include "app/frmSelectFolder.h"
-#include "tests/FailureOf.h"
-#include "tests/TempFolder.h"
 #include "tests/app/WindowTest.h"
+#include "tests/support/FailureOf.h"
+#include "tests/support/TempFolder.h"
 
 namespace quillmere::test {
 namespace {

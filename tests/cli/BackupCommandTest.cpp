@@ -7,7 +7,7 @@
 #include <fstream>
 #include <regex>
 
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace quillmere::test {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/PromptScript.h"
+#include "tests/support/PromptScript.h"
 
 namespace quillmere::test {
 

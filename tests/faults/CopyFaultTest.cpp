@@ -27,11 +27,11 @@
 #include "backup/FileModule.h"
 #include "platform/posix/FileDescriptor.h"
 #include "platform/posix/SettingsFile.h"
-#include "tests/BoundSocket.h"
-#include "tests/FakeWindow.h"
-#include "tests/RealFilesPlatform.h"
-#include "tests/TempFolder.h"
 #include "tests/faults/ChildRun.h"
+#include "tests/support/BoundSocket.h"
+#include "tests/support/FakeWindow.h"
+#include "tests/support/RealFilesPlatform.h"
+#include "tests/support/TempFolder.h"
 
 namespace quillmere::test {
 namespace {

@@ -16,9 +16,9 @@
 
 #include "platform/posix/SettingsFile.h"
 #include "settings/SettingsLayout.h"
-#include "tests/FailureOf.h"
-#include "tests/TempFolder.h"
 #include "tests/faults/ChildRun.h"
+#include "tests/support/FailureOf.h"
+#include "tests/support/TempFolder.h"
 
 namespace quillmere::test {
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "forms/AboutForm.h"
-#include "tests/FakePlatform.h"
 #include "tests/forms/FakeViews.h"
+#include "tests/support/FakePlatform.h"
 
 namespace quillmere::test {
 namespace {

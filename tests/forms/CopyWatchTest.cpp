@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "forms/CopyWatch.h"
-#include "tests/FakePlatform.h"
+#include "tests/support/FakePlatform.h"
 
 namespace quillmere::test {
 namespace {

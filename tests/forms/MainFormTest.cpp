@@ -5,8 +5,8 @@
 #include <map>
 
 #include "forms/MainForm.h"
-#include "tests/FakePlatform.h"
 #include "tests/forms/FakeViews.h"
+#include "tests/support/FakePlatform.h"
 
 namespace quillmere::test {
 namespace {

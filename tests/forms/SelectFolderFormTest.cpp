@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "forms/SelectFolderForm.h"
-#include "tests/FakePlatform.h"
 #include "tests/forms/FakeViews.h"
+#include "tests/support/FakePlatform.h"
 
 namespace quillmere::test {
 namespace {

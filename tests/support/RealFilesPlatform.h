@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/SystemOps.h"
-#include "tests/PromptScript.h"
-#include "tests/TestSettingsStore.h"
+#include "tests/support/PromptScript.h"
+#include "tests/support/TestSettingsStore.h"
 
 namespace quillmere::test {
 

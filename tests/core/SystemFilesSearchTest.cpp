@@ -7,9 +7,9 @@
 #include <filesystem>
 
 #include "platform/SystemFiles.h"
-#include "tests/FailureOf.h"
-#include "tests/NativePath.h"
-#include "tests/TempFolder.h"
+#include "tests/support/FailureOf.h"
+#include "tests/support/NativePath.h"
+#include "tests/support/TempFolder.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -8,8 +8,8 @@
 
 #include "platform/SystemFiles.h"
 #include "platform/win32/Win32Error.h"
-#include "tests/FailureOf.h"
-#include "tests/TempFolder.h"
+#include "tests/support/FailureOf.h"
+#include "tests/support/TempFolder.h"
 
 namespace quillmere::test {
 namespace {

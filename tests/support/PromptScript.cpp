@@ -1,4 +1,4 @@
-#include "tests/PromptScript.h"
+#include "tests/support/PromptScript.h"
 
 #include <gtest/gtest.h>
 

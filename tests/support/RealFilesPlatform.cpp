@@ -1,4 +1,4 @@
-#include "tests/RealFilesPlatform.h"
+#include "tests/support/RealFilesPlatform.h"
 
 #include <gtest/gtest.h>
 

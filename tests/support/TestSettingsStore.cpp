@@ -1,4 +1,4 @@
-#include "tests/TestSettingsStore.h"
+#include "tests/support/TestSettingsStore.h"
 
 #include <functional>
 
@@ -9,7 +9,7 @@
 #include "platform/win32/WideText.h"
 #else
 #include "platform/posix/SettingsFile.h"
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #endif
 
 namespace quillmere::test {

@@ -9,9 +9,9 @@
 
 #include "platform/PlatformOps.h"
 #include "platform/posix/SettingsFile.h"
-#include "tests/FailureOf.h"
-#include "tests/FileSizeLimit.h"
-#include "tests/TempFolder.h"
+#include "tests/support/FailureOf.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/support/TempFolder.h"
 
 namespace quillmere::test {
 namespace {

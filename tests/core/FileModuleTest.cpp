@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "backup/FileModule.h"
-#include "tests/FakePlatform.h"
-#include "tests/NativePath.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/NativePath.h"
 
 namespace quillmere::test {
 namespace {

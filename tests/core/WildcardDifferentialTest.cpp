@@ -14,7 +14,7 @@
 #include "platform/SystemFiles.h"
 #include "platform/Wildcard.h"
 #include "platform/win32/WideText.h"
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace quillmere::test {
 namespace {

@@ -13,10 +13,10 @@
 
 #include "platform/SystemClock.h"
 #include "platform/SystemFiles.h"
-#include "tests/BoundSocket.h"
-#include "tests/FailureOf.h"
-#include "tests/FileSizeLimit.h"
-#include "tests/TempFolder.h"
+#include "tests/support/BoundSocket.h"
+#include "tests/support/FailureOf.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/support/TempFolder.h"
 
 namespace quillmere::test {
 namespace {

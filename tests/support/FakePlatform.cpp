@@ -1,4 +1,4 @@
-#include "tests/FakePlatform.h"
+#include "tests/support/FakePlatform.h"
 
 #include "platform/CopyMonitor.h"
 

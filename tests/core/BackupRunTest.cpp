@@ -5,9 +5,9 @@
 #include <functional>
 
 #include "backup/BackupRun.h"
-#include "tests/FakePlatform.h"
-#include "tests/FakeWindow.h"
-#include "tests/NativePath.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/FakeWindow.h"
+#include "tests/support/NativePath.h"
 
 namespace quillmere::test {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "platform/CopyMonitor.h"
 #include "platform/PlatformOps.h"
-#include "tests/PromptScript.h"
+#include "tests/support/PromptScript.h"
 
 namespace quillmere::test {
 

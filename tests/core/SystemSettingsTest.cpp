@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "platform/SystemSettings.h"
-#include "tests/FailureOf.h"
-#include "tests/TempFolder.h"
+#include "tests/support/FailureOf.h"
+#include "tests/support/TempFolder.h"
 
 #ifdef _WIN32
 #include <windows.h>

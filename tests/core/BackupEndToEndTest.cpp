@@ -9,10 +9,10 @@
 
 #include "backup/BackupRun.h"
 #include "backup/FileModule.h"
-#include "tests/FakeWindow.h"
-#include "tests/NativePath.h"
-#include "tests/RealFilesPlatform.h"
-#include "tests/TempFolder.h"
+#include "tests/support/FakeWindow.h"
+#include "tests/support/NativePath.h"
+#include "tests/support/RealFilesPlatform.h"
+#include "tests/support/TempFolder.h"
 
 #ifdef _WIN32
 #include "platform/win32/Win32Error.h"
