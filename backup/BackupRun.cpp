@@ -9,7 +9,6 @@
 namespace quillmere {
 namespace {
 
-constexpr char kTitle[] = "バックアップ";
 constexpr char kNoSource[] = "コピー元フォルダが指定されていません。";
 constexpr char kNoDestination[] = "コピー先フォルダが指定されていません。";
 constexpr char kSourceMissing[] = "コピー元フォルダが存在しません。";
@@ -59,7 +58,7 @@ void BackupRun::ShowFailure(const std::string& description) {
 // search, so a run refused for a NUL has created nothing.
 bool BackupRun::CheckInputs() {
     auto refuse = [this](const std::string& message, BackupInput focus) {
-        m_ops.ShowPrompt(message, PromptStyle::OkExclamation, kTitle);
+        m_ops.ShowPrompt(message, PromptStyle::OkExclamation, FileModule::kBackupTitle);
         m_window.FocusInput(focus);
         return false;
     };
@@ -82,7 +81,8 @@ bool BackupRun::CheckInputs() {
         return refuse(kDestinationUnknown + destination.failure, BackupInput::DestinationFolder);
     }
     if (destination.state == FileModule::FolderState::Missing) {
-        if (m_ops.ShowPrompt(kCreateDestination, PromptStyle::YesNoQuestion, kTitle) != PromptAnswer::Yes) {
+        if (m_ops.ShowPrompt(kCreateDestination, PromptStyle::YesNoQuestion, FileModule::kBackupTitle) !=
+            PromptAnswer::Yes) {
             m_window.FocusInput(BackupInput::DestinationFolder);
             return false;
         }
@@ -145,7 +145,7 @@ BackupResult BackupRun::Run() {
             // Without a stamp the "stamp folder" would be the destination itself, and the copy
             // would overwrite same-named files there. Nothing is created or copied; the inputs
             // passed their checks and are stored as after any other failed copy.
-            m_ops.ShowPrompt(kNoStamp, PromptStyle::OkExclamation, kTitle);
+            m_ops.ShowPrompt(kNoStamp, PromptStyle::OkExclamation, FileModule::kBackupTitle);
         } else {
             const std::string stampFolder = FileModule::JoinPath(destination, stamp);
             const bool made = FileModule::MakeFolder(m_ops, stampFolder);

@@ -10,7 +10,6 @@ namespace {
 
 constexpr char kMakeFolderTitle[] = "フォルダの作成";
 constexpr char kCopyTitle[] = "ファイルのコピー";
-constexpr char kStopTitle[] = "バックアップ";
 
 bool IsLeapYear(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -151,7 +150,7 @@ CopyOutcome CopyMatching(PlatformOps& ops, const std::string& sourceFolder, cons
     } catch (const CopyStopped& stopped) {
         ops.ShowPrompt("バックアップを中止しました。" + std::to_string(stopped.FilesCopied()) +
                            " 個のファイルをコピーしました。\n" + destinationFolder,
-                       PromptStyle::OkExclamation, kStopTitle);
+                       PromptStyle::OkExclamation, kBackupTitle);
         return CopyOutcome::Stopped;
     } catch (const std::exception& e) {
         // The copy stops at the failing file: the user is told how far it got, so that nobody

@@ -13,6 +13,9 @@
 
 namespace quillmere::FileModule {
 
+// The title of the boxes that speak of the backup as a whole: its checks, a stop, the stop question.
+inline constexpr char kBackupTitle[] = "バックアップ";
+
 // True when the path names an existing folder (empty roots included), an existing file, or, for
 // a path with wildcards, anything that matches. Typed with trailing separators (on Windows "\"
 // and "/" alike) it names only a folder, judged as without them. A failing search shows its

@@ -3,12 +3,12 @@
 #include <system_error>
 #include <utility>
 
+#include "backup/FileModule.h"
 #include "platform/StopRequest.h"
 
 namespace quillmere {
 
 namespace {
-constexpr char kTitle[] = "バックアップ";
 constexpr char kAskStop[] = "バックアップを中止しますか？";
 constexpr char kCompletedFirst[] = "中止する前にバックアップが完了しました。";
 constexpr char kNoThread[] = "コピーのスレッドを開始できません。";
@@ -19,7 +19,7 @@ void CopyWatch::Watch(const std::string& stampFolder, const std::function<void(C
     if (m_answeredYes) {
         m_ops.ShowPrompt(
             kCompletedFirst + std::to_string(Latest().filesDone) + " 個のファイルをコピーしました。\n" + stampFolder,
-            PromptStyle::OkOnly, kTitle);
+            PromptStyle::OkOnly, FileModule::kBackupTitle);
     }
 }
 
@@ -51,7 +51,7 @@ void CopyWatch::AskToStop() {
     HoldWindow(true);
     PromptAnswer answer = PromptAnswer::No;
     try {
-        answer = m_ops.ShowPrompt(kAskStop, PromptStyle::YesNoQuestion, kTitle);
+        answer = m_ops.ShowPrompt(kAskStop, PromptStyle::YesNoQuestion, FileModule::kBackupTitle);
     } catch (...) {
         // No box, no answer: the copy goes on.
     }
