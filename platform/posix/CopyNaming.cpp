@@ -60,9 +60,9 @@ void CopyNaming::Placed(const std::string& name) {
 void CopyNaming::NameTaken(TempFile& file, const struct stat* reached) {
     const std::string& name = file.FinalName();
     bool twin = false;  // a copy of this run whose name differs only in case
+    const std::string lower = AsciiLower(name);
     m_placed.ForEach([&](std::string_view placed) {
-        twin = twin ||
-               (placed.size() == name.size() && placed != name && AsciiLower(std::string(placed)) == AsciiLower(name));
+        twin = twin || (placed.size() == name.size() && placed != name && AsciiLower(std::string(placed)) == lower);
     });
     if (!twin && HoldsSameCopy(m_context.targetFd, name, file.Fd())) return Placed(name);
     if (!HoldsSpelling(m_context.targetFd, m_context.targetFolder, name))
