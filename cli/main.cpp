@@ -15,9 +15,11 @@
 #include <csignal>
 
 #include "backup/BackupRun.h"
+#include "backup/FileModule.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsolePlatform.h"
 #include "cli/ConsoleWindow.h"
+#include "cli/TerminalText.h"
 #include "platform/StopRequest.h"
 #include "settings/SettingsLayout.h"
 
@@ -93,7 +95,15 @@ int Run(const cli::CommandLine& command) {
         }
     } catch (const PlatformError& e) {
         // Without the stored inputs there is nothing sound to back up.
-        cli::WriteError(std::string("Quillmere: ") + e.what() + "\n");
+        platform.ShowPrompt(e.what(), PromptStyle::OkOnly, std::nullopt);
+        return cli::kRefused;
+    }
+    // The stamp folder's path is printed as one line, which a script takes as the last line: a
+    // destination holding a line break would make that line another path.
+    if (inputs[1].find_first_of("\r\n") != std::string::npos) {
+        platform.ShowPrompt("コピー先フォルダに改行が含まれています。改行を含まないパスを指定してください。\n" +
+                                cli::TerminalText::Escaped(inputs[1]),
+                            PromptStyle::OkExclamation, FileModule::kBackupTitle);
         return cli::kRefused;
     }
 
@@ -105,7 +115,25 @@ int Run(const cli::CommandLine& command) {
         case BackupOutcome::Stopped: return cli::kStopped;
         case BackupOutcome::Completed: break;
     }
-    cli::WriteOut(FullPath(result.stampFolder) + "\n");
+    // The copies are in place whatever follows; what follows only says whether a script can
+    // rely on the printed path and on the stored inputs.
+    const int completed = result.inputsStored ? cli::kCompleted : cli::kNotStored;
+    if (command.quiet) return completed;
+    const std::string path = FullPath(result.stampFolder);
+    if (const std::string failure = cli::WritePathLine(path); !failure.empty()) {
+        platform.ShowPrompt("日時のフォルダのパスを標準出力に書けませんでした: " + failure + "\n" + path,
+                            PromptStyle::OkOnly, std::nullopt);
+        return cli::kNotPrinted;
+    }
+    return completed;
+}
+
+// --help and --version answer on standard output; one that cannot be written is no success.
+int Print(const std::string& text) {
+    if (const std::string failure = cli::WriteOut(text); !failure.empty()) {
+        cli::WriteError("quillmere-backup: 標準出力に書けませんでした: " + failure + "\n");
+        return cli::kNotPrinted;
+    }
     return cli::kCompleted;
 }
 
@@ -121,18 +149,18 @@ int main(int argc, char* argv[]) {
     // SIGINT, SIGTERM and SIGHUP stop the copy at its next safe point with the finished copies in
     // place, and the run ends with its own exit status instead of being killed half-way.
     StopRequest::InstallSignalHandlers();
+    cli::ReserveStandardStreams();
 #ifdef _WIN32
     // The C runtime maps Ctrl+C alone to SIGINT; the console's other stop events would end the
     // process half-way through a copy, its work folder left behind.
     InstallConsoleHandler();
 #endif
     const cli::CommandLine command = cli::ParseCommandLine(Arguments(argc, argv));
-    if (command.help) {
-        cli::WriteOut(cli::UsageText());
-        return cli::kCompleted;
-    }
+    if (command.help) return Print(cli::UsageText());
+    if (command.version) return Print(cli::VersionText());
     if (!command.error.empty()) {
-        cli::WriteError("quillmere-backup: " + command.error + "\n詳しくは quillmere-backup --help\n");
+        cli::WriteError("quillmere-backup: " + cli::TerminalText::Escaped(command.error) +
+                        "\n詳しくは quillmere-backup --help\n");
         return cli::kUsage;
     }
     const int status = Run(command);
