@@ -140,6 +140,8 @@ int Print(const std::string& text) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // First, before anything opens a file that could take a closed stream's number.
+    cli::ReserveStandardStreams();
     // The system's reasons for failures (strerror) in the user's language.
     std::setlocale(LC_ALL, "");
 #ifdef SIGXFSZ
@@ -149,7 +151,6 @@ int main(int argc, char* argv[]) {
     // SIGINT, SIGTERM and SIGHUP stop the copy at its next safe point with the finished copies in
     // place, and the run ends with its own exit status instead of being killed half-way.
     StopRequest::InstallSignalHandlers();
-    cli::ReserveStandardStreams();
 #ifdef _WIN32
     // The C runtime maps Ctrl+C alone to SIGINT; the console's other stop events would end the
     // process half-way through a copy, its work folder left behind.
