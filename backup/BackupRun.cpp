@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "backup/FileModule.h"
+#include "backup/FileTypeText.h"
 #include "platform/NulByte.h"
 #include "settings/SettingsLayout.h"
 
@@ -19,6 +20,11 @@ constexpr char kNoStamp[] = "現在の日時からフォルダ名を作れませ
 constexpr char kSourceHasNul[] = "コピー元フォルダに使えない文字 (NUL) が含まれています。";
 constexpr char kDestinationHasNul[] = "コピー先フォルダに使えない文字 (NUL) が含まれています。";
 constexpr char kFileTypeHasNul[] = "ファイル種別に使えない文字 (NUL) が含まれています。";
+constexpr char kFileTypeHasSeparator[] =
+    "ファイル種別にフォルダの区切り文字は使えません。コピー元フォルダの中のファイル名の形 (*.jra など) "
+    "で指定してください。";
+constexpr char kFileTypeTooLong[] =
+    "ファイル種別が長すぎます。ファイル名の長さの上限 (255 文字) までで指定してください。";
 constexpr char kDestinationNotFolder[] = "コピー先フォルダがフォルダではありません。\n";
 constexpr char kDestinationUnknown[] = "コピー先フォルダを確かめられません。\n";
 constexpr char kSettingsNotSaved[] = "入力内容を保存できませんでした。";
@@ -54,8 +60,9 @@ void BackupRun::ShowFailure(const std::string& description) {
 // order of the window's rows, and so that the question about creating the destination comes up
 // only once the source is known to exist. Each check reads its inputs afresh. An input holding a
 // NUL (pasted, or read from a damaged settings file) is refused before any of them reaches the
-// system, which would see only the text before the NUL: all three are checked before the first
-// search, so a run refused for a NUL has created nothing.
+// system, which would see only the text before the NUL; so is a file type that cannot be one file
+// name (see FileTypeText). These are checked before the first search, so a run refused for them
+// has created nothing.
 bool BackupRun::CheckInputs() {
     auto refuse = [this](const std::string& message, BackupInput focus) {
         m_ops.ShowPrompt(message, PromptStyle::OkExclamation, FileModule::kBackupTitle);
@@ -67,6 +74,10 @@ bool BackupRun::CheckInputs() {
     if (GetDstFolder().empty()) return refuse(kNoDestination, BackupInput::DestinationFolder);
     if (NulByte::In(GetDstFolder())) return refuse(kDestinationHasNul, BackupInput::DestinationFolder);
     if (NulByte::In(GetFileType())) return refuse(kFileTypeHasNul, BackupInput::FileType);
+    if (FileTypeText::HoldsSeparator(GetFileType())) return refuse(kFileTypeHasSeparator, BackupInput::FileType);
+    if (FileTypeText::Utf16Length(GetFileType()) > FileTypeText::kMaxNameUnits) {
+        return refuse(kFileTypeTooLong, BackupInput::FileType);
+    }
     if (!FileModule::FolderExists(m_ops, GetSrcFolder())) return refuse(kSourceMissing, BackupInput::SourceFolder);
 
     // Only a destination the system says is not there is offered for creation. One that is a
@@ -110,7 +121,7 @@ bool BackupRun::CheckInputs() {
 // allows it (one durable replace of the settings file rather than three). The first failure is
 // shown once and the remaining keys are not tried: they would fail the same way and repeat the
 // message.
-void BackupRun::SaveLastExec() {
+bool BackupRun::SaveLastExec() {
     try {
         m_ops.WriteSettings(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec,
                             {{SettingsLayout::kKeySrcFolder, GetSrcFolder()},
@@ -118,7 +129,9 @@ void BackupRun::SaveLastExec() {
                              {SettingsLayout::kKeyFileType, GetFileType()}});
     } catch (const PlatformError& e) {
         ShowFailure(std::string(kSettingsNotSaved) + "\n" + e.what());
+        return false;
     }
+    return true;
 }
 
 // Data flow of one run:
@@ -133,9 +146,9 @@ void BackupRun::SaveLastExec() {
 // what happened, for the caller.
 BackupResult BackupRun::Run() {
     bool hourglass = false;
-    BackupResult result{BackupOutcome::Failed, {}};
+    BackupResult result{BackupOutcome::Failed, {}, false};
     try {
-        if (!CheckInputs()) return {BackupOutcome::Refused, {}};
+        if (!CheckInputs()) return {BackupOutcome::Refused, {}, false};
         m_window.SetMousePointer(MousePointer::Hourglass);
         hourglass = true;
 
@@ -159,7 +172,7 @@ BackupResult BackupRun::Run() {
             if (copied == FileModule::CopyOutcome::Stopped) result.outcome = BackupOutcome::Stopped;
             if (made && copied == FileModule::CopyOutcome::Copied) result.outcome = BackupOutcome::Completed;
         }
-        SaveLastExec();
+        result.inputsStored = SaveLastExec();
         m_window.SetMousePointer(MousePointer::Default);
     } catch (const std::exception& e) {
         // Anything else that fails (the clock, a prompt) ends the run with its description; the

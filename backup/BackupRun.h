@@ -36,14 +36,16 @@ enum class BackupOutcome {
 struct BackupResult {
     BackupOutcome outcome;
     std::string stampFolder;  // empty when no stamp folder was made
+    bool inputsStored;        // false when they were not stored (refused) or could not be
 };
 
 class BackupRun {
 public:
     BackupRun(PlatformOps& ops, BackupWindow& window);
     BackupResult Run();
-    // Stores the three inputs as a run that got past its checks does; a failure is shown.
-    void SaveLastExec();
+    // Stores the three inputs as a run that got past its checks does; a failure is shown, and
+    // answered with false.
+    bool SaveLastExec();
 
 private:
     bool CheckInputs();

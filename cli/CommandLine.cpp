@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "platform/ProgramInfo.h"
+
 namespace quillmere::cli {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -13,6 +15,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             command.help = true;
         } else if (!optionsEnded && (arg == "--yes" || arg == "-y")) {
             command.yes = true;
+        } else if (!optionsEnded && (arg == "--quiet" || arg == "-q")) {
+            command.quiet = true;
+        } else if (!optionsEnded && arg == "--version") {
+            command.version = true;
         } else if (!optionsEnded && arg.size() > 1 && arg.front() == '-') {
             // "-" alone is taken as a folder name; anything else with a dash is an option we do
             // not know, and guessing at it could copy to the wrong place.
@@ -35,22 +41,32 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-    return "使い方: quillmere-backup [--yes] [コピー元 コピー先 [ファイル種別]]\n"
+    return "使い方: quillmere-backup [--yes] [--quiet] [コピー元 コピー先 [ファイル種別]]\n"
            "\n"
            "コピー元フォルダのファイル種別に合うファイルを、コピー先フォルダの中に作る日時の\n"
            "フォルダ (yyyymmdd_hhnnss) へコピーします。フォルダを指定しないときは前回の入力\n"
            "(ウィンドウと共通) を使い、ファイル種別を省略したときは前回のファイル種別を使います。\n"
            "成功すると、日時のフォルダのパスを標準出力の最後の行に書き、入力を保存します。\n"
+           "コピー先フォルダに改行を含むパスは使えません。\n"
            "\n"
-           "  -y, --yes    コピー先フォルダがないときは作成する (指定しないと作成しない)\n"
-           "  -h, --help   この説明を表示する\n"
+           "  -y, --yes      コピー先フォルダがないときは作成する (指定しないと作成しない)\n"
+           "  -q, --quiet    成功したときは標準出力に何も書かない (失敗は標準エラー出力に書く)\n"
+           "  -h, --help     この説明を表示する\n"
+           "      --version  プログラムの名前とバージョンを表示する\n"
            "\n"
            "終了ステータス:\n"
            "  0  バックアップが完了した\n"
            "  1  フォルダの作成またはファイルのコピーに失敗した (失敗の前のコピーは残る)\n"
            "  2  コマンドラインに誤りがある\n"
            "  3  入力の確認で中止した (コピー先を作成しなかったときを含む)\n"
-           "  4  SIGINT または SIGTERM で中止した (完了したコピーは残る)\n";
+           "  4  SIGINT または SIGTERM で中止した (完了したコピーは残る)\n"
+           "  5  標準出力に書けなかった (バックアップをしたときは完了している)\n"
+           "  6  バックアップは完了したが、入力を保存できなかった (次回は前回の入力を使う)\n"
+           "     (5 と 6 が両方起きたときは 5。1 と 4 はこの二つより優先する)\n";
+}
+
+std::string VersionText() {
+    return std::string("quillmere-backup (") + ProgramInfo::kName + ") " + ProgramInfo::kVersion + "\n";
 }
 
 }  // namespace quillmere::cli

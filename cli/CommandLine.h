@@ -10,11 +10,14 @@ namespace quillmere::cli {
 
 // The exit statuses, documented in --help and the README; scripts and timers act on them.
 enum ExitStatus : int {
-    kCompleted = 0,  // every matching file was copied into the new stamp folder
+    kCompleted = 0,   // every matching file was copied into the new stamp folder
     kCopyFailed = 1,  // the stamp folder or a copy failed; the copies made before the failure stay
     kUsage = 2,       // the arguments could not be understood
     kRefused = 3,     // an input check refused the inputs, or the destination was not to be created
     kStopped = 4,     // stopped by SIGINT or SIGTERM; the finished copies stay
+    // The backup completed, but a script cannot rely on what it printed or on the stored inputs.
+    kNotPrinted = 5,  // standard output could not be written (closed, full): the stamp path is lost
+    kNotStored = 6,   // the inputs could not be stored: the next run without folders takes the old ones
 };
 
 struct Inputs {
@@ -23,7 +26,9 @@ struct Inputs {
 
 struct CommandLine {
     bool help = false;
-    bool yes = false;  // answer Yes to "create the missing destination?"
+    bool version = false;
+    bool yes = false;    // answer Yes to "create the missing destination?"
+    bool quiet = false;  // nothing on standard output on success, for cron, which mails any output
     Inputs inputs;
     std::string error;  // not empty when the arguments are wrong
 };
@@ -31,7 +36,8 @@ struct CommandLine {
 // args are the arguments after the program's name, in UTF-8.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
-// The text of --help.
+// The text of --help, and of --version.
 std::string UsageText();
+std::string VersionText();
 
 }  // namespace quillmere::cli

@@ -1,19 +1,29 @@
 #include "cli/ConsolePlatform.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
+#include "cli/TerminalText.h"
 #include "platform/ProgramInfo.h"
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
 
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32Error.h"
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace quillmere::cli {
 namespace {
 
-void Write(std::FILE* stream, const std::string& text) {
+std::string Write(std::FILE* stream, const std::string& text) {
 #ifdef _WIN32
     // A console shows UTF-16 text whatever its code page; a pipe or a file gets the UTF-8 bytes.
     HANDLE handle = ::GetStdHandle(stream == stdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
@@ -22,28 +32,53 @@ void Write(std::FILE* stream, const std::string& text) {
         std::fflush(stream);
         const std::wstring wide = WideText::Widen(text);
         DWORD written = 0;
-        ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-        return;
+        if (!::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr)) {
+            return Win32Error::Reason(::GetLastError());
+        }
+        return {};
     }
 #endif
-    std::fwrite(text.data(), 1, text.size(), stream);
-    std::fflush(stream);
+    errno = 0;
+    const bool written = std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    if (std::fflush(stream) == 0 && written) return {};
+    const int error = errno;
+    return error != 0 ? std::strerror(error) : "書き込めません";
 }
 
 }  // namespace
 
-void WriteOut(const std::string& text) {
-    Write(stdout, text);
+std::string WriteOut(const std::string& text) {
+    return Write(stdout, text);
+}
+
+std::string WritePathLine(const std::string& path) {
+    const bool terminal = ::isatty(::fileno(stdout)) != 0;
+    std::string failure = Write(stdout, (terminal ? TerminalText::Escaped(path) : path) + "\n");
+    errno = 0;
+    if (std::fclose(stdout) != 0 && failure.empty()) failure = errno != 0 ? std::strerror(errno) : "閉じられません";
+    return failure;
+}
+
+void ReserveStandardStreams() {
+#ifndef _WIN32
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // open() takes the lowest free number, which is this one: the lower ones are open now.
+        const int taken = ::open("/dev/null", O_RDONLY | O_NOCTTY);
+        if (taken != -1 && taken != fd) ::close(taken);
+    }
+#endif
 }
 
 void WriteError(const std::string& text) {
     Write(stderr, text);
 }
 
-
 PromptAnswer ConsolePlatform::ShowPrompt(const std::string& text, PromptStyle style,
                                          const std::optional<std::string>& title) {
-    std::string line = title.value_or(ProgramInfo::kName) + ": " + text;
+    // A message names paths, and a name may hold control characters: none reaches the terminal raw.
+    std::string line =
+        TerminalText::Escaped(title.value_or(ProgramInfo::kName) + ": " + text, TerminalText::LineBreaks::Keep);
     if (style != PromptStyle::YesNoQuestion) {
         WriteError(line + "\n");
         return PromptAnswer::Ok;

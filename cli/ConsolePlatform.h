@@ -21,8 +21,20 @@ private:
 };
 
 // Writes UTF-8 text to standard output or standard error, in the console's own encoding where
-// that is not UTF-8 (a Windows console).
-void WriteOut(const std::string& text);
+// that is not UTF-8 (a Windows console). WriteOut answers the system's reason when the text did
+// not reach its file, pipe or console (a closed or full standard output), else an empty text.
+std::string WriteOut(const std::string& text);
 void WriteError(const std::string& text);
+
+// Writes a path as the last line of standard output: as it is for a script, with its control
+// characters escaped on a terminal. Standard output is closed then, so that a failure only
+// closing reports (a full network disk, say) is caught too. Answers as WriteOut does.
+std::string WritePathLine(const std::string& path);
+
+// A standard stream that was closed when the program started (">&-") is taken by /dev/null opened
+// for reading only: otherwise the next file opened would take its number, and what is meant for
+// the terminal would be written into it (a settings file, a copy); writing to it now fails, as
+// writing to the closed stream would have.
+void ReserveStandardStreams();
 
 }  // namespace quillmere::cli

@@ -15,9 +15,11 @@
 #include <csignal>
 
 #include "backup/BackupRun.h"
+#include "backup/FileModule.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsolePlatform.h"
 #include "cli/ConsoleWindow.h"
+#include "cli/TerminalText.h"
 #include "platform/StopRequest.h"
 #include "settings/SettingsLayout.h"
 
@@ -93,7 +95,15 @@ int Run(const cli::CommandLine& command) {
         }
     } catch (const PlatformError& e) {
         // Without the stored inputs there is nothing sound to back up.
-        cli::WriteError(std::string("Quillmere: ") + e.what() + "\n");
+        platform.ShowPrompt(e.what(), PromptStyle::OkOnly, std::nullopt);
+        return cli::kRefused;
+    }
+    // The stamp folder's path is printed as one line, which a script takes as the last line: a
+    // destination holding a line break would make that line another path.
+    if (inputs[1].find_first_of("\r\n") != std::string::npos) {
+        platform.ShowPrompt("コピー先フォルダに改行が含まれています。改行を含まないパスを指定してください。\n" +
+                                cli::TerminalText::Escaped(inputs[1]),
+                            PromptStyle::OkExclamation, FileModule::kBackupTitle);
         return cli::kRefused;
     }
 
@@ -105,13 +115,33 @@ int Run(const cli::CommandLine& command) {
         case BackupOutcome::Stopped: return cli::kStopped;
         case BackupOutcome::Completed: break;
     }
-    cli::WriteOut(FullPath(result.stampFolder) + "\n");
+    // The copies are in place whatever follows; what follows only says whether a script can
+    // rely on the printed path and on the stored inputs.
+    const int completed = result.inputsStored ? cli::kCompleted : cli::kNotStored;
+    if (command.quiet) return completed;
+    const std::string path = FullPath(result.stampFolder);
+    if (const std::string failure = cli::WritePathLine(path); !failure.empty()) {
+        platform.ShowPrompt("日時のフォルダのパスを標準出力に書けませんでした: " + failure + "\n" + path,
+                            PromptStyle::OkOnly, std::nullopt);
+        return cli::kNotPrinted;
+    }
+    return completed;
+}
+
+// --help and --version answer on standard output; one that cannot be written is no success.
+int Print(const std::string& text) {
+    if (const std::string failure = cli::WriteOut(text); !failure.empty()) {
+        cli::WriteError("quillmere-backup: 標準出力に書けませんでした: " + failure + "\n");
+        return cli::kNotPrinted;
+    }
     return cli::kCompleted;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // First, before anything opens a file that could take a closed stream's number.
+    cli::ReserveStandardStreams();
     // The system's reasons for failures (strerror) in the user's language.
     std::setlocale(LC_ALL, "");
 #ifdef SIGXFSZ
@@ -127,12 +157,11 @@ int main(int argc, char* argv[]) {
     InstallConsoleHandler();
 #endif
     const cli::CommandLine command = cli::ParseCommandLine(Arguments(argc, argv));
-    if (command.help) {
-        cli::WriteOut(cli::UsageText());
-        return cli::kCompleted;
-    }
+    if (command.help) return Print(cli::UsageText());
+    if (command.version) return Print(cli::VersionText());
     if (!command.error.empty()) {
-        cli::WriteError("quillmere-backup: " + command.error + "\n詳しくは quillmere-backup --help\n");
+        cli::WriteError("quillmere-backup: " + cli::TerminalText::Escaped(command.error) +
+                        "\n詳しくは quillmere-backup --help\n");
         return cli::kUsage;
     }
     const int status = Run(command);

@@ -31,9 +31,17 @@ namespace fs = std::filesystem;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr const char* kBlanks = " \t";
 
+// Line ends are kept as found, each line's own: a file edited on Windows keeps its CR LF on the
+// lines the program does not know, and the lines it adds take the end of the file's first line.
+struct Line {
+    std::string text;  // without its line end
+    std::string_view end;
+};
+
 struct Document {
     bool byteOrderMark = false;
-    std::vector<std::string> lines;  // without line ends
+    std::string_view lineEnd = "\n";
+    std::vector<Line> lines;
 };
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -104,8 +112,14 @@ std::optional<mode_t> Load(const fs::path& file, Document& document) {
         const auto end = rest.find('\n');
         std::string_view line = rest.substr(0, end);
         // A file edited on Windows ends its lines with CR LF; the CR is not part of the value.
+        const bool crlf = end != std::string_view::npos && line.ends_with('\r');
         if (line.ends_with('\r')) line.remove_suffix(1);
-        document.lines.emplace_back(line);
+        if (document.lines.empty() && crlf) document.lineEnd = "\r\n";
+        // A last line without an end gets the file's when the file is rewritten.
+        const std::string_view lineEnd = end == std::string_view::npos ? document.lineEnd
+                                         : crlf                        ? std::string_view("\r\n")
+                                                                       : std::string_view("\n");
+        document.lines.push_back(Line{std::string(line), lineEnd});
         rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
     }
     return st.st_mode & 0777;
@@ -113,9 +127,9 @@ std::optional<mode_t> Load(const fs::path& file, Document& document) {
 
 std::string Serialize(const Document& document) {
     std::string out(document.byteOrderMark ? kByteOrderMark : std::string_view{});
-    for (const std::string& line : document.lines) {
-        out += line;
-        out += '\n';
+    for (const Line& line : document.lines) {
+        out += line.text;
+        out += line.end;
     }
     return out;
 }
@@ -130,7 +144,7 @@ Location Find(const Document& document, std::string_view section, std::string_vi
     bool inSection = false;
     bool inFirstBlock = false;
     for (std::size_t i = 0; i < document.lines.size(); ++i) {
-        const std::string& line = document.lines[i];
+        const std::string& line = document.lines[i].text;
         if (const auto name = SectionName(line)) {
             inSection = SameName(*name, section);
             inFirstBlock = inSection && !location.sectionEnd;
@@ -188,17 +202,19 @@ bool Set(Document& document, const std::string& section, const std::string& key,
     const Location location = Find(document, section, key);
     const std::string encoded = IniValue::Encode(value);
     if (location.keyLine) {
-        std::string& line = document.lines[*location.keyLine];
+        std::string& line = document.lines[*location.keyLine].text;
         const std::size_t valueStart = ParseKey(line)->valueStart;
         if (IniValue::Decode(std::string_view(line).substr(valueStart)) == value) return false;
         line.replace(valueStart, std::string::npos, encoded);
     } else if (location.sectionEnd) {
         document.lines.insert(document.lines.begin() + static_cast<std::ptrdiff_t>(*location.sectionEnd),
-                              key + "=" + encoded);
+                              Line{key + "=" + encoded, document.lineEnd});
     } else {
-        if (!document.lines.empty() && !IsBlank(document.lines.back())) document.lines.emplace_back();
-        document.lines.push_back("[" + section + "]");
-        document.lines.push_back(key + "=" + encoded);
+        if (!document.lines.empty() && !IsBlank(document.lines.back().text)) {
+            document.lines.push_back(Line{{}, document.lineEnd});
+        }
+        document.lines.push_back(Line{"[" + section + "]", document.lineEnd});
+        document.lines.push_back(Line{key + "=" + encoded, document.lineEnd});
     }
     return true;
 }
@@ -219,7 +235,7 @@ std::string SettingsFile::Read(const std::string& section, const std::string& ke
     if (!Load(m_file, document)) return defaultValue;
     const Location location = Find(document, section, key);
     if (!location.keyLine) return defaultValue;
-    const std::string& line = document.lines[*location.keyLine];
+    const std::string& line = document.lines[*location.keyLine].text;
     return IniValue::Decode(std::string_view(line).substr(ParseKey(line)->valueStart));
 }
 

@@ -33,10 +33,13 @@ protected:
         WriteFile(source + "/b.txt", "notes");
     }
 
-    Outcome Run(const std::vector<std::string>& args) {
+    // stdoutTo: a redirection of standard output in place of the file the test reads.
+    Outcome Run(const std::vector<std::string>& args, const std::string& stdoutTo = "") {
         std::string line = "XDG_CONFIG_HOME=" + Quoted(config) + " " + Quoted(QUILLMERE_BACKUP_PROGRAM);
         for (const std::string& arg : args) line += " " + Quoted(arg);
-        line += " >" + Quoted(folder / "out") + " 2>" + Quoted(folder / "err") + " </dev/null";
+        WriteFile(folder / "out", "");
+        line += " " + (stdoutTo.empty() ? ">" + Quoted(folder / "out") : stdoutTo);
+        line += " 2>" + Quoted(folder / "err") + " </dev/null";
         const int wait = std::system(line.c_str());
         return {WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, ReadFile(folder / "out"), ReadFile(folder / "err")};
     }
@@ -54,7 +57,7 @@ protected:
 
 struct Refusal {
     const char* name;
-    std::vector<std::string> args;  // "SRC", "DST" and "MISSING" stand for the test's folders
+    std::vector<std::string> args;  // "SRC", "DST..." and "MISSING" stand for the test's folders
     int status;
     const char* message;
 };
@@ -66,7 +69,10 @@ TEST_P(BackupCommandRefusal, PrintsItsMessageAndAnswersItsStatus) {
     fs::create_directories(destination);
     std::vector<std::string> args;
     for (const std::string& arg : GetParam().args) {
-        args.push_back(arg == "SRC" ? source : arg == "DST" ? destination : arg == "MISSING" ? folder / "new" : arg);
+        args.push_back(arg == "SRC"             ? source
+                       : arg.starts_with("DST") ? destination + arg.substr(3)
+                       : arg == "MISSING"       ? folder / "new"
+                                                : arg);
     }
     const Outcome outcome = Run(args);
     EXPECT_EQ(outcome.status, GetParam().status);
@@ -85,6 +91,14 @@ INSTANTIATE_TEST_SUITE_P(
                     Refusal{"DestinationNotCreatedWithoutYes", {"SRC", "MISSING"}, 3, "作成しますか？ いいえ"},
                     Refusal{"NoFileType", {"SRC", "DST", ""}, 3, "ファイル種別が指定されていません。"},
                     Refusal{"NoMatchingFile", {"SRC", "DST", "*.zzz"}, 3, "該当ファイルが存在しません。"},
+                    // Its path could not be the last line of the output.
+                    Refusal{
+                        "DestinationWithALineBreak", {"SRC", "DST\rx"}, 3, "コピー先フォルダに改行が含まれています。"},
+                    // Control characters reach the terminal escaped, whatever the message.
+                    Refusal{"UnknownOptionIsShownEscaped",
+                            {"--\x1b]2;x\a\xC2\x9B\xFF"},
+                            2,
+                            "不明なオプションです: --\\033]2;x\\a\\302\\233\\377\n"},
                     Refusal{"OneFolderOnly", {"SRC"}, 2, "コピー元とコピー先"},
                     Refusal{"UnknownOption", {"--force", "SRC", "DST"}, 2, "不明なオプションです: --force"}),
     [](const testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
@@ -106,11 +120,63 @@ TEST_F(BackupCommand, YesCreatesTheDestinationCopiesAndStoresTheInputs) {
     EXPECT_EQ(ListFolder(again.out.substr(0, again.out.size() - 1)), (std::vector<std::string>{"a.jra", "c.jra"}));
 }
 
-TEST_F(BackupCommand, HelpPrintsTheUsageAndTheExitStatuses) {
+// A completed backup whose output or stored inputs a script cannot rely on answers a status of its
+// own; --quiet prints nothing on success.
+struct Completion {
+    const char* name;
+    std::vector<std::string> options;
+    const char* stdoutTo;
+    bool settingsUnwritable;
+    int status;
+    const char* message;  // on standard error; "" for none
+};
+
+class BackupCommandCompletion : public BackupCommand, public testing::WithParamInterface<Completion> {};
+
+TEST_P(BackupCommandCompletion, CopiesAndAnswersItsStatus) {
+    const Completion& c = GetParam();
+    fs::create_directories(destination);
+    if (c.settingsUnwritable) {
+        fs::create_directories(config);
+        WriteFile(config + "/Quillmere", "a file where the folder belongs");
+    }
+    std::vector<std::string> args = c.options;
+    args.insert(args.end(), {source, destination});
+
+    const Outcome outcome = Run(args, c.stdoutTo);
+
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
+    if (!*c.message) {
+        EXPECT_EQ(outcome.err, "");
+    }
+    if (!*c.stdoutTo) {
+        EXPECT_EQ(outcome.out, "");
+    }
+    const std::vector<std::string> stamps = ListFolder(destination);
+    ASSERT_EQ(stamps.size(), 1u);
+    EXPECT_EQ(ListFolder(destination + "/" + stamps[0]), std::vector<std::string>{"a.jra"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , BackupCommandCompletion,
+    testing::Values(Completion{"Quiet", {"--quiet"}, "", false, 0, ""},
+                    Completion{"StdoutClosed", {}, ">&-", false, 5, "パスを標準出力に書けませんでした: "},
+                    Completion{"StdoutFull", {}, ">/dev/full", false, 5, "パスを標準出力に書けませんでした: "},
+                    Completion{"InputsNotStored", {"-q"}, "", true, 6, "入力内容を保存できませんでした。"}),
+    [](const testing::TestParamInfo<Completion>& info) { return std::string(info.param.name); });
+
+TEST_F(BackupCommand, HelpAndVersionPrintOnStandardOutputOnly) {
     const Outcome outcome = Run({"--help"});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_NE(outcome.out.find("quillmere-backup [--yes]"), std::string::npos);
     EXPECT_NE(outcome.out.find("4  SIGINT"), std::string::npos);
+    EXPECT_NE(outcome.out.find("6  "), std::string::npos);
+
+    const Outcome version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("quillmere-backup \\(Quillmere\\) [0-9.]+\n"))) << version.out;
+    EXPECT_EQ(Run({"--version"}, ">/dev/full").status, 5);
 }
 
 }  // namespace

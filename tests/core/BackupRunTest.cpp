@@ -2,6 +2,7 @@
 // says, where the focus goes, when the pointer changes, and what is stored.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "backup/BackupRun.h"
@@ -166,6 +167,21 @@ const RunCase kRunCases[] = {
      {"/src", "/dst", "*.jra" + kNul + "x"},
      DestinationMissing,
      {"prompt 48 [バックアップ] ファイル種別に使えない文字 (NUL) が含まれています。", "focus FileType"}},
+    // A file type is one name of the source folder: no separator (no search outside the source, no
+    // empty stamp folder), and no longer than a name may be: 255 characters here, but 256 UTF-16
+    // units, the last character taking two.
+    {"SeparatorInTheFileTypeIsRefusedBeforeTheDestinationCouldBeCreated",
+     {"/src", "/dst", "../*.jra"},
+     DestinationMissing,
+     {"prompt 48 [バックアップ] ファイル種別にフォルダの区切り文字は使えません。コピー元フォルダの中のファイル名の形 "
+      "(*.jra "
+      "など) で指定してください。",
+      "focus FileType"}},
+    {"FileTypeLongerThanANameIsRefused",
+     {"/src", "/dst", "*" + std::string(253, 'a') + "\xF0\x9F\x90\x8E"},
+     DestinationMissing,
+     {"prompt 48 [バックアップ] ファイル種別が長すぎます。ファイル名の長さの上限 (255 文字) までで指定してください。",
+      "focus FileType"}},
     {"DestinationThatIsAFileIsRefusedOnceBeforeAnythingIsCreated",
      {"/src", "/dst", "*.jra"},
      [](FakePlatform& ops) {
@@ -270,10 +286,15 @@ TEST_P(BackupRunTest, CallsInOrder) {
     Log expected;
     for (const std::string& line : c.expected) expected.push_back(Native(line));
 
-    BackupRun(ops, window).Run();
+    const BackupResult result = BackupRun(ops, window).Run();
 
     EXPECT_EQ(log, expected);
     EXPECT_TRUE(ops.prompts.answers.empty()) << "a scripted answer was not asked for";
+    // The caller's word on the stored inputs agrees with the store: all three keys written.
+    const bool stored = std::any_of(log.begin(), log.end(), [](const std::string& call) {
+        return call.starts_with("write Quillmere:LastExec:FileType=");
+    });
+    EXPECT_EQ(result.inputsStored, stored);
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, BackupRunTest, testing::ValuesIn(kRunCases),

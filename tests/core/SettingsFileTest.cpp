@@ -137,34 +137,47 @@ TEST_F(SettingsFileTest, HugeLineIsReadWhole) {
     EXPECT_EQ(Read("LastExec", "FileType"), "*.jra");
 }
 
-TEST_F(SettingsFileTest, RewriteKeepsEverythingItDoesNotKnow) {
+// Each row is the file's line end: a file edited on Windows keeps its CR LF.
+class SettingsRewriteTest : public SettingsFileTest, public testing::WithParamInterface<std::string> {
+protected:
+    std::string Ended(const std::string& text) const {
+        std::string out;
+        for (const char c : text) out += c == '\n' ? GetParam() : std::string(1, c);
+        return out;
+    }
+};
+
+TEST_P(SettingsRewriteTest, KeepsEverythingItDoesNotKnowAndTheLineEnds) {
     fs::create_directories(fs::path(path).parent_path());
-    WriteFile(path,
-              "; written by hand\n"
-              "[MainWindow]\n"
-              "left = 5\n"
-              "Extra=kept\n"
-              "\n"
-              "# a comment\n"
-              "[Other]\n"
-              "Key=value\n");
+    WriteFile(path, Ended("; written by hand\n"
+                          "[MainWindow]\n"
+                          "left = 5\n"
+                          "Extra=kept\n"
+                          "\n"
+                          "# a comment\n"
+                          "[Other]\n"
+                          "Key=value\n"));
     file.Write("MainWindow", {{"Left", "1000"}, {"Top", "20"}});
     file.Write("LastExec", "FileType", "*.csv");
 
-    EXPECT_EQ(Text(),
-              "; written by hand\n"
-              "[MainWindow]\n"
-              "left =1000\n"
-              "Extra=kept\n"
-              "Top=20\n"
-              "\n"
-              "# a comment\n"
-              "[Other]\n"
-              "Key=value\n"
-              "\n"
-              "[LastExec]\n"
-              "FileType=*.csv\n");
+    EXPECT_EQ(Text(), Ended("; written by hand\n"
+                            "[MainWindow]\n"
+                            "left =1000\n"
+                            "Extra=kept\n"
+                            "Top=20\n"
+                            "\n"
+                            "# a comment\n"
+                            "[Other]\n"
+                            "Key=value\n"
+                            "\n"
+                            "[LastExec]\n"
+                            "FileType=*.csv\n"));
 }
+
+INSTANTIATE_TEST_SUITE_P(SettingsFile, SettingsRewriteTest, testing::Values("\n", "\r\n"),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return info.param == "\n" ? std::string("Lf") : std::string("CrLf");
+                         });
 
 TEST_F(SettingsFileTest, EveryWriteReadsTheFileAfresh) {
     // Two objects on one file stand for two running copies of the program.
