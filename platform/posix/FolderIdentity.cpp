@@ -10,7 +10,6 @@
 #include <sys/sysmacros.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
