@@ -40,6 +40,16 @@ std::string TrimSpaces(const std::string& text) {
 
 BackupRun::BackupRun(PlatformOps& ops, BackupWindow& window) : m_ops(ops), m_window(window) {}
 
+// A file system that cannot be named is stored as unknown (""), which the next run accepts,
+// rather than keeping the name of one that may hold another destination.
+std::string BackupRun::DstVolume() const {
+    try {
+        return m_ops.FolderIdentity(GetDstFolder());
+    } catch (const PlatformError&) {
+        return {};
+    }
+}
+
 std::string BackupRun::GetSrcFolder() const {
     return TrimSpaces(m_window.InputText(BackupInput::SourceFolder));
 }
@@ -118,15 +128,17 @@ bool BackupRun::CheckInputs() {
 }
 
 // The three inputs are written in this order, each read afresh, in one write where the store
-// allows it (one durable replace of the settings file rather than three). The first failure is
-// shown once and the remaining keys are not tried: they would fail the same way and repeat the
-// message.
+// allows it (one durable replace of the settings file rather than three), and with them the file
+// system the destination is on, so that an unattended run can tell an unplugged disk's empty
+// mount point from the disk. The first failure is shown once and the remaining keys are not
+// tried: they would fail the same way and repeat the message.
 bool BackupRun::SaveLastExec() {
     try {
         m_ops.WriteSettings(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec,
                             {{SettingsLayout::kKeySrcFolder, GetSrcFolder()},
                              {SettingsLayout::kKeyDstFolder, GetDstFolder()},
-                             {SettingsLayout::kKeyFileType, GetFileType()}});
+                             {SettingsLayout::kKeyFileType, GetFileType()},
+                             {SettingsLayout::kKeyDstVolume, DstVolume()}});
     } catch (const PlatformError& e) {
         ShowFailure(std::string(kSettingsNotSaved) + "\n" + e.what());
         return false;

@@ -52,6 +52,7 @@ private:
     std::string GetSrcFolder() const;
     std::string GetDstFolder() const;
     std::string GetFileType() const;
+    std::string DstVolume() const;
     // Shows a failure nobody else reports in a box titled "Quillmere".
     void ShowFailure(const std::string& description);
 

@@ -19,6 +19,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsolePlatform.h"
 #include "cli/ConsoleWindow.h"
+#include "cli/DestinationCheck.h"
 #include "cli/TerminalText.h"
 #include "platform/StopRequest.h"
 #include "settings/SettingsLayout.h"
@@ -92,6 +93,13 @@ int Run(const cli::CommandLine& command) {
             inputs[i] = *given[i] ? **given[i]
                                   : platform.ReadSetting(SettingsLayout::kAppName, stored.section, stored.key,
                                                          stored.defaultValue);
+        }
+        // Only the stored destination is checked: folders given on the command line are what
+        // the user means now, and their file system is stored anew.
+        if (!command.inputs.destination) {
+            const std::string storedVolume = platform.ReadSetting(
+                SettingsLayout::kAppName, SettingsLayout::kSectionLastExec, SettingsLayout::kKeyDstVolume, "");
+            if (!cli::DestinationCheck(platform, inputs[1], storedVolume, command.yes)) return cli::kRefused;
         }
     } catch (const PlatformError& e) {
         // Without the stored inputs there is nothing sound to back up.

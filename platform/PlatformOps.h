@@ -80,6 +80,10 @@ public:
         for (const auto& [key, value] : values) WriteSetting(app, section, key, value);
     }
     virtual void LaunchCommand(const std::string& commandLine, ShowMode showMode) = 0;
+    // Which file system holds the existing folder, as a text that stays the same as long as the
+    // same file system holds it and differs once another one does (an unplugged disk's mount
+    // point): its UUID or volume serial where it has one, else its device and mount point.
+    virtual std::string FolderIdentity(const std::string& folder) = 0;
 };
 
 }  // namespace quillmere

@@ -21,4 +21,9 @@ void CopyMatching(const std::string& sourcePattern, const std::string& destinati
     Native::CopyMatching(sourcePattern, destination, overwrite, monitor);
 }
 
+std::string FolderIdentity(const std::string& folder) {
+    NulByte::Refuse(folder);
+    return Native::FolderIdentity(folder);
+}
+
 }  // namespace quillmere::SystemFiles

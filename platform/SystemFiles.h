@@ -41,6 +41,12 @@ inline void CopyMatching(const std::string& sourcePattern, const std::string& de
     CopyMatching(sourcePattern, destination, overwrite, monitor);
 }
 
+// The file system that holds the folder (see PlatformOps::FolderIdentity): on Linux "UUID=..."
+// where the file system or the system's device links give one, else "DEVICE on MOUNT POINT" from
+// the mount table; on Windows "Serial=XXXX-XXXX", else the volume's name and path. Throws naming
+// the folder and the system's reason when it is missing, not a folder or cannot be looked at.
+std::string FolderIdentity(const std::string& folder);
+
 // In the last few folders in name order that match the pattern (links are not followed), removes
 // the temporary files that copies left behind when their process ended before them: only files
 // this program names so, inside the runs' work folders (then each folder once empty), and only

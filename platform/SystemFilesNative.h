@@ -20,4 +20,7 @@ std::string FindFirstEntry(const std::string& pattern, bool withFolders);
 void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                   CopyMonitor& monitor);
 
+// FolderIdentity for a folder that holds no NUL.
+std::string FolderIdentity(const std::string& folder);
+
 }  // namespace quillmere::SystemFiles::Native

@@ -42,4 +42,8 @@ void SystemOps::WriteSettings(const std::string& app, const std::string& section
     SystemSettings::Write(app, section, values);
 }
 
+std::string SystemOps::FolderIdentity(const std::string& folder) {
+    return SystemFiles::FolderIdentity(folder);
+}
+
 }  // namespace quillmere

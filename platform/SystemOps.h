@@ -21,6 +21,7 @@ public:
                       const std::string& value) override;
     void WriteSettings(const std::string& app, const std::string& section,
                        const std::vector<std::pair<std::string, std::string>>& values) override;
+    std::string FolderIdentity(const std::string& folder) override;
 };
 
 }  // namespace quillmere

@@ -2,6 +2,7 @@
 //
 //   Quillmere / MainWindow / Left, Top                      window position in twips, default 1000
 //   Quillmere / LastExec   / SrcFolder, DstFolder, FileType  inputs of the last backup that ran
+//   Quillmere / LastExec   / DstVolume                       the file system DstFolder was on then
 //
 // The main window reads all five at start-up and writes the position when it closes; the backup
 // run writes the three inputs after every run that got past its input checks.
@@ -28,6 +29,9 @@ inline constexpr char kSectionLastExec[] = "LastExec";
 inline constexpr char kKeySrcFolder[] = "SrcFolder";
 inline constexpr char kKeyDstFolder[] = "DstFolder";
 inline constexpr char kKeyFileType[] = "FileType";
+// Written with the inputs: the destination's file system as PlatformOps::FolderIdentity names it,
+// or "" when it could not be read. Absent in the settings of older versions.
+inline constexpr char kKeyDstVolume[] = "DstVolume";
 inline constexpr char kDefaultFolder[] = "C:\\Program Files\\Pat98";
 inline constexpr char kDefaultFileType[] = "*.jra";
 

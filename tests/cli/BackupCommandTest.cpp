@@ -7,6 +7,7 @@
 #include <fstream>
 #include <regex>
 
+#include "platform/SystemFiles.h"
 #include "tests/support/TempFolder.h"
 
 namespace quillmere::test {
@@ -60,6 +61,7 @@ struct Refusal {
     std::vector<std::string> args;  // "SRC", "DST..." and "MISSING" stand for the test's folders
     int status;
     const char* message;
+    std::string stored = "";  // the settings file before the run; "SRC" and "DST" stand for the folders
 };
 
 class BackupCommandRefusal : public BackupCommand, public testing::WithParamInterface<Refusal> {};
@@ -74,13 +76,23 @@ TEST_P(BackupCommandRefusal, PrintsItsMessageAndAnswersItsStatus) {
                        : arg == "MISSING"       ? folder / "new"
                                                 : arg);
     }
+    std::string stored = GetParam().stored;
+    for (const auto& [name, path] : {std::pair<std::string, std::string>{"SRC", source}, {"DST", destination}}) {
+        for (auto at = stored.find(name); at != std::string::npos; at = stored.find(name, at + path.size())) {
+            stored.replace(at, name.size(), path);
+        }
+    }
+    if (!stored.empty()) {
+        fs::create_directories(config + "/Quillmere");
+        WriteFile(config + "/Quillmere/Quillmere.conf", stored);
+    }
     const Outcome outcome = Run(args);
     EXPECT_EQ(outcome.status, GetParam().status);
     EXPECT_NE(outcome.err.find(GetParam().message), std::string::npos) << outcome.err;
     EXPECT_EQ(outcome.out, "");
     EXPECT_TRUE(fs::is_empty(destination));
     EXPECT_FALSE(fs::exists(folder / "new"));
-    EXPECT_EQ(Stored(), "");
+    EXPECT_EQ(Stored(), stored);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -99,6 +111,12 @@ INSTANTIATE_TEST_SUITE_P(
                             {"--\x1b]2;x\a\xC2\x9B\xFF"},
                             2,
                             "不明なオプションです: --\\033]2;x\\a\\302\\233\\377\n"},
+                    // The stored destination's file system is not the one it was stored with.
+                    Refusal{"DestinationOnAnotherFileSystem",
+                            {},
+                            3,
+                            "前回: UUID=unplugged\n今回: ",
+                            "[LastExec]\nSrcFolder=SRC\nDstFolder=DST\nDstVolume=UUID=unplugged\n"},
                     Refusal{"OneFolderOnly", {"SRC"}, 2, "コピー元とコピー先"},
                     Refusal{"UnknownOption", {"--force", "SRC", "DST"}, 2, "不明なオプションです: --force"}),
     [](const testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
@@ -109,7 +127,8 @@ TEST_F(BackupCommand, YesCreatesTheDestinationCopiesAndStoresTheInputs) {
     std::smatch stamp;
     ASSERT_TRUE(std::regex_match(outcome.out, stamp, std::regex("(.*/dst/[0-9]{8}_[0-9]{6})\n"))) << outcome.out;
     EXPECT_EQ(ListFolder(stamp[1]), std::vector<std::string>{"a.jra"});
-    EXPECT_EQ(Stored(), "[LastExec]\nSrcFolder=" + source + "\nDstFolder=" + destination + "\nFileType=*.jra\n");
+    EXPECT_EQ(Stored(), "[LastExec]\nSrcFolder=" + source + "\nDstFolder=" + destination +
+                            "\nFileType=*.jra\nDstVolume=" + SystemFiles::FolderIdentity(destination) + "\n");
 
     // Without folders the next run takes the stored ones. (The first stamp folder moves aside: the
     // second run may come in the same second.)

@@ -13,6 +13,7 @@
 
 #include "platform/SystemClock.h"
 #include "platform/SystemFiles.h"
+#include "platform/posix/MountTable.h"
 #include "tests/support/BoundSocket.h"
 #include "tests/support/FailureOf.h"
 #include "tests/support/FileSizeLimit.h"
@@ -51,6 +52,59 @@ TEST(SystemFiles, CreatingAnExistingFolderFails) {
     SystemFiles::CreateFolder(folder);
     EXPECT_EQ(FailureOf([&] { SystemFiles::CreateFolder(folder); }), folder + ": File exists");
 }
+
+// Every folder of one file system has one identity; what is no folder fails with its path.
+TEST(SystemFiles, FolderIdentityIsTheSameForEveryFolderOfAFileSystem) {
+    TempFolder dir;
+    fs::create_directory(dir.Path() / "sub");
+    WriteFile(dir / "file", "x");
+    const std::string identity = SystemFiles::FolderIdentity(dir / "sub");
+    EXPECT_FALSE(identity.empty());
+    EXPECT_EQ(SystemFiles::FolderIdentity(dir / "."), identity);
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FolderIdentity(dir / "missing"); }),
+              dir / "missing: No such file or directory");
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FolderIdentity(dir / "file"); }), dir / "file: Not a directory");
+}
+
+struct MountCase {
+    const char* name;
+    const char* table;
+    unsigned int major, minor;
+    const char* path;
+    const char* holder;  // "SOURCE on MOUNT POINT", "" for none
+};
+
+class HoldingMount : public testing::TestWithParam<MountCase> {};
+
+TEST_P(HoldingMount, IsTheDeepestMountOfTheFoldersDevice) {
+    const MountCase& c = GetParam();
+    const std::vector<posix::Mount> mounts = posix::ParseMountTable(c.table);
+    const posix::Mount* mount = posix::HoldingMount(mounts, c.major, c.minor, c.path);
+    EXPECT_EQ(mount ? mount->source + " on " + mount->mountPoint : "", c.holder);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SystemFiles, HoldingMount,
+    testing::Values(MountCase{"EscapedSpacesAndOptionalFields",
+                              "40 28 8:17 / /media/me/My\\040Stick rw shared:5 master:1 - vfat /dev/sdb1 rw\n", 8, 17,
+                              "/media/me/My Stick/backup", "/dev/sdb1 on /media/me/My Stick"},
+                    // The stick's mount point left behind when it is unplugged is a folder of the root.
+                    MountCase{"DeviceDecidesOverALongerMountPoint",
+                              "28 1 254:0 / / rw - ext4 /dev/vda rw\n"
+                              "40 28 8:17 / /mnt/usb rw - ext4 /dev/sdb1 rw\n",
+                              254, 0, "/mnt/usb", "/dev/vda on /"},
+                    MountCase{"MountPointsContainWholeNames",
+                              "28 1 254:0 / / rw - ext4 /dev/vda rw\n"
+                              "40 28 8:17 / /mnt/usb rw - ext4 /dev/sdb1 rw\n",
+                              0, 99, "/mnt/usb2", "/dev/vda on /"},
+                    MountCase{"SubvolumeWithADeviceOfItsOwn",
+                              "28 1 254:0 / / rw - ext4 /dev/vda rw\n"
+                              "41 28 0:30 /@home /home rw - btrfs /dev/sda2 rw\n",
+                              0, 55, "/home/me/sub", "/dev/sda2 on /home"},
+                    MountCase{"DamagedLinesArePassedOver",
+                              "garbage\n41 28 x:y / /home rw - btrfs /dev/sda2 rw\n28 1 254:0 / /\n", 254, 0, "/home",
+                              ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SystemFiles, CurrentLocalTimeFollowsTheTimeZone) {
     const char* saved = std::getenv("TZ");

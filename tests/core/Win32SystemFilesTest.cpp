@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <regex>
 
 #include "platform/SystemFiles.h"
 #include "platform/win32/Win32Error.h"
@@ -54,6 +55,20 @@ TEST(Win32SystemFiles, CreateFolderCreatesExactlyOne) {
 
     EXPECT_EQ(FailureOf([&] { SystemFiles::CreateFolder(dir / "新しい フォルダ"); }),
               Failure(dir / "新しい フォルダ", ERROR_ALREADY_EXISTS));
+}
+
+// The temporary folder is on C:, whose volume (under Wine too) has a serial number that names
+// every folder on it alike; what is no folder fails with its path.
+TEST(Win32SystemFiles, FolderIdentityIsTheVolumeSerial) {
+    TempFolder dir;
+    fs::create_directory(dir.Path() / "sub");
+    WriteFile(dir / "file", "x");
+    const std::string identity = SystemFiles::FolderIdentity(dir / "sub");
+    EXPECT_TRUE(std::regex_match(identity, std::regex("Serial=[0-9A-F]{4}-[0-9A-F]{4}"))) << identity;
+    EXPECT_EQ(SystemFiles::FolderIdentity("C:\\"), identity);
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FolderIdentity(dir / "missing"); }),
+              Failure(dir / "missing", ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(FailureOf([&] { SystemFiles::FolderIdentity(dir / "file"); }), Failure(dir / "file", ERROR_DIRECTORY));
 }
 
 // Paths beyond the classic 260 characters: the folders are made, searched and copied into and

@@ -20,8 +20,11 @@
 #       As root: makes IMAGE a 512 MB exFAT volume (sparse), attaches it to a loop device and
 #       mounts it on FOLDER with exfat-fuse, where every process sees it; prints the loop device.
 #       exFAT does not tell upper from lower case, as on most USB sticks.
+#   fault-helper.sh ext4-mount IMAGE FOLDER
+#       As root: makes IMAGE a 16 MB ext4 file system, as on a backup disk, attaches it to a loop
+#       device and mounts it on FOLDER; prints the loop device.
 #   fault-helper.sh exfat-unmount FOLDER LOOP
-#       Unmounts FOLDER, detaches LOOP and removes the image it was made from.
+#       Unmounts FOLDER (exFAT or ext4), detaches LOOP and removes the image it was made from.
 #
 # Exit status 77 with "skip: REASON" on stderr means the mechanism is missing on this machine;
 # the tests then report the case as skipped with that reason.
@@ -124,6 +127,18 @@ case "$form" in
         mount.exfat-fuse "$loop" "$folder" >/dev/null 2>&1 || { losetup -d "$loop"; skip "cannot mount exFAT on $folder"; }
         echo "$loop"
         ;;
+    ext4-mount)
+        [ $# -eq 2 ] || { echo "usage: $0 ext4-mount IMAGE FOLDER" >&2; exit 2; }
+        image="$1" folder="$2"
+        [ "$(id -u)" -eq 0 ] || skip "mounting an ext4 file system needs root"
+        for tool in mkfs.ext4 losetup; do
+            command -v "$tool" >/dev/null || skip "$tool is not installed (e2fsprogs, mount)"
+        done
+        truncate -s 16M "$image" && mkfs.ext4 -q "$image" || exit 3
+        loop="$(flock /tmp/quillmere-loop.lock losetup -f --show "$image")" || skip "no free loop device"
+        mount -t ext4 "$loop" "$folder" 2>/dev/null || { losetup -d "$loop"; skip "cannot mount ext4 on $folder"; }
+        echo "$loop"
+        ;;
     exfat-unmount)
         [ $# -eq 2 ] || { echo "usage: $0 exfat-unmount FOLDER LOOP" >&2; exit 2; }
         folder="$1" loop="$2"
@@ -134,7 +149,7 @@ case "$form" in
         exit 0
         ;;
     *)
-        echo "usage: $0 tmpfs|readonly|nocaps|filesize|inject|exfat-mount|exfat-unmount ..." >&2
+        echo "usage: $0 tmpfs|readonly|nocaps|filesize|inject|exfat-mount|ext4-mount|exfat-unmount ..." >&2
         exit 2
         ;;
 esac

@@ -125,8 +125,9 @@ TEST(MainFormSessionEnd, StoresTheInputsOfAStoppedBackupAndThePosition) {
     EXPECT_EQ(log, position);
     log.clear();
     form.Session_End(true);
-    EXPECT_EQ(log, (Log{"write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
-                        "write Quillmere:LastExec:FileType=*.jra", position[0], position[1]}));
+    EXPECT_EQ(log, (Log{"identity /dst", "write Quillmere:LastExec:SrcFolder=/src",
+                        "write Quillmere:LastExec:DstFolder=/dst", "write Quillmere:LastExec:FileType=*.jra",
+                        "write Quillmere:LastExec:DstVolume=UUID=0123", position[0], position[1]}));
 }
 
 struct BrowseRow {

@@ -56,4 +56,9 @@ void FakePlatform::LaunchCommand(const std::string& commandLine, ShowMode showMo
     Log("launch " + commandLine + " " + std::to_string(static_cast<int>(showMode)));
 }
 
+std::string FakePlatform::FolderIdentity(const std::string& folder) {
+    Log("identity " + folder);
+    return volume;
+}
+
 }  // namespace quillmere::test

@@ -31,6 +31,7 @@ public:
     void WriteSetting(const std::string& app, const std::string& section, const std::string& key,
                       const std::string& value) override;
     void LaunchCommand(const std::string& commandLine, ShowMode showMode) override;
+    std::string FolderIdentity(const std::string& folder) override;
 
     // The search for pattern with these attributes finds name (by default it finds nothing).
     void Find(const std::string& pattern, EntryAttributes attributes, const std::string& name) {
@@ -47,6 +48,7 @@ public:
     // The copy reports this before it ends or fails.
     CopyProgress copyReport;
     std::map<std::string, std::string> settings;  // "app:section:key" -> value
+    std::string volume = "UUID=0123";             // the file system of every folder
 
 private:
     void Log(const std::string& line);
