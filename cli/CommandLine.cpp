@@ -50,7 +50,12 @@ std::string UsageText() {
            "  1  フォルダの作成またはファイルのコピーに失敗した (失敗の前のコピーは残る)\n"
            "  2  コマンドラインに誤りがある\n"
            "  3  入力の確認で中止した (コピー先を作成しなかったときを含む)\n"
+#ifdef _WIN32
+           // A Windows console stops a program with its own events, not with signals.
+           "  4  Ctrl+C、コンソールを閉じる、ログオフまたはシャットダウンで中止した (完了したコピーは残る)\n";
+#else
            "  4  SIGINT または SIGTERM で中止した (完了したコピーは残る)\n";
+#endif
 }
 
 }  // namespace quillmere::cli

@@ -24,5 +24,8 @@ private:
 // that is not UTF-8 (a Windows console).
 void WriteOut(const std::string& text);
 void WriteError(const std::string& text);
+// Replaces the line the cursor is on, on standard error, with the text: the progress line's redraw
+// in place on a terminal or a console.
+void RewriteErrorLine(const std::string& text);
 
 }  // namespace quillmere::cli

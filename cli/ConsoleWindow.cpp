@@ -32,13 +32,13 @@ public:
         if (m_shown && !progress.currentFile.empty() && now - m_last < std::chrono::milliseconds(200)) return;
         m_last = now;
         m_shown = true;
-        const int percent = progress.bytesTotal == 0 ? 100 : static_cast<int>(progress.bytesDone * 100 /
-                                                                               progress.bytesTotal);
+        const int percent =
+            progress.bytesTotal == 0 ? 100 : static_cast<int>(progress.bytesDone * 100 / progress.bytesTotal);
         char counts[96];
-        std::snprintf(counts, sizeof counts, "\r\x1b[K%3d%%  %llu / %llu ファイル  ", percent,
+        std::snprintf(counts, sizeof counts, "%3d%%  %llu / %llu ファイル  ", percent,
                       static_cast<unsigned long long>(progress.filesDone),
                       static_cast<unsigned long long>(progress.filesTotal));
-        WriteError(counts + progress.currentFile);
+        RewriteErrorLine(counts + progress.currentFile);
     }
 
     bool StopRequested() override { return StopRequest::Requested(); }
