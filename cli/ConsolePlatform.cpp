@@ -74,6 +74,25 @@ void WriteError(const std::string& text) {
     Write(stderr, text);
 }
 
+void RewriteErrorLine(const std::string& text) {
+#ifdef _WIN32
+    // A console shows an escape sequence as a character unless its virtual terminal mode is on,
+    // which older consoles lack and a program should not change for the console's other users:
+    // the line is blanked from its start with the console's own call instead.
+    HANDLE handle = ::GetStdHandle(STD_ERROR_HANDLE);
+    CONSOLE_SCREEN_BUFFER_INFO screen{};
+    Write(stderr, "\r");
+    if (handle != INVALID_HANDLE_VALUE && ::GetConsoleScreenBufferInfo(handle, &screen)) {
+        DWORD blanked = 0;
+        ::FillConsoleOutputCharacterW(handle, L' ', static_cast<DWORD>(screen.dwSize.X - screen.dwCursorPosition.X),
+                                      screen.dwCursorPosition, &blanked);
+    }
+    Write(stderr, text);
+#else
+    Write(stderr, "\r\x1b[K" + text);
+#endif
+}
+
 PromptAnswer ConsolePlatform::ShowPrompt(const std::string& text, PromptStyle style,
                                          const std::optional<std::string>& title) {
     // A message names paths, and a name may hold control characters: none reaches the terminal raw.

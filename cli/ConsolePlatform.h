@@ -25,6 +25,9 @@ private:
 // not reach its file, pipe or console (a closed or full standard output), else an empty text.
 std::string WriteOut(const std::string& text);
 void WriteError(const std::string& text);
+// Replaces the line the cursor is on, on standard error, with the text: the progress line's redraw
+// in place on a terminal or a console.
+void RewriteErrorLine(const std::string& text);
 
 // Writes a path as the last line of standard output: as it is for a script, with its control
 // characters escaped on a terminal. Standard output is closed then, so that a failure only

@@ -36,10 +36,10 @@ public:
         const int percent =
             progress.bytesTotal == 0 ? 100 : static_cast<int>(progress.bytesDone * 100 / progress.bytesTotal);
         char counts[96];
-        std::snprintf(counts, sizeof counts, "\r\x1b[K%3d%%  %llu / %llu ファイル  ", percent,
+        std::snprintf(counts, sizeof counts, "%3d%%  %llu / %llu ファイル  ", percent,
                       static_cast<unsigned long long>(progress.filesDone),
                       static_cast<unsigned long long>(progress.filesTotal));
-        WriteError(counts + TerminalText::Escaped(progress.currentFile));
+        RewriteErrorLine(counts + TerminalText::Escaped(progress.currentFile));
     }
 
     bool StopRequested() override { return StopRequest::Requested(); }

@@ -57,8 +57,9 @@ done
 for program in "${windows_programs[@]}"; do
     x86_64-w64-mingw32-strip -o "$stage/${program##*/}" "$program"
 done
-# The README with Windows line ends, so Notepad shows its lines.
-sed 's/\r*$/\r/' "$root/README.md" >"$stage/README.txt"
+# The users' README (not the developers' README.md) with Windows line ends, so Notepad shows its
+# lines, and a byte order mark, so it reads the Japanese as UTF-8 whatever the system's code page.
+{ printf '\xef\xbb\xbf'; sed 's/\r*$/\r/' "$root/packaging/README-windows.txt"; } >"$stage/README.txt"
 sed 's/\r*$/\r/' "$root/LICENSE" >"$stage/LICENSE.txt"
 (cd "$stage" && zip -q -X -9 "$stage/${zip##*/}" "${windows_programs[@]##*/}" README.txt LICENSE.txt)
 mv "$stage/${zip##*/}" "$zip"

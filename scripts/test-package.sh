@@ -3,7 +3,7 @@
 # Debian package passes lintian, appstreamcli and desktop-file-validate, installs into a scratch
 # root (its own dpkg database, under fakeroot, so no root and no sudo are needed and the machine's
 # own packages are never touched), works there, and `dpkg -r` takes every file away again; the
-# Windows zip holds the two programs and the README. Called by test.sh.
+# Windows zip holds the two programs and the users' README. Called by test.sh.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=scripts/packages.sh
@@ -81,4 +81,21 @@ left="$(find "$sysroot" -mindepth 1 -not -path "$sysroot/var" -not -path "$sysro
 unzip -tq "$zip" >/dev/null || fail "$zip is damaged"
 names="$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')"
 [ "$names" = "LICENSE.txt README.txt quillmere-backup.exe quillmere.exe " ] || fail "$zip holds: $names"
+# The README is the users' one, in both languages, as Notepad shows it (a byte order mark for the
+# Japanese, Windows line ends), and nothing about building from the source.
+readme="$work/README.txt"
+unzip -p "$zip" README.txt >"$readme"
+[ "$(head -c 3 "$readme")" = $'\xef\xbb\xbf' ] || fail "README.txt does not begin with a UTF-8 byte order mark"
+if grep -qv $'\r$' "$readme"; then fail "README.txt has lines without Windows line ends"; fi
+for text in 使い始める 'Getting started' '終了ステータス' 'Exit statuses' \
+    'HKEY_CURRENT_USER\Software\Quillmere\Quillmere\LastExec'; do
+    grep -qF "$text" "$readme" || fail "README.txt does not say '$text'"
+done
+grep -q '^  schtasks /Create .*quillmere-backup\.exe' "$readme" || fail "README.txt has no Task Scheduler line for quillmere-backup.exe"
+for status in 0 1 2 3 4 5 6; do
+    [ "$(grep -c "^  $status  " "$readme")" = 2 ] || fail "README.txt does not give exit status $status in both languages"
+done
+if grep -qiE 'sudo|\bapt(-get)?\b|cmake|scripts/|\.png|\.md\b' "$readme"; then
+    fail "README.txt speaks of building or of files the zip does not hold: $(grep -iE 'sudo|\bapt(-get)?\b|cmake|scripts/|\.png|\.md\b' "$readme")"
+fi
 echo "test-package.sh: both packages built, checked, installed and removed"

@@ -52,6 +52,18 @@ status=0
     >/dev/null 2>&1 || status=$?
 [ "$status" -eq 3 ] || fail "a missing destination without --yes answered $status, not 3"
 [ ! -e "$work/none" ] || fail "a missing destination was created without --yes"
+# The progress line on a console. Wine draws a console on a terminal with escape sequences of its
+# own, so the console the run had is read back (quillmere-console-screen.exe): the last progress
+# line alone, the earlier file name blanked out, and no escape character the program wrote raw.
+printf '@"%s" --yes "%s" "%s" "*.*"\r\n@"%s" "%s"\r\n' "$(winpath "$build/cli/quillmere-backup.exe")" \
+    "$(winpath "$work/src")" "$(winpath "$work/console")" \
+    "$(winpath "$build/tests/winapp/quillmere-console-screen.exe")" "$(winpath "$work/screen.txt")" >"$work/console.cmd"
+script -qfec "/usr/lib/wine/wine64 cmd /c '$(winpath "$work/console.cmd")'" /dev/null </dev/null >"$work/console.log" 2>&1 ||
+    fail "the run on a console failed: $(cat -v "$work/console.log")"
+grep -qxF '100%  2 / 2 ファイル' "$work/screen.txt" || fail "the console's progress line reads: $(cat -v "$work/screen.txt")"
+if grep -q $'\x1b' "$work/screen.txt"; then fail "an escape sequence reached the console: $(cat -v "$work/screen.txt")"; fi
+help="$(/usr/lib/wine/wine64 "$build/cli/quillmere-backup.exe" --help 2>&1 | tr -d '\r')"
+[[ "$help" == *"4  Ctrl+C"* && "$help" != *SIGINT* ]] || fail "--help does not name the console's stop events: $help"
 echo "quillmere-backup.exe: backup under Wine passed"
 
 # --- the Windows copy engine's fault suite, in the same prefix ------------------------------------

@@ -29,6 +29,8 @@ bash "$root/scripts/test-sanitizers.sh"
 # A fresh Wine prefix in a temporary folder: no test sees a real Wine set-up, and the registry
 # the settings tests write to starts empty and is thrown away. Mono and Gecko are not needed.
 bash "$root/scripts/test-windows.sh" "$werror"
+# The Windows-only code through the MinGW build's compile database, with the same checks.
+bash "$root/scripts/tidy.sh" "$root/build-win64"
 
 # --- Packages: the .deb and the Windows zip (reuses the MinGW build above) ----------------------
 bash "$root/scripts/test-package.sh"

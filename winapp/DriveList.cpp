@@ -54,7 +54,7 @@ std::vector<Drive> SystemDrives() {
     const DWORD letters = ::GetLogicalDrives();
     for (int i = 0; i < 26; ++i) {
         if ((letters & (1u << i)) == 0) continue;
-        const wchar_t letter = static_cast<wchar_t>(L'A' + i);
+        const auto letter = static_cast<wchar_t>(L'A' + i);
         const std::wstring root{letter, L':', L'\\'};
         const UINT type = ::GetDriveTypeW(root.c_str());
         wchar_t label[MAX_PATH + 1] = {};
@@ -147,7 +147,8 @@ void DriveList::SetRowHeight(int iconSize) {
     int widest = 0;
     for (const Drive& drive : m_drives)
         widest = std::max(widest, StockIcons::IconRowWidth(m_combo, iconSize, 0, drive.text));
-    ::SendMessageW(m_combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(widest + ::GetSystemMetrics(SM_CXVSCROLL)), 0);
+    const int droppedWidth = widest + ::GetSystemMetrics(SM_CXVSCROLL);
+    ::SendMessageW(m_combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(droppedWidth), 0);
 }
 
 }  // namespace quillmere

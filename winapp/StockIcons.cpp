@@ -47,7 +47,7 @@ void DrawIconRow(const DRAWITEMSTRUCT& item, HICON icon, int iconSize, int inden
 
     // The list selects its font into the DC for its own rows, the combo box's edit field not
     // always: take the control's font either way.
-    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
+    auto* font = reinterpret_cast<HFONT>(::SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
     HGDIOBJ oldFont = font ? ::SelectObject(dc, font) : nullptr;
     const int oldMode = ::SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColour = ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
@@ -63,7 +63,7 @@ void DrawIconRow(const DRAWITEMSTRUCT& item, HICON icon, int iconSize, int inden
 
 int IconRowWidth(HWND list, int iconSize, int indent, const std::wstring& text) {
     HDC dc = ::GetDC(list);
-    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0));
+    auto* font = reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0));
     HGDIOBJ oldFont = font ? ::SelectObject(dc, font) : nullptr;
     SIZE size{};
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
@@ -74,7 +74,7 @@ int IconRowWidth(HWND list, int iconSize, int indent, const std::wstring& text) 
 
 int IconRowHeight(HWND list, int iconSize) {
     HDC dc = ::GetDC(list);
-    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0));
+    auto* font = reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0));
     HGDIOBJ oldFont = font ? ::SelectObject(dc, font) : nullptr;
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(dc, &metrics);

@@ -23,6 +23,7 @@ CopyNaming::CopyNaming(const CopyContext& context, const EntryList& candidates) 
             m_before.emplace(candidate.name, FileId{st.st_dev, st.st_ino});
         }
     }
+    m_lowerKept = !m_before.empty();
 }
 
 void CopyNaming::Place(TempFile& file) {
@@ -49,7 +50,7 @@ void CopyNaming::Place(TempFile& file) {
 
 void CopyNaming::Placed(const std::string& name) {
     m_placed.Add(name);
-    if (!m_before.empty()) m_placedLower.insert(AsciiLower(name));
+    if (m_lowerKept) m_placedLower.insert(AsciiLower(name));
 }
 
 // The name reaches another file than the one it reached before the run. Spelled as this copy's
@@ -59,11 +60,13 @@ void CopyNaming::Placed(const std::string& name) {
 // The folder is read only on the way to a failure: two runs in one folder meet every name so.
 void CopyNaming::NameTaken(TempFile& file, const struct stat* reached) {
     const std::string& name = file.FinalName();
-    bool twin = false;  // a copy of this run whose name differs only in case
-    const std::string lower = AsciiLower(name);
-    m_placed.ForEach([&](std::string_view placed) {
-        twin = twin || (placed.size() == name.size() && placed != name && AsciiLower(std::string(placed)) == lower);
-    });
+    if (!m_lowerKept) {
+        m_placed.ForEach([&](std::string_view placed) { m_placedLower.insert(AsciiLower(std::string(placed))); });
+        m_lowerKept = true;
+    }
+    // A copy of this run whose name differs only in case: no name is copied twice in one run, so
+    // a copy with the same lower-case name is spelled otherwise.
+    const bool twin = m_placedLower.contains(AsciiLower(name));
     if (!twin && HoldsSameCopy(m_context.targetFd, name, file.Fd())) return Placed(name);
     if (!HoldsSpelling(m_context.targetFd, m_context.targetFolder, name))
         ThrowClash(m_context, m_placed, name, reached);

@@ -47,9 +47,12 @@ private:
     const CopyContext& m_context;
     std::map<std::string, FileId> m_before;  // names taken before the run
     PlacedNames m_placed;
-    // Their lower-case names, kept only where the folder held files before the run: every name
-    // taken before is then checked against them as its copy is named.
+    // Their lower-case names, kept where the folder held files before the run (every name taken
+    // before is then checked against them as its copy is named) and from the first name found
+    // taken on (a second run in the same second meets every name so): one look-up a name, not a
+    // pass over every copy named so far.
     std::unordered_set<std::string> m_placedLower;
+    bool m_lowerKept = false;
 };
 
 }  // namespace quillmere::posix

@@ -116,8 +116,7 @@ bool TryCopyOne(CopyRun& run, const Entry& entry) {
     const FILE_BASIC_INFO timesBefore = BasicInfo(in.Get(), paths.source);
     FILETIME now{};
     ::GetSystemTimePreciseAsFileTime(&now);
-    const LONGLONG nowTime =
-        static_cast<LONGLONG>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    const auto nowTime = static_cast<LONGLONG>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
     // Where times are coarse, a rewrite within the same tick leaves them as they were; a file
     // changed within a tick of its copy may also still be taking in its last write's data.
     if (ChangingFile::TooRecent(ChangedNs(timesBefore), UnixNs(nowTime), *run.grain)) return false;

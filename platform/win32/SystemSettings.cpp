@@ -17,7 +17,7 @@
 namespace quillmere::SystemSettings {
 namespace {
 
-constexpr char kRoot[] = "HKEY_CURRENT_USER\\Software\\Quillmere\\";
+constexpr char kRoot[] = R"(HKEY_CURRENT_USER\Software\Quillmere\)";
 
 std::string KeyPath(const std::string& app, const std::string& section) {
     return kRoot + app + "\\" + section;
