@@ -98,14 +98,15 @@ int Run(const cli::CommandLine& command) {
     }
 
     cli::ConsoleWindow window(inputs[0], inputs[1], inputs[2]);
-    const BackupResult result = BackupRun(platform, window).Run();
+    const BackupResult result = BackupRun(platform, window, RelativeTo::WorkingFolder).Run();
     switch (result.outcome) {
         case BackupOutcome::Refused: return cli::kRefused;
         case BackupOutcome::Failed: return cli::kCopyFailed;
         case BackupOutcome::Stopped: return cli::kStopped;
         case BackupOutcome::Completed: break;
     }
-    cli::WriteOut(FullPath(result.stampFolder) + "\n");
+    // A Wine drive's folder is printed as the path a script on this system can use.
+    cli::WriteOut(FullPath(platform.SystemPath(result.stampFolder)) + "\n");
     return cli::kCompleted;
 }
 

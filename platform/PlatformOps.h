@@ -80,6 +80,14 @@ public:
         for (const auto& [key, value] : values) WriteSetting(app, section, key, value);
     }
     virtual void LaunchCommand(const std::string& commandLine, ShowMode showMode) = 0;
+
+    // The folders a relative folder text is taken against; "" where the system cannot tell (or a
+    // fake leaves them out), and the text is then used as typed.
+    virtual std::string HomeFolder() { return {}; }
+    virtual std::string WorkingFolder() { return {}; }
+    // Where the system's operations look for a folder text. On Linux a Windows drive path
+    // ("C:\...") is a folder of the user's Wine drive; every other text is where it says.
+    virtual std::string SystemPath(const std::string& path) { return path; }
 };
 
 }  // namespace quillmere
