@@ -1,6 +1,7 @@
 #include "backup/FileModule.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -35,6 +36,11 @@ bool EndsInSeparator(const std::string& path) {
 // place (the current folder of drive C:) or none.
 bool IsRootWithoutSeparator(const std::string& bare) {
     if (bare.empty()) return true;
+    // A drive on Linux too, where "C:/" is the root of a Wine drive.
+    if (bare.size() == 2 && bare[1] == ':' && std::isalpha(static_cast<unsigned char>(bare[0])) != 0 &&
+        static_cast<unsigned char>(bare[0]) < 0x80) {
+        return true;
+    }
     if constexpr (kPathSeparator == '\\') {
         if (bare.back() == ':') return true;
         if (bare.size() > 2 && IsPathSeparator(bare[0]) && IsPathSeparator(bare[1])) {

@@ -116,6 +116,8 @@ const ExistsCase kExistsCases[] = {
      {"find /a.jra 16", "find /a.jra/. 16"}},
     {"MissingFolderWithSeparator", "/missing/", {}, {}, false, {"find /missing 16"}},
     {"RootListingNothingIsLookedUpItself", "/", {{"/. 16", "."}}, {}, true, {"find / 16", "find /. 16"}},
+    // On Linux too: there "C:" without its separator would be a name in the working folder.
+    {"DriveRootKeepsItsSeparator", "C:/", {{"C:/ 16", "drive_c"}}, {}, true, {"find C:/ 16"}},
     {"FailingSearchIsShownWithoutIconUnderTheApplicationTitle",
      "/mnt/cdrom",
      {},
