@@ -33,6 +33,8 @@ const JoinCase kJoinCases[] = {
     {"RootGetsNoSecondSeparator", "/", "x", "/x"},
     // On Windows "/" separates too; on POSIX systems "\" is part of the name.
     {"OtherSeparator", "/data~", "x", kPathSeparator == '/' ? "/data~/x" : "/data~x"},
+    // On POSIX systems a drive path is a Wine drive's, and keeps to its own separator.
+    {"DrivePathKeepsItsSeparator", "C:~pat98", "x", kPathSeparator == '/' ? "C:~pat98~x" : "C:~pat98/x"},
     {"EmptyFolderStillGetsTheSeparator", "", "x", "/x"},
     {"EmptyNameLeavesTheSeparatorLast", "/data", "", "/data/"},
     {"LeadingSeparatorOfTheNameIsKept", "/data", "/x", "/data//x"},
