@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "platform/posix/WineDrive.h"
+
 namespace quillmere {
 
 namespace {
@@ -37,6 +39,13 @@ std::vector<Volume> MountedVolumes::Volumes() const {
     }
     if (std::none_of(volumes.begin(), volumes.end(), [](const Volume& v) { return v.root == QLatin1String("/"); })) {
         volumes.push_back({QStringLiteral("/"), QString()});
+    }
+    // The user's Wine drives lead to the folders a Windows program under Wine sees as C:, D:, ...;
+    // one that leads to a volume already listed (Z: to "/", as a fresh prefix has it) adds nothing.
+    for (const posix::WineDrive::Drive& drive : posix::WineDrive::Drives()) {
+        const QString root = QString::fromStdString(drive.folder);
+        if (std::any_of(volumes.begin(), volumes.end(), [&](const Volume& v) { return v.root == root; })) continue;
+        volumes.push_back({root, QStringLiteral("%1: (Wine)").arg(QLatin1Char(drive.letter))});
     }
     std::sort(volumes.begin(), volumes.end(), [](const Volume& a, const Volume& b) { return a.root < b.root; });
     return volumes;

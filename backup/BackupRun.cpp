@@ -4,6 +4,7 @@
 
 #include "backup/FileModule.h"
 #include "backup/FileTypeText.h"
+#include "backup/FolderText.h"
 #include "platform/NulByte.h"
 #include "settings/SettingsLayout.h"
 
@@ -38,7 +39,17 @@ std::string TrimSpaces(const std::string& text) {
 
 }  // namespace
 
-BackupRun::BackupRun(PlatformOps& ops, BackupWindow& window) : m_ops(ops), m_window(window) {}
+BackupRun::BackupRun(PlatformOps& ops, BackupWindow& window, RelativeTo relativeTo)
+    : m_ops(ops),
+      m_window(window),
+      m_home(ops.HomeFolder()),
+      m_base(relativeTo == RelativeTo::HomeFolder ? m_home : ops.WorkingFolder()) {}
+
+// Every check, the copy and the store see the folder as made absolute here, so a run started from
+// another folder (a timer's) takes the same folders as the one that stored them.
+std::string BackupRun::Absolute(BackupInput input) const {
+    return FolderText::Absolute(TrimSpaces(m_window.InputText(input)), m_base, m_home);
+}
 
 // A file system that cannot be named is stored as unknown (""), which the next run accepts,
 // rather than keeping the name of one that may hold another destination.
@@ -51,11 +62,11 @@ std::string BackupRun::DstVolume() const {
 }
 
 std::string BackupRun::GetSrcFolder() const {
-    return TrimSpaces(m_window.InputText(BackupInput::SourceFolder));
+    return Absolute(BackupInput::SourceFolder);
 }
 
 std::string BackupRun::GetDstFolder() const {
-    return TrimSpaces(m_window.InputText(BackupInput::DestinationFolder));
+    return Absolute(BackupInput::DestinationFolder);
 }
 
 std::string BackupRun::GetFileType() const {
@@ -151,7 +162,8 @@ bool BackupRun::SaveLastExec() {
 //   CheckInputs ──false──> end (pointer untouched; nothing created but the destination itself,
 //       │true                  when the user said Yes to creating it and a later check refused)
 //   hourglass ─> stamp = StampName(CurrentLocalTime) ─> MakeFolder(dst/stamp)
-//       ─> RemoveLeftoverCopies(dst) ─> CopyMatching(src, dst/stamp, wildcard) ─> SaveLastExec ─> default pointer
+//       ─> RemoveLeftoverCopies(dst) ─> CopyMatching(src, dst/stamp, wildcard) ─> SaveLastExec
+//       ─> ShowFoldersUsed ─> default pointer
 //
 // No step looks at the outcome of the one before: MakeFolder and CopyMatching report their
 // own failures, and the inputs are stored even when the copy failed. The outcome only gathers
@@ -185,6 +197,7 @@ BackupResult BackupRun::Run() {
             if (made && copied == FileModule::CopyOutcome::Copied) result.outcome = BackupOutcome::Completed;
         }
         result.inputsStored = SaveLastExec();
+        m_window.ShowFoldersUsed(GetSrcFolder(), GetDstFolder());
         m_window.SetMousePointer(MousePointer::Default);
     } catch (const std::exception& e) {
         // Anything else that fails (the clock, a prompt) ends the run with its description; the

@@ -1,8 +1,8 @@
 // BackupRun: what the Execute button does.
 //
-// It reads the three inputs from its window (trimmed, afresh at every use), checks them in a fixed
-// order, then sets the hourglass, creates a stamp folder named after the local time inside the
-// destination, copies the matching files into it, stores the inputs and resets the pointer.
+// It reads the three inputs from its window (trimmed and, for the folders, made absolute, afresh at
+// every use), checks them in a fixed order, then sets the hourglass, creates a stamp folder named after the local time
+// inside the destination, copies the matching files into it, stores the inputs and resets the pointer.
 #pragma once
 
 #include <string>
@@ -22,7 +22,14 @@ public:
     virtual std::string InputText(BackupInput input) const = 0;
     virtual void FocusInput(BackupInput input) = 0;
     virtual void SetMousePointer(MousePointer pointer) = 0;
+    // The folders as the run used and stored them (absolute), once they are stored, so that the
+    // window shows what the next run will take.
+    virtual void ShowFoldersUsed(const std::string& source, const std::string& destination) = 0;
 };
+
+// What a relative folder text is taken against: in the window the user's home folder, in a command
+// the folder it was started in, as every command-line tool does.
+enum class RelativeTo { HomeFolder, WorkingFolder };
 
 // How a run ended, for a caller that acts on it (the command-line program's exit status). The
 // user has been told about every failure already.
@@ -41,7 +48,7 @@ struct BackupResult {
 
 class BackupRun {
 public:
-    BackupRun(PlatformOps& ops, BackupWindow& window);
+    BackupRun(PlatformOps& ops, BackupWindow& window, RelativeTo relativeTo = RelativeTo::HomeFolder);
     BackupResult Run();
     // Stores the three inputs as a run that got past its checks does; a failure is shown, and
     // answered with false.
@@ -56,8 +63,12 @@ private:
     // Shows a failure nobody else reports in a box titled "Quillmere".
     void ShowFailure(const std::string& description);
 
+    std::string Absolute(BackupInput input) const;
+
     PlatformOps& m_ops;
     BackupWindow& m_window;
+    std::string m_home;
+    std::string m_base;  // what relative folders are taken against
 };
 
 }  // namespace quillmere

@@ -1,6 +1,7 @@
 #include "backup/FileModule.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -26,6 +27,15 @@ bool IsValidMoment(const LocalTime& m) {
            m.second >= 0 && m.second <= 59;
 }
 
+bool IsDriveLetter(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) != 0 && static_cast<unsigned char>(c) < 0x80;
+}
+
+// "X:\\..." or "X:/...".
+bool IsDriveFolder(const std::string& path) {
+    return path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+}
+
 bool EndsInSeparator(const std::string& path) {
     return !path.empty() && IsPathSeparator(path.back());
 }
@@ -35,6 +45,8 @@ bool EndsInSeparator(const std::string& path) {
 // place (the current folder of drive C:) or none.
 bool IsRootWithoutSeparator(const std::string& bare) {
     if (bare.empty()) return true;
+    // A drive on Linux too, where "C:/" is the root of a Wine drive.
+    if (bare.size() == 2 && bare[1] == ':' && IsDriveLetter(bare[0])) return true;
     if constexpr (kPathSeparator == '\\') {
         if (bare.back() == ':') return true;
         if (bare.size() > 2 && IsPathSeparator(bare[0]) && IsPathSeparator(bare[1])) {
@@ -106,8 +118,12 @@ FolderLookup LookUpFolder(PlatformOps& ops, const std::string& path) {
 std::string JoinPath(const std::string& folder, const std::string& name) {
     // The separator is ASCII, and no byte of a multi-byte UTF-8 character is ASCII, so the last
     // byte is the separator only when the last character is.
-    if (!EndsInSeparator(folder)) return folder + kPathSeparator + name;
-    return folder + name;
+    if (EndsInSeparator(folder)) return folder + name;
+    // A Wine drive's path on Linux ("C:\\Pat98") goes on in the separator it was typed with.
+    if (kPathSeparator == '/' && IsDriveFolder(folder)) {
+        return folder.back() == '\\' ? folder + name : folder + folder[2] + name;
+    }
+    return folder + kPathSeparator + name;
 }
 
 bool MakeFolder(PlatformOps& ops, const std::string& path) {

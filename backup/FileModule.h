@@ -35,7 +35,8 @@ struct FolderLookup {
 FolderLookup LookUpFolder(PlatformOps& ops, const std::string& path);
 
 // The folder, the separator unless the folder already ends in one, then the name. On Windows a
-// folder ending in "/" gets no "\" after it.
+// folder ending in "/" gets no "\" after it. On Linux a Windows drive path (a Wine drive's) goes on
+// in the separator after its drive.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
 // Creates the one folder; a failure shows a "フォルダの作成" box. Answers whether it was made.

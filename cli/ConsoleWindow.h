@@ -24,6 +24,7 @@ public:
     }
     void FocusInput(BackupInput) override {}
     void SetMousePointer(MousePointer) override {}
+    void ShowFoldersUsed(const std::string&, const std::string&) override {}
     void WatchCopy(const std::string& stampFolder, const std::function<void(CopyMonitor&)>& copy) override;
 
 private:

@@ -16,6 +16,7 @@
 
 #include "backup/BackupRun.h"
 #include "backup/FileModule.h"
+#include "backup/FolderText.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsolePlatform.h"
 #include "cli/ConsoleWindow.h"
@@ -99,7 +100,10 @@ int Run(const cli::CommandLine& command) {
         if (!command.inputs.destination) {
             const std::string storedVolume = platform.ReadSetting(
                 SettingsLayout::kAppName, SettingsLayout::kSectionLastExec, SettingsLayout::kKeyDstVolume, "");
-            if (!cli::DestinationCheck(platform, inputs[1], storedVolume, command.yes)) return cli::kRefused;
+            // The folder the run will use: a stored "~/..." is the home's, a Wine drive path its drive's.
+            const std::string destination =
+                FolderText::Absolute(inputs[1], platform.WorkingFolder(), platform.HomeFolder());
+            if (!cli::DestinationCheck(platform, destination, storedVolume, command.yes)) return cli::kRefused;
         }
     } catch (const PlatformError& e) {
         // Without the stored inputs there is nothing sound to back up.
@@ -116,7 +120,7 @@ int Run(const cli::CommandLine& command) {
     }
 
     cli::ConsoleWindow window(inputs[0], inputs[1], inputs[2]);
-    const BackupResult result = BackupRun(platform, window).Run();
+    const BackupResult result = BackupRun(platform, window, RelativeTo::WorkingFolder).Run();
     switch (result.outcome) {
         case BackupOutcome::Refused: return cli::kRefused;
         case BackupOutcome::Failed: return cli::kCopyFailed;
@@ -127,7 +131,8 @@ int Run(const cli::CommandLine& command) {
     // rely on the printed path and on the stored inputs.
     const int completed = result.inputsStored ? cli::kCompleted : cli::kNotStored;
     if (command.quiet) return completed;
-    const std::string path = FullPath(result.stampFolder);
+    // A Wine drive's folder is printed as the path a script on this system can use.
+    const std::string path = FullPath(platform.SystemPath(result.stampFolder));
     if (const std::string failure = cli::WritePathLine(path); !failure.empty()) {
         platform.ShowPrompt("日時のフォルダのパスを標準出力に書けませんでした: " + failure + "\n" + path,
                             PromptStyle::OkOnly, std::nullopt);

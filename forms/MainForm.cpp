@@ -65,9 +65,10 @@ void MainForm::Session_End(bool copyStopped) {
     Form_Unload();
 }
 
-// The row's text as it stands (untrimmed, perhaps no folder at all) is where the dialog opens.
+// The row's text as it stands (untrimmed, perhaps no folder at all) is where the dialog opens; a
+// Windows drive path on Linux opens at its Wine drive's folder.
 void MainForm::btnBrowseFolser_Click(int index) {
-    std::string folder = m_view.InputText(FolderRow(index));
+    std::string folder = m_ops.SystemPath(m_view.InputText(FolderRow(index)));
     if (m_view.ShowSelectFolder(folder) == 1) m_view.SetInputText(FolderRow(index), folder);
 }
 

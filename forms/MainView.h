@@ -16,6 +16,10 @@ using DialogResult = int;
 class MainView : public BackupWindow {
 public:
     virtual void SetInputText(BackupInput input, const std::string& text) = 0;
+    void ShowFoldersUsed(const std::string& source, const std::string& destination) override {
+        SetInputText(BackupInput::SourceFolder, source);
+        SetInputText(BackupInput::DestinationFolder, destination);
+    }
 
     // False where the desktop neither places windows where the program asks nor tells where
     // they are (Wayland): the position is then neither restored nor stored.

@@ -84,6 +84,14 @@ public:
     // same file system holds it and differs once another one does (an unplugged disk's mount
     // point): its UUID or volume serial where it has one, else its device and mount point.
     virtual std::string FolderIdentity(const std::string& folder) = 0;
+
+    // The folders a relative folder text is taken against; "" where the system cannot tell (or a
+    // fake leaves them out), and the text is then used as typed.
+    virtual std::string HomeFolder() { return {}; }
+    virtual std::string WorkingFolder() { return {}; }
+    // Where the system's operations look for a folder text. On Linux a Windows drive path
+    // ("C:\...") is a folder of the user's Wine drive; every other text is where it says.
+    virtual std::string SystemPath(const std::string& path) { return path; }
 };
 
 }  // namespace quillmere

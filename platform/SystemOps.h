@@ -22,6 +22,9 @@ public:
     void WriteSettings(const std::string& app, const std::string& section,
                        const std::vector<std::pair<std::string, std::string>>& values) override;
     std::string FolderIdentity(const std::string& folder) override;
+    std::string HomeFolder() override;
+    std::string WorkingFolder() override;
+    std::string SystemPath(const std::string& path) override;
 };
 
 }  // namespace quillmere

@@ -19,6 +19,7 @@
 #include "app/frmMain.h"
 #include "tests/app/WindowTest.h"
 #include "tests/support/RealFilesPlatform.h"
+#include "tests/support/ScopedVariable.h"
 #include "tests/support/TempFolder.h"
 
 // While set, the system starts no thread: std::thread throws std::system_error as it does when
@@ -345,6 +346,62 @@ TEST_F(frmMainTest, ABackupTypedAndStartedWithEnterLeavesTheCopiesAndTheInputsOn
     EXPECT_NE(store.find("DstFolder=" + (temp / "バックアップ 先")), std::string::npos) << store;
     EXPECT_NE(store.find("FileType=*.jra"), std::string::npos) << store;
     EXPECT_NE(store.find("Left=1005"), std::string::npos) << store;
+}
+
+// In the window a relative folder is taken in the home folder and "~/" is the home folder; the
+// boxes then show, and the store holds, the folders as the run used them.
+TEST_F(frmMainTest, RelativeFoldersAndTildeAreTakenInTheHomeFolderAndShownAndStoredAsUsed) {
+    TempFolder temp;
+    const std::string home = temp / "home";
+    ScopedVariable homeVariable("HOME", home);
+    std::filesystem::create_directories(home + "/odds");
+    WriteFile(home + "/odds/ZO010605.JRA", "odds");
+    RealFilesPlatform real(log, temp / "config/Quillmere.conf");
+    real.fixedTime = LocalTime{2001, 6, 5, 21, 4, 3};
+    real.prompts.answers = {PromptAnswer::Yes};  // create the missing destination
+    {
+        frmMain window(real, volumes);
+        ShowActive(window);
+        const char* inputs[] = {"odds", "~/qm-backup"};
+        for (int i = 0; i < 2; ++i) {
+            Folder(window, i)->selectAll();
+            Type(Folder(window, i), QString::fromLatin1(inputs[i]));
+        }
+        QTest::keyClick(Folder(window, 1), Qt::Key_Return);
+        EXPECT_EQ(Folder(window, 0)->text().toStdString(), home + "/odds");
+        EXPECT_EQ(Folder(window, 1)->text().toStdString(), home + "/qm-backup");
+        QTest::keyClick(Folder(window, 1), Qt::Key_Escape);
+    }
+    EXPECT_EQ(ListFolder(home + "/qm-backup/20010605_210403"), std::vector<std::string>{"ZO010605.JRA"});
+    const std::string store = ReadFile(temp / "config/Quillmere.conf");
+    EXPECT_NE(store.find("SrcFolder=" + home + "/odds\nDstFolder=" + home + "/qm-backup\n"), std::string::npos)
+        << store;
+}
+
+// On a first start the boxes show the Windows program's folder; on Linux a backup finds it on the
+// user's Wine drive C: (named there in another case) and keeps the text as it is.
+TEST_F(frmMainTest, OnAFirstStartTheDefaultFolderIsBackedUpThroughTheWineDrive) {
+    TempFolder temp;
+    std::filesystem::create_directories(temp.Path() / "prefix/dosdevices");
+    std::filesystem::create_directories(temp.Path() / "prefix/drive_c/PROGRAM FILES/pat98");
+    std::filesystem::create_symlink("../drive_c", temp.Path() / "prefix/dosdevices/c:");
+    WriteFile(temp / "prefix/drive_c/PROGRAM FILES/pat98/ZO010605.JRA", "odds");
+    ScopedVariable prefix("WINEPREFIX", temp / "prefix");
+    RealFilesPlatform real(log, temp / "config/Quillmere.conf");
+    real.fixedTime = LocalTime{2001, 6, 5, 21, 4, 3};
+    {
+        frmMain window(real, volumes);
+        ShowActive(window);
+        EXPECT_EQ(Folder(window, 0)->text(), QStringLiteral("C:\\Program Files\\Pat98"));
+        QTest::keyClick(Folder(window, 1), Qt::Key_Return);
+        EXPECT_EQ(Folder(window, 1)->text(), QStringLiteral("C:\\Program Files\\Pat98"));
+        QTest::keyClick(Folder(window, 1), Qt::Key_Escape);
+    }
+    EXPECT_EQ(real.prompts.shown.size(), 0U) << log.back();
+    EXPECT_EQ(ListFolder(temp / "prefix/drive_c/PROGRAM FILES/pat98/20010605_210403"),
+              std::vector<std::string>{"ZO010605.JRA"});
+    const std::string store = ReadFile(temp / "config/Quillmere.conf");
+    EXPECT_NE(store.find("DstFolder=C:\\Program Files\\Pat98\n"), std::string::npos) << store;
 }
 
 // A copy that takes seconds (a real copy, slowed at each progress report): the window still

@@ -9,10 +9,12 @@
 
 #include "app/DirectoryList.h"
 #include "app/DriveList.h"
+#include "app/MountedVolumes.h"
 #include "app/Twips.h"
 #include "app/frmSelectFolder.h"
 #include "tests/app/WindowTest.h"
 #include "tests/support/FailureOf.h"
+#include "tests/support/ScopedVariable.h"
 #include "tests/support/TempFolder.h"
 
 namespace quillmere::test {
@@ -240,6 +242,23 @@ TEST_F(frmSelectFolderTest, AFolderTheListCannotOpenIsReportedAndTheListStaysAsI
     EXPECT_EQ(failure, (temp / "start/missing") + ": No such file or directory");
     EXPECT_EQ(list.Path(), Q(temp / "start"));
     EXPECT_EQ(list.count(), rows);
+}
+
+// The Wine drives are among the volumes, each at its folder; one that leads nowhere, or to a volume
+// already listed (Z: to "/"), is not.
+TEST_F(frmSelectFolderTest, TheWineDrivesAreListedAmongTheVolumes) {
+    std::filesystem::create_directories(temp.Path() / "prefix/dosdevices");
+    std::filesystem::create_directories(temp.Path() / "prefix/drive_c");
+    std::filesystem::create_symlink("../drive_c", temp.Path() / "prefix/dosdevices/c:");
+    std::filesystem::create_symlink("../missing", temp.Path() / "prefix/dosdevices/d:");
+    std::filesystem::create_symlink("/", temp.Path() / "prefix/dosdevices/z:");
+    ScopedVariable prefix("WINEPREFIX", temp / "prefix");
+    const QString driveC = Q(std::filesystem::canonical(temp.Path() / "prefix/drive_c").string());
+    QStringList wine;
+    for (const Volume& volume : MountedVolumes().Volumes()) {
+        if (volume.label.endsWith(QStringLiteral("(Wine)"))) wine << volume.label + QLatin1Char('=') + volume.root;
+    }
+    EXPECT_EQ(wine, QStringList{QStringLiteral("C: (Wine)=") + driveC});
 }
 
 }  // namespace

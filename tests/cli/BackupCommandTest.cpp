@@ -34,9 +34,12 @@ protected:
         WriteFile(source + "/b.txt", "notes");
     }
 
-    // stdoutTo: a redirection of standard output in place of the file the test reads.
-    Outcome Run(const std::vector<std::string>& args, const std::string& stdoutTo = "") {
-        std::string line = "XDG_CONFIG_HOME=" + Quoted(config) + " " + Quoted(QUILLMERE_BACKUP_PROGRAM);
+    // stdoutTo: a redirection of standard output in place of the file the test reads; from: the
+    // folder it starts in; environment: more "NAME=value " settings for it.
+    Outcome Run(const std::vector<std::string>& args, const std::string& stdoutTo = "", const std::string& from = ".",
+                const std::string& environment = "") {
+        std::string line = "cd " + Quoted(from) + " && " + environment + "XDG_CONFIG_HOME=" + Quoted(config) + " " +
+                           Quoted(QUILLMERE_BACKUP_PROGRAM);
         for (const std::string& arg : args) line += " " + Quoted(arg);
         WriteFile(folder / "out", "");
         line += " " + (stdoutTo.empty() ? ">" + Quoted(folder / "out") : stdoutTo);
@@ -137,6 +140,49 @@ TEST_F(BackupCommand, YesCreatesTheDestinationCopiesAndStoresTheInputs) {
     const Outcome again = Run({});
     ASSERT_EQ(again.status, 0) << again.err;
     EXPECT_EQ(ListFolder(again.out.substr(0, again.out.size() - 1)), (std::vector<std::string>{"a.jra", "c.jra"}));
+}
+
+// A timer starts in another folder than the person who ran the command by hand: the relative
+// folders are stored as the absolute ones used, and a same-named folder there is not taken.
+TEST_F(BackupCommand, RelativeFoldersAreStoredAsUsedSoALaterRunFromElsewhereTakesTheSame) {
+    fs::create_directories(folder / "elsewhere/src");
+    WriteFile(folder / "elsewhere/src/decoy.jra", "other odds");
+    const Outcome first = Run({"--yes", "./src", "dst"}, "", folder.Path());
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(Stored().rfind("[LastExec]\nSrcFolder=" + source + "\nDstFolder=" + destination + "\nFileType=*.jra\n", 0), 0U)
+        << Stored();
+    fs::rename(first.out.substr(0, first.out.size() - 1), destination + "/first");
+
+    const Outcome again = Run({}, "", folder / "elsewhere");
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out.rfind(destination + "/", 0), 0U) << again.out;
+    EXPECT_EQ(ListFolder(again.out.substr(0, again.out.size() - 1)), std::vector<std::string>{"a.jra"});
+}
+
+// The first start's default, a Windows program's folder, is found on its Wine drive whatever the
+// case of its names there, and a stamp folder is made beside its files; it stays stored as typed,
+// and the path printed is the one on this system. A drive the prefix lacks creates nothing.
+TEST_F(BackupCommand, TheDefaultWindowsFolderIsBackedUpThroughTheWineDrive) {
+    fs::create_directories(folder / "prefix/dosdevices");
+    fs::create_directories(folder / "prefix/drive_c/program files/PAT98");
+    fs::create_symlink("../drive_c", folder.Path() / "prefix/dosdevices/c:");
+    WriteFile(folder / "prefix/drive_c/program files/PAT98/ZO010605.JRA", "odds");
+    const std::string wine = "WINEPREFIX=" + Quoted(folder / "prefix") + " ";
+    const Outcome outcome = Run({}, "", folder.Path(), wine);
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    std::smatch stamp;
+    const std::string pat98 = fs::canonical(folder.Path() / "prefix/drive_c/program files/PAT98").string();
+    ASSERT_TRUE(std::regex_match(outcome.out, stamp, std::regex("(.*/[0-9]{8}_[0-9]{6})\n"))) << outcome.out;
+    EXPECT_EQ(fs::path(std::string(stamp[1])).parent_path(), pat98);
+    EXPECT_EQ(ListFolder(stamp[1]), std::vector<std::string>{"ZO010605.JRA"});
+    EXPECT_NE(Stored().find("SrcFolder=C:\\Program Files\\Pat98\nDstFolder=C:\\Program Files\\Pat98\n"),
+              std::string::npos)
+        << Stored();
+
+    const Outcome noDrive = Run({"--yes", source, "D:\\backup"}, "", folder.Path(), wine);
+    EXPECT_EQ(noDrive.status, 1);
+    EXPECT_NE(noDrive.err.find("D:\\backup: Wine のドライブ D: がありません。"), std::string::npos) << noDrive.err;
+    EXPECT_FALSE(fs::exists(folder / "D:\\backup"));
 }
 
 // A completed backup whose output or stored inputs a script cannot rely on answers a status of its

@@ -33,6 +33,8 @@ const JoinCase kJoinCases[] = {
     {"RootGetsNoSecondSeparator", "/", "x", "/x"},
     // On Windows "/" separates too; on POSIX systems "\" is part of the name.
     {"OtherSeparator", "/data~", "x", kPathSeparator == '/' ? "/data~/x" : "/data~x"},
+    // On POSIX systems a drive path is a Wine drive's, and keeps to its own separator.
+    {"DrivePathKeepsItsSeparator", "C:~pat98", "x", kPathSeparator == '/' ? "C:~pat98~x" : "C:~pat98/x"},
     {"EmptyFolderStillGetsTheSeparator", "", "x", "/x"},
     {"EmptyNameLeavesTheSeparatorLast", "/data", "", "/data/"},
     {"LeadingSeparatorOfTheNameIsKept", "/data", "/x", "/data//x"},
@@ -116,6 +118,8 @@ const ExistsCase kExistsCases[] = {
      {"find /a.jra 16", "find /a.jra/. 16"}},
     {"MissingFolderWithSeparator", "/missing/", {}, {}, false, {"find /missing 16"}},
     {"RootListingNothingIsLookedUpItself", "/", {{"/. 16", "."}}, {}, true, {"find / 16", "find /. 16"}},
+    // On Linux too: there "C:" without its separator would be a name in the working folder.
+    {"DriveRootKeepsItsSeparator", "C:/", {{"C:/ 16", "drive_c"}}, {}, true, {"find C:/ 16"}},
     {"FailingSearchIsShownWithoutIconUnderTheApplicationTitle",
      "/mnt/cdrom",
      {},

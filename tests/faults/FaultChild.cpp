@@ -15,9 +15,9 @@
 #include <string>
 
 #include "backup/BackupRun.h"
-#include "platform/posix/SettingsFile.h"
 #include "platform/StopRequest.h"
 #include "platform/SystemOps.h"
+#include "platform/posix/SettingsFile.h"
 
 namespace {
 
@@ -77,6 +77,7 @@ public:
     std::string InputText(BackupInput input) const override { return m_inputs[static_cast<int>(input)]; }
     void FocusInput(BackupInput) override {}
     void SetMousePointer(MousePointer) override {}
+    void ShowFoldersUsed(const std::string&, const std::string&) override {}
 
 private:
     std::string m_inputs[3];

@@ -23,7 +23,12 @@ public:
         m_log.push_back("pointer " + std::to_string(static_cast<int>(pointer)));
     }
 
+    void ShowFoldersUsed(const std::string& source, const std::string& destination) override {
+        foldersShown = {source, destination};
+    }
+
     std::array<std::string, 3> inputs;  // source folder, destination folder, file type
+    std::array<std::string, 2> foldersShown;
 
 private:
     std::vector<std::string>& m_log;
