@@ -2,12 +2,14 @@
 //
 // It reads the three inputs from its window (trimmed, afresh at every use), checks them in a fixed
 // order, then sets the hourglass, creates a stamp folder named after the local time inside the
-// destination, copies the matching files into it, stores the inputs and resets the pointer.
+// destination, records the run in it, copies the matching files into it, records how the copy
+// ended, stores the inputs and resets the pointer.
 #pragma once
 
 #include <string>
 
 #include "backup/CopyWatcher.h"
+#include "backup/RunRecord.h"
 #include "platform/PlatformOps.h"
 
 namespace quillmere {
@@ -52,6 +54,8 @@ private:
     std::string GetFileType() const;
     // Shows a failure nobody else reports in a box titled "Quillmere".
     void ShowFailure(const std::string& description);
+    // Writes the run's record; a failure is shown. Answers whether it was written.
+    bool WriteRecord(const std::string& stampFolder, const RunRecord& record, bool live);
 
     PlatformOps& m_ops;
     BackupWindow& m_window;

@@ -1,5 +1,6 @@
 #include "platform/SystemOps.h"
 
+#include "platform/RunRecordFiles.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemFiles.h"
 #include "platform/SystemSettings.h"
@@ -40,6 +41,18 @@ void SystemOps::WriteSetting(const std::string& app, const std::string& section,
 void SystemOps::WriteSettings(const std::string& app, const std::string& section,
                               const std::vector<std::pair<std::string, std::string>>& values) {
     SystemSettings::Write(app, section, values);
+}
+
+void SystemOps::WriteRunRecord(const std::string& stampFolder, const std::string& text, bool live) {
+    RunRecordFiles::Write(stampFolder, text, live);
+}
+
+std::optional<StoredRunRecord> SystemOps::ReadRunRecord(const std::string& stampFolder) {
+    return RunRecordFiles::Read(stampFolder);
+}
+
+std::vector<std::string> SystemOps::ListFolders(const std::string& folder) {
+    return RunRecordFiles::ListFolders(folder);
 }
 
 }  // namespace quillmere

@@ -21,6 +21,9 @@ public:
                       const std::string& value) override;
     void WriteSettings(const std::string& app, const std::string& section,
                        const std::vector<std::pair<std::string, std::string>>& values) override;
+    void WriteRunRecord(const std::string& stampFolder, const std::string& text, bool live) override;
+    std::optional<StoredRunRecord> ReadRunRecord(const std::string& stampFolder) override;
+    std::vector<std::string> ListFolders(const std::string& folder) override;
 };
 
 }  // namespace quillmere

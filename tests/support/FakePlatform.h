@@ -31,6 +31,10 @@ public:
     void WriteSetting(const std::string& app, const std::string& section, const std::string& key,
                       const std::string& value) override;
     void LaunchCommand(const std::string& commandLine, ShowMode showMode) override;
+    // Logged as "record FOLDER OUTCOME", the outcome taken from the record's text.
+    void WriteRunRecord(const std::string& stampFolder, const std::string& text, bool live) override;
+    std::optional<StoredRunRecord> ReadRunRecord(const std::string& stampFolder) override;
+    std::vector<std::string> ListFolders(const std::string& folder) override;
 
     // The search for pattern with these attributes finds name (by default it finds nothing).
     void Find(const std::string& pattern, EntryAttributes attributes, const std::string& name) {
@@ -46,7 +50,9 @@ public:
     std::optional<std::uint64_t> stopCopyAfter;
     // The copy reports this before it ends or fails.
     CopyProgress copyReport;
-    std::map<std::string, std::string> settings;  // "app:section:key" -> value
+    std::map<std::string, std::string> settings;              // "app:section:key" -> value
+    std::map<std::string, StoredRunRecord> records;           // stamp folder -> its record as last written
+    std::map<std::string, std::vector<std::string>> folders;  // what ListFolders finds
 
 private:
     void Log(const std::string& line);
