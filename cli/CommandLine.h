@@ -10,7 +10,7 @@ namespace quillmere::cli {
 
 // The exit statuses, documented in --help and the README; scripts and timers act on them.
 enum ExitStatus : int {
-    kCompleted = 0,  // every matching file was copied into the new stamp folder
+    kCompleted = 0,   // every matching file was copied into the new stamp folder
     kCopyFailed = 1,  // the stamp folder or a copy failed; the copies made before the failure stay
     kUsage = 2,       // the arguments could not be understood
     kRefused = 3,     // an input check refused the inputs, or the destination was not to be created
@@ -23,7 +23,8 @@ struct Inputs {
 
 struct CommandLine {
     bool help = false;
-    bool yes = false;  // answer Yes to "create the missing destination?"
+    bool yes = false;   // answer Yes to "create the missing destination?"
+    bool list = false;  // list the destination's stamp folders instead of a backup
     Inputs inputs;
     std::string error;  // not empty when the arguments are wrong
 };

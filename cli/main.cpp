@@ -18,6 +18,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsolePlatform.h"
 #include "cli/ConsoleWindow.h"
+#include "cli/RunList.h"
 #include "platform/StopRequest.h"
 #include "settings/SettingsLayout.h"
 
@@ -134,6 +135,10 @@ int main(int argc, char* argv[]) {
     if (!command.error.empty()) {
         cli::WriteError("quillmere-backup: " + command.error + "\n詳しくは quillmere-backup --help\n");
         return cli::kUsage;
+    }
+    if (command.list) {
+        cli::ConsolePlatform platform(false);
+        return cli::ListRuns(platform, command.inputs.destination);
     }
     const int status = Run(command);
 #ifdef _WIN32

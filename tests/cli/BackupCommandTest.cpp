@@ -86,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Refusal{"NoFileType", {"SRC", "DST", ""}, 3, "ファイル種別が指定されていません。"},
                     Refusal{"NoMatchingFile", {"SRC", "DST", "*.zzz"}, 3, "該当ファイルが存在しません。"},
                     Refusal{"OneFolderOnly", {"SRC"}, 2, "コピー元とコピー先"},
-                    Refusal{"UnknownOption", {"--force", "SRC", "DST"}, 2, "不明なオプションです: --force"}),
+                    Refusal{"UnknownOption", {"--force", "SRC", "DST"}, 2, "不明なオプションです: --force"},
+                    Refusal{"ListOfTwoFolders", {"--list", "SRC", "DST"}, 2, "コピー先フォルダを一つだけ"}),
     [](const testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 TEST_F(BackupCommand, YesCreatesTheDestinationCopiesAndStoresTheInputs) {
