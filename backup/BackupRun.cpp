@@ -173,8 +173,11 @@ BackupResult BackupRun::Run() {
             const bool made = FileModule::MakeFolder(m_ops, stampFolder);
             const std::string source = GetSrcFolder();
             const std::string wildcard = GetFileType();
-            record = {RunOutcome::Running, {},       RunRecord::Time(started), {}, 0, 0, source,
-                      destination,         wildcard, ProgramInfo::kVersion};
+            record.started = RunRecord::Time(started);
+            record.source = source;
+            record.destination = destination;
+            record.fileType = wildcard;
+            record.version = ProgramInfo::kVersion;
             if (made && WriteRecord(stampFolder, record, true)) recorded = stampFolder;
             // Before the copy, so the room the leftovers of a killed run took is free for it.
             FileModule::RemoveLeftoverCopies(m_ops, destination);
@@ -187,9 +190,9 @@ BackupResult BackupRun::Run() {
             if (copied == FileModule::CopyOutcome::Stopped) result.outcome = BackupOutcome::Stopped;
             if (made && copied == FileModule::CopyOutcome::Copied) result.outcome = BackupOutcome::Completed;
             if (!recorded.empty()) {
-                static constexpr RunOutcome kRecorded[] = {RunOutcome::Completed, RunOutcome::Failed,
-                                                           RunOutcome::Stopped};
-                record.outcome = kRecorded[static_cast<int>(copied)];
+                record.outcome = copied == FileModule::CopyOutcome::Copied    ? RunOutcome::Completed
+                                 : copied == FileModule::CopyOutcome::Stopped ? RunOutcome::Stopped
+                                                                              : RunOutcome::Failed;
                 record.failure = count.failure;
                 record.files = count.files;
                 record.bytes = count.bytes;

@@ -7,6 +7,19 @@
 #include "backup/RunRecord.h"
 
 namespace quillmere::RunHistory {
+namespace {
+
+RunState StateOf(RunOutcome outcome, bool live) {
+    switch (outcome) {
+        case RunOutcome::Completed: return RunState::Completed;
+        case RunOutcome::Stopped: return RunState::Stopped;
+        case RunOutcome::Failed: return RunState::Failed;
+        case RunOutcome::Running: break;
+    }
+    return live ? RunState::Running : RunState::Killed;
+}
+
+}  // namespace
 
 bool IsStampName(std::string_view name) {
     constexpr std::string_view kShape = "dddddddd_dddddd";
@@ -29,10 +42,7 @@ std::vector<PastRun> List(PlatformOps& ops, const std::string& destination) {
                     run.state = RunState::Unreadable;
                     run.problem = folder + ": 実行の記録が壊れています。";
                 } else {
-                    static constexpr RunState kStates[] = {RunState::Running, RunState::Completed, RunState::Stopped,
-                                                           RunState::Failed};
-                    run.state = kStates[static_cast<int>(record->outcome)];
-                    if (run.state == RunState::Running && !stored->live) run.state = RunState::Killed;
+                    run.state = StateOf(record->outcome, stored->live);
                     run.files = record->files;
                     run.bytes = record->bytes;
                 }
