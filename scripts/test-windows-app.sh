@@ -94,7 +94,9 @@ wait_for 30 sh -c "ls \"$dst\"/*/ZO01.JRA" || fail "Enter made no stamp folder w
 stamp="$(ls -d "$dst"/*)"
 [[ "$(basename "$stamp")" =~ ^[0-9]{8}_[0-9]{6}$ ]] || fail "the stamp folder is named $(basename "$stamp")"
 # The copy is in place before the run's work folder beside it is removed.
-wait_for 10 sh -c "[ \"\$(ls -A \"$stamp\")\" = ZO01.JRA ]" || fail "the stamp folder holds: $(ls -A "$stamp")"
+wait_for 10 sh -c "[ \"\$(ls -A \"$stamp\" | grep -vx .quillmere)\" = ZO01.JRA ]" || fail "the stamp folder holds: $(ls -A "$stamp")"
+# The window's runs keep their record too.
+wait_for 10 grep -qx Outcome=completed "$stamp/.quillmere/run.ini" || fail "the run's record does not say completed"
 [ "$(cat "$stamp/ZO01.JRA")" = "odds" ] || fail "the copy's content differs"
 [ "$(stat -c %Y "$stamp/ZO01.JRA")" = "$(stat -c %Y "$src/ZO01.JRA")" ] || fail "the copy lost its time"
 

@@ -3,6 +3,9 @@
 #include "backup/RunRecord.h"
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -80,6 +83,10 @@ TEST(RunRecordFolder, TellsALiveRunFromAnEndedOneAndListsStampFoldersOnly) {
     const std::vector<RunHistory::PastRun> runs = RunHistory::List(ops, destination);
 
     ASSERT_TRUE(running && ended);
+#ifdef _WIN32
+    // Hidden as a name with a leading "." is elsewhere, so nobody takes it for a backed-up file.
+    EXPECT_NE(::GetFileAttributesW(FsPath(stamp + "\\.quillmere").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0U);
+#endif
     EXPECT_TRUE(running->live);
     EXPECT_EQ(running->text, "[Run]\nOutcome=running\n");
     EXPECT_FALSE(ended->live);
