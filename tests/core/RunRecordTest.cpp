@@ -74,6 +74,9 @@ TEST(RunRecordFolder, TellsALiveRunFromAnEndedOneAndListsStampFoldersOnly) {
     }
     WriteFile(Native(folder / "dst/20261207_090000"), "a file");
     std::filesystem::create_directories(FsPath(stamp));
+#ifndef _WIN32
+    std::filesystem::create_directory_symlink(stamp, folder / "dst/20261210_000000");  // a link is no stamp folder
+#endif
 
     ops.WriteRunRecord(stamp, "[Run]\nOutcome=running\n", true);
     const std::optional<StoredRunRecord> running = ops.ReadRunRecord(stamp);
