@@ -5,7 +5,9 @@
 #include "backup/FileModule.h"
 #include "backup/FileTypeText.h"
 #include "backup/FolderText.h"
+#include "backup/RunRecord.h"
 #include "platform/NulByte.h"
+#include "platform/ProgramInfo.h"
 #include "settings/SettingsLayout.h"
 
 namespace quillmere {
@@ -29,6 +31,7 @@ constexpr char kFileTypeTooLong[] =
 constexpr char kDestinationNotFolder[] = "コピー先フォルダがフォルダではありません。\n";
 constexpr char kDestinationUnknown[] = "コピー先フォルダを確かめられません。\n";
 constexpr char kSettingsNotSaved[] = "入力内容を保存できませんでした。";
+constexpr char kRecordNotWritten[] = "実行の記録を書き込めませんでした。";
 
 // Only ASCII spaces are removed: a tab or an ideographic space may be part of a real name.
 std::string TrimSpaces(const std::string& text) {
@@ -157,27 +160,45 @@ bool BackupRun::SaveLastExec() {
     return true;
 }
 
+// The record tells this stamp folder from a complete backup later on; one that cannot be written
+// is a failure of the run, shown with its path and reason.
+bool BackupRun::WriteRecord(const std::string& stampFolder, const RunRecord& record, bool live) {
+    try {
+        m_ops.WriteRunRecord(stampFolder, record.Format(), live);
+        return true;
+    } catch (const PlatformError& e) {
+        ShowFailure(std::string(kRecordNotWritten) + "\n" + e.what());
+        return false;
+    }
+}
+
 // Data flow of one run:
 //
 //   CheckInputs ──false──> end (pointer untouched; nothing created but the destination itself,
 //       │true                  when the user said Yes to creating it and a later check refused)
-//   hourglass ─> stamp = StampName(CurrentLocalTime) ─> MakeFolder(dst/stamp)
-//       ─> RemoveLeftoverCopies(dst) ─> CopyMatching(src, dst/stamp, wildcard) ─> SaveLastExec
-//       ─> ShowFoldersUsed ─> default pointer
+//   hourglass ─> stamp = StampName(CurrentLocalTime) ─> MakeFolder(dst/stamp) ─> record "running"
+//       ─> RemoveLeftoverCopies(dst) ─> CopyMatching(src, dst/stamp, wildcard) ─> record the outcome
+//       ─> SaveLastExec ─> ShowFoldersUsed ─> default pointer
 //
 // No step looks at the outcome of the one before: MakeFolder and CopyMatching report their
 // own failures, and the inputs are stored even when the copy failed. The outcome only gathers
-// what happened, for the caller.
+// what happened, for the caller. Two exceptions: a stamp folder this run did not make (one of
+// the same second) gets no record, since it is another run's; and nothing is copied into a
+// folder whose "running" record could not be written, which nobody could tell from a whole
+// backup later.
 BackupResult BackupRun::Run() {
     bool hourglass = false;
     BackupResult result{BackupOutcome::Failed, {}, false};
+    RunRecord record;
+    std::string recorded;  // the stamp folder while its record says "running"
     try {
         if (!CheckInputs()) return {BackupOutcome::Refused, {}, false};
         m_window.SetMousePointer(MousePointer::Hourglass);
         hourglass = true;
 
         const std::string destination = GetDstFolder();
-        const std::string stamp = FileModule::StampName(m_ops.CurrentLocalTime());
+        const LocalTime started = m_ops.CurrentLocalTime();
+        const std::string stamp = FileModule::StampName(started);
         if (stamp.empty()) {
             // Without a stamp the "stamp folder" would be the destination itself, and the copy
             // would overwrite same-named files there. Nothing is created or copied; the inputs
@@ -186,15 +207,35 @@ BackupResult BackupRun::Run() {
         } else {
             const std::string stampFolder = FileModule::JoinPath(destination, stamp);
             const bool made = FileModule::MakeFolder(m_ops, stampFolder);
-            // Before the copy, so the room the leftovers of a killed run took is free for it.
-            FileModule::RemoveLeftoverCopies(m_ops, destination);
             const std::string source = GetSrcFolder();
             const std::string wildcard = GetFileType();
+            record.started = RunRecord::Time(started);
+            record.source = source;
+            record.destination = destination;
+            record.fileType = wildcard;
+            record.version = ProgramInfo::kVersion;
+            if (made && WriteRecord(stampFolder, record, true)) recorded = stampFolder;
+            // Before the copy, so the room the leftovers of a killed run took is free for it.
+            FileModule::RemoveLeftoverCopies(m_ops, destination);
+            FileModule::CopyCount count;
             const FileModule::CopyOutcome copied =
-                FileModule::CopyMatching(m_ops, source, stampFolder, wildcard, m_window);
+                made && recorded.empty()
+                    ? FileModule::CopyOutcome::Failed
+                    : FileModule::CopyMatching(m_ops, source, stampFolder, wildcard, m_window, &count);
             if (made) result.stampFolder = stampFolder;
             if (copied == FileModule::CopyOutcome::Stopped) result.outcome = BackupOutcome::Stopped;
             if (made && copied == FileModule::CopyOutcome::Copied) result.outcome = BackupOutcome::Completed;
+            if (!recorded.empty()) {
+                record.outcome = copied == FileModule::CopyOutcome::Copied    ? RunOutcome::Completed
+                                 : copied == FileModule::CopyOutcome::Stopped ? RunOutcome::Stopped
+                                                                              : RunOutcome::Failed;
+                record.failure = count.failure;
+                record.files = count.files;
+                record.bytes = count.bytes;
+                record.ended = RunRecord::Time(m_ops.CurrentLocalTime());
+                recorded.clear();
+                if (!WriteRecord(stampFolder, record, false)) result.outcome = BackupOutcome::Failed;
+            }
         }
         result.inputsStored = SaveLastExec();
         m_window.ShowFoldersUsed(GetSrcFolder(), GetDstFolder());
@@ -205,6 +246,11 @@ BackupResult BackupRun::Run() {
         if (hourglass) m_window.SetMousePointer(MousePointer::Default);
         ShowFailure(e.what());
         result.outcome = BackupOutcome::Failed;
+        if (!recorded.empty()) {
+            record.outcome = RunOutcome::Failed;
+            record.failure = e.what();
+            WriteRecord(recorded, record, false);
+        }
     }
     return result;
 }

@@ -1,13 +1,15 @@
 // BackupRun: what the Execute button does.
 //
 // It reads the three inputs from its window (trimmed and, for the folders, made absolute, afresh at
-// every use), checks them in a fixed order, then sets the hourglass, creates a stamp folder named after the local time
-// inside the destination, copies the matching files into it, stores the inputs and resets the pointer.
+// every use), checks them in a fixed order, then sets the hourglass, creates a stamp folder named
+// after the local time inside the destination, records the run in it, copies the matching files
+// into it, records how the copy ended, stores the inputs and resets the pointer.
 #pragma once
 
 #include <string>
 
 #include "backup/CopyWatcher.h"
+#include "backup/RunRecord.h"
 #include "platform/PlatformOps.h"
 
 namespace quillmere {
@@ -62,6 +64,8 @@ private:
     std::string DstVolume() const;
     // Shows a failure nobody else reports in a box titled "Quillmere".
     void ShowFailure(const std::string& description);
+    // Writes the run's record; a failure is shown. Answers whether it was written.
+    bool WriteRecord(const std::string& stampFolder, const RunRecord& record, bool live);
 
     std::string Absolute(BackupInput input) const;
 

@@ -137,7 +137,7 @@ bool MakeFolder(PlatformOps& ops, const std::string& path) {
 }
 
 CopyOutcome CopyMatching(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
-                         const std::string& wildcard, CopyWatcher& watcher) {
+                         const std::string& wildcard, CopyWatcher& watcher, CopyCount* count) {
     // Keeps the copy's last report, read once the copy has ended (its thread has been waited
     // for): how many files it had copied.
     class LastReport final : public CopyMonitor {
@@ -154,6 +154,12 @@ CopyOutcome CopyMatching(PlatformOps& ops, const std::string& sourceFolder, cons
         CopyProgress& m_last;
     };
     CopyProgress last;
+    CopyCount left;
+    const auto counted = [&](CopyOutcome outcome) {
+        left.bytes = last.bytesDone;
+        if (count) *count = left;
+        return outcome;
+    };
     try {
         // Only the copy itself runs inside the watcher: the boxes below are shown on the
         // caller's thread, which is the window's.
@@ -162,19 +168,23 @@ CopyOutcome CopyMatching(PlatformOps& ops, const std::string& sourceFolder, cons
             LastReport reported(monitor, last);
             ops.CopyMatching(pattern, destinationFolder, true, reported);
         });
-        return CopyOutcome::Copied;
+        left.files = last.filesDone;
+        return counted(CopyOutcome::Copied);
     } catch (const CopyStopped& stopped) {
         ops.ShowPrompt("バックアップを中止しました。" + std::to_string(stopped.FilesCopied()) +
                            " 個のファイルをコピーしました。\n" + destinationFolder,
                        PromptStyle::OkExclamation, kBackupTitle);
-        return CopyOutcome::Stopped;
+        left.files = stopped.FilesCopied();
+        return counted(CopyOutcome::Stopped);
     } catch (const std::exception& e) {
         // The copy stops at the failing file: the user is told how far it got, so that nobody
         // takes the stamp folder for a whole backup.
         ops.ShowPrompt(std::string(e.what()) + "\n" + std::to_string(last.filesDone) +
                            " 個のファイルをコピーしました。残りのファイルはコピーしていません。",
                        PromptStyle::OkExclamation, kCopyTitle);
-        return CopyOutcome::Failed;
+        left.files = last.filesDone;
+        left.failure = e.what();
+        return counted(CopyOutcome::Failed);
     }
 }
 

@@ -6,6 +6,7 @@
 // run's own sequence free of error handling: every step runs and each failure speaks for itself.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "backup/CopyWatcher.h"
@@ -44,13 +45,21 @@ bool MakeFolder(PlatformOps& ops, const std::string& path);
 
 enum class CopyOutcome { Copied, Failed, Stopped };
 
+// What a copy left, for the run's record: the copies whole under their names, the bytes the copy
+// wrote, and for a failed copy the description the user was shown.
+struct CopyCount {
+    std::uint64_t files = 0;
+    std::uint64_t bytes = 0;
+    std::string failure;
+};
+
 // Copies every file of sourceFolder matching wildcard into destinationFolder, replacing same-named
 // files, shown by the watcher (which may run it off the caller's thread). A failure shows a
 // "ファイルのコピー" box with its description and how many files were copied before it, a stop a
 // "バックアップ" box saying how many files were copied and where. Note the order: the wildcard
-// comes last.
+// comes last. What the copy left goes to count where one is given.
 CopyOutcome CopyMatching(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
-                         const std::string& wildcard, CopyWatcher& watcher);
+                         const std::string& wildcard, CopyWatcher& watcher, CopyCount* count = nullptr);
 
 // Removes what copies of earlier runs into this destination left behind when they were killed
 // half-way: their temporary files in the stamp folders. Reports nothing.

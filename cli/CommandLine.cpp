@@ -19,6 +19,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             command.quiet = true;
         } else if (!optionsEnded && arg == "--version") {
             command.version = true;
+        } else if (!optionsEnded && arg == "--list") {
+            command.list = true;
         } else if (!optionsEnded && arg.size() > 1 && arg.front() == '-') {
             // "-" alone is taken as a folder name; anything else with a dash is an option we do
             // not know, and guessing at it could copy to the wrong place.
@@ -27,6 +29,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else {
             folders.push_back(arg);
         }
+    }
+    if (command.list) {
+        if (folders.size() > 1) command.error = "--list にはコピー先フォルダを一つだけ指定できます。";
+        if (folders.size() == 1) command.inputs.destination = folders[0];
+        return command;
     }
     if (folders.size() == 1 || folders.size() > 3) {
         command.error = "フォルダはコピー元とコピー先の二つを指定してください (ファイル種別は三つめに指定できます)。";
@@ -42,6 +49,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageText() {
     return "使い方: quillmere-backup [--yes] [--quiet] [コピー元 コピー先 [ファイル種別]]\n"
+           "        quillmere-backup --list [コピー先]\n"
            "\n"
            "コピー元フォルダのファイル種別に合うファイルを、コピー先フォルダの中に作る日時の\n"
            "フォルダ (yyyymmdd_hhnnss) へコピーします。フォルダを指定しないときは前回の入力\n"
@@ -52,6 +60,10 @@ std::string UsageText() {
            "  -y, --yes      コピー先フォルダがないときは作成する (指定しないと作成しない)。\n"
            "                 前回と別のファイルシステムにあるコピー先フォルダも使う\n"
            "  -q, --quiet    成功したときは標準出力に何も書かない (失敗は標準エラー出力に書く)\n"
+           "      --list     コピー先 (省略時は前回のコピー先) の日時のフォルダを古い順に、結果\n"
+           "                 (完了、中止、失敗、実行中、中断、記録なし)、ファイル数、バイト数と\n"
+           "                 ともに一覧する。終了ステータスは 0 (一覧した)、1 (コピー先か記録を\n"
+           "                 読めなかった)、3 (コピー先が指定されていない)\n"
            "  -h, --help     この説明を表示する\n"
            "      --version  プログラムの名前とバージョンを表示する\n"
            "\n"

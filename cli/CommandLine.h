@@ -29,6 +29,7 @@ struct CommandLine {
     bool version = false;
     bool yes = false;    // answer Yes to "create the missing destination?"
     bool quiet = false;  // nothing on standard output on success, for cron, which mails any output
+    bool list = false;   // list the destination's stamp folders instead of a backup
     Inputs inputs;
     std::string error;  // not empty when the arguments are wrong
 };

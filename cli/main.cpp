@@ -21,6 +21,7 @@
 #include "cli/ConsolePlatform.h"
 #include "cli/ConsoleWindow.h"
 #include "cli/DestinationCheck.h"
+#include "cli/RunList.h"
 #include "cli/TerminalText.h"
 #include "platform/StopRequest.h"
 #include "settings/SettingsLayout.h"
@@ -176,6 +177,10 @@ int main(int argc, char* argv[]) {
         cli::WriteError("quillmere-backup: " + cli::TerminalText::Escaped(command.error) +
                         "\n詳しくは quillmere-backup --help\n");
         return cli::kUsage;
+    }
+    if (command.list) {
+        cli::ConsolePlatform platform(false);
+        return cli::ListRuns(platform, command.inputs.destination);
     }
     const int status = Run(command);
 #ifdef _WIN32

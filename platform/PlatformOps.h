@@ -56,6 +56,13 @@ inline constexpr bool IsPathSeparator(char c) {
 
 class CopyMonitor;
 
+// The record of a run as its stamp folder keeps it, and whether the run that writes it still
+// lives (it holds the record's lock from its first write until its last).
+struct StoredRunRecord {
+    std::string text;
+    bool live = false;
+};
+
 class PlatformOps {
 public:
     virtual ~PlatformOps() = default;
@@ -92,6 +99,16 @@ public:
     // Where the system's operations look for a folder text. On Linux a Windows drive path
     // ("C:\...") is a folder of the user's Wine drive; every other text is where it says.
     virtual std::string SystemPath(const std::string& path) { return path; }
+
+    // The record of a run, in a hidden folder of its stamp folder (a backup copies only files, so
+    // no copy can be taken for it or clash with it). Each write replaces the record durably:
+    // either the old or the new text is there at every moment. From a write with live set until
+    // the next write without it, or until the process ends, the run holds the record's lock.
+    virtual void WriteRunRecord(const std::string& stampFolder, const std::string& text, bool live) = 0;
+    // The record of the stamp folder, or nullopt when it has none.
+    virtual std::optional<StoredRunRecord> ReadRunRecord(const std::string& stampFolder) = 0;
+    // The names of the folders in the folder, in name order; links to folders are not folders.
+    virtual std::vector<std::string> ListFolders(const std::string& folder) = 0;
 };
 
 }  // namespace quillmere

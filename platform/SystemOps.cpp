@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "platform/RunRecordFiles.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemFiles.h"
 #include "platform/SystemSettings.h"
@@ -86,6 +87,18 @@ std::string SystemOps::WorkingFolder() {
 
 std::string SystemOps::SystemPath(const std::string& path) {
     return Operated(path).value_or(path);
+}
+
+void SystemOps::WriteRunRecord(const std::string& stampFolder, const std::string& text, bool live) {
+    RunRecordFiles::Write(Operable(stampFolder), text, live);
+}
+
+std::optional<StoredRunRecord> SystemOps::ReadRunRecord(const std::string& stampFolder) {
+    return RunRecordFiles::Read(Operable(stampFolder));
+}
+
+std::vector<std::string> SystemOps::ListFolders(const std::string& folder) {
+    return RunRecordFiles::ListFolders(Operable(folder));
 }
 
 }  // namespace quillmere

@@ -25,6 +25,9 @@ public:
     std::string HomeFolder() override;
     std::string WorkingFolder() override;
     std::string SystemPath(const std::string& path) override;
+    void WriteRunRecord(const std::string& stampFolder, const std::string& text, bool live) override;
+    std::optional<StoredRunRecord> ReadRunRecord(const std::string& stampFolder) override;
+    std::vector<std::string> ListFolders(const std::string& folder) override;
 };
 
 }  // namespace quillmere

@@ -94,7 +94,9 @@ wait_for 30 sh -c "ls \"$dst\"/*/ZO01.JRA" || fail "Enter made no stamp folder w
 stamp="$(ls -d "$dst"/*)"
 [[ "$(basename "$stamp")" =~ ^[0-9]{8}_[0-9]{6}$ ]] || fail "the stamp folder is named $(basename "$stamp")"
 # The copy is in place before the run's work folder beside it is removed.
-wait_for 10 sh -c "[ \"\$(ls -A \"$stamp\")\" = ZO01.JRA ]" || fail "the stamp folder holds: $(ls -A "$stamp")"
+wait_for 10 sh -c "[ \"\$(ls -A \"$stamp\" | grep -vx .quillmere)\" = ZO01.JRA ]" || fail "the stamp folder holds: $(ls -A "$stamp")"
+# The window's runs keep their record too.
+wait_for 10 grep -qx Outcome=completed "$stamp/.quillmere/run.ini" || fail "the run's record does not say completed"
 [ "$(cat "$stamp/ZO01.JRA")" = "odds" ] || fail "the copy's content differs"
 [ "$(stat -c %Y "$stamp/ZO01.JRA")" = "$(stat -c %Y "$src/ZO01.JRA")" ] || fail "the copy lost its time"
 
@@ -147,9 +149,11 @@ wait_for 10 windows_titled バックアップ 1 || fail "no box said that the ba
 press "$(xdotool search --name '^バックアップ$' | head -n 1)" Return
 wait_for 10 windows_titled バックアップ 0 || fail "the stop box did not close"
 stopped="$(ls -td "$dst"/*/ | head -n 1)"
-copied="$(find "$stopped" -type f | wc -l)"
+copied="$(find "$stopped" -path "$stopped.quillmere" -prune -o -type f -print | wc -l)"
 [ "$copied" -gt 0 ] && [ "$copied" -lt 3000 ] || fail "the stopped backup holds $copied of 3000 files"
-[ -z "$(find "$stopped" -type f ! -name 'f?????.jra')" ] || fail "the stop left: $(find "$stopped" -type f ! -name 'f?????.jra')"
+left="$(find "$stopped" -path "$stopped.quillmere" -prune -o -type f ! -name 'f?????.jra' -print)"
+[ -z "$left" ] || fail "the stop left: $left"
+wait_for 10 grep -qx Outcome=stopped "$stopped.quillmere/run.ini" || fail "the stopped run's record does not say stopped"
 quit
 echo "quillmere.exe: Esc in the progress window and Yes stop a long backup ($copied of 3000 copied)"
 
@@ -168,7 +172,7 @@ press "$window" Tab Tab Tab Tab F4 Return
 press "$window" Return
 wait_for 30 sh -c "ls \"$work/plain-dst\"/*/*" || fail "Enter after the list made no backup"
 quit
-[ "$(ls -A "$work"/plain-dst/*/)" = "notes.j" ] || fail "the list changed the wildcard: the backup holds $(ls -A "$work"/plain-dst/*/)"
+[ "$(ls -A "$work"/plain-dst/*/ | grep -vx .quillmere)" = "notes.j" ] || fail "the list changed the wildcard: the backup holds $(ls -A "$work"/plain-dst/*/)"
 [ "$(value_of LastExec FileType)" = "*.j" ] || fail "the stored wildcard became $(value_of LastExec FileType)"
 echo "quillmere.exe: opening and closing the file-type list keeps the typed wildcard"
 
@@ -191,10 +195,12 @@ wait_for 20 windows_titled バックアップ 1 || fail "no progress window appe
 wait_for 30 sh -c "! kill -0 $app" || fail "the program did not end after the logoff"
 wait "$app" || fail "the program ended with status $? after the logoff"
 ended="$(ls -d "$work/logoff"/*/)"
-copied="$(find "$ended" -type f | wc -l)"
+copied="$(find "$ended" -path "$ended.quillmere" -prune -o -type f -print | wc -l)"
 [ "$copied" -gt 0 ] && [ "$copied" -lt 3000 ] || fail "the backup cut by the logoff holds $copied of 3000 files"
-left_behind="$(find "$ended" -mindepth 1 ! -name 'f????.jra')"
+left_behind="$(find "$ended" -mindepth 1 -path "$ended.quillmere" -prune -o ! -name 'f????.jra' -print)"
 [ -z "$left_behind" ] || fail "the logoff left: $left_behind"
+grep -qx Outcome=stopped "$ended.quillmere/run.ini" ||
+    fail "the run cut by the logoff recorded: $(cat "$ended.quillmere/run.ini" 2>&1)"
 for copy in "$ended"/*; do
     cmp -s "$copy" "$odds/$(basename "$copy")" || fail "the copy $(basename "$copy") is not whole"
 done

@@ -219,10 +219,14 @@ for row in "${table[@]}"; do
                 cmp -s "$copy" "$src/${copy##*/}" || echo "${copy##*/} is not a whole copy of its source"
             done < <(find "$stamp" -mindepth 1 -maxdepth 1 -type f -print0)
             if [ "$interrupt" -eq 0 ]; then
-                names="$(cd "$stamp" && find . -mindepth 1 -maxdepth 1 -printf '%P\n' | LC_ALL=C sort)"
+                names="$(cd "$stamp" && find . -mindepth 1 -maxdepth 1 ! -name .quillmere -printf '%P\n' | LC_ALL=C sort)"
                 expected="$(printf '%s\n' "${expect_copies[@]}" | LC_ALL=C sort | sed '/^$/d')"
                 [ "$names" = "$expected" ] || echo "the stamp folder holds [${names//$'\n'/|}], not [${expected//$'\n'/|}]"
             fi
+            # The run's record in its hidden folder says how it ended.
+            case "$status" in 0) outcome=completed ;; 1) outcome=failed ;; 4) outcome=stopped ;; *) outcome= ;; esac
+            [ -z "$outcome" ] || tr -d '\r' <"$stamp/.quillmere/run.ini" | grep -qx "Outcome=$outcome" ||
+                echo "the run's record does not say $outcome: $(cat "$stamp/.quillmere/run.ini" 2>&1)"
         elif [ "${#expect_copies[@]}" -gt 0 ]; then
             echo "no stamp folder"
         fi

@@ -121,7 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
                             "前回: UUID=unplugged\n今回: ",
                             "[LastExec]\nSrcFolder=SRC\nDstFolder=DST\nDstVolume=UUID=unplugged\n"},
                     Refusal{"OneFolderOnly", {"SRC"}, 2, "コピー元とコピー先"},
-                    Refusal{"UnknownOption", {"--force", "SRC", "DST"}, 2, "不明なオプションです: --force"}),
+                    Refusal{"UnknownOption", {"--force", "SRC", "DST"}, 2, "不明なオプションです: --force"},
+                    Refusal{"ListOfTwoFolders", {"--list", "SRC", "DST"}, 2, "コピー先フォルダを一つだけ"}),
     [](const testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 TEST_F(BackupCommand, YesCreatesTheDestinationCopiesAndStoresTheInputs) {
@@ -149,7 +150,8 @@ TEST_F(BackupCommand, RelativeFoldersAreStoredAsUsedSoALaterRunFromElsewhereTake
     WriteFile(folder / "elsewhere/src/decoy.jra", "other odds");
     const Outcome first = Run({"--yes", "./src", "dst"}, "", folder.Path());
     ASSERT_EQ(first.status, 0) << first.err;
-    EXPECT_EQ(Stored().rfind("[LastExec]\nSrcFolder=" + source + "\nDstFolder=" + destination + "\nFileType=*.jra\n", 0), 0U)
+    EXPECT_EQ(
+        Stored().rfind("[LastExec]\nSrcFolder=" + source + "\nDstFolder=" + destination + "\nFileType=*.jra\n", 0), 0U)
         << Stored();
     fs::rename(first.out.substr(0, first.out.size() - 1), destination + "/first");
 

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "backup/BackupRun.h"
+#include "backup/RunRecord.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakeWindow.h"
 #include "tests/support/NativePath.h"
@@ -46,7 +47,10 @@ Log RunAfterChecks(const std::string& src = "/src", const std::string& dst = "/d
     return {"pointer 11",
             "clock",
             "mkdir " + dst + "/" + kStamp,
+            "record " + dst + "/" + kStamp + " running",
             "copy " + src + "/" + type + " -> " + dst + "/" + kStamp + " overwrite",
+            "clock",
+            "record " + dst + "/" + kStamp + " completed",
             "identity " + dst,
             "write Quillmere:LastExec:SrcFolder=" + src,
             "write Quillmere:LastExec:DstFolder=" + dst,
@@ -131,10 +135,12 @@ const RunCase kRunCases[] = {
          ops.stopCopyAfter = 2;
      },
      Join(kChecksPass,
-          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
+           "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
            "prompt 48 [バックアップ] バックアップを中止しました。2 個のファイルをコピーしました。\n/dst/" + kStamp,
-           "identity /dst", "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
-           "write Quillmere:LastExec:FileType=*.jra", "write Quillmere:LastExec:DstVolume=UUID=0123", "pointer 0"})},
+           "clock", "record /dst/" + kStamp + " stopped", "identity /dst", "write Quillmere:LastExec:SrcFolder=/src",
+           "write Quillmere:LastExec:DstFolder=/dst", "write Quillmere:LastExec:FileType=*.jra",
+           "write Quillmere:LastExec:DstVolume=UUID=0123", "pointer 0"})},
     {"EmptyFileTypeIsReportedAfterTheFolders",
      {"/src", "/dst", ""},
      SourceAndDestinationExist,
@@ -214,7 +220,8 @@ const RunCase kRunCases[] = {
          ops.Find("/src/.", EntryAttributes::Directory, ".");
      },
      Join({"find /src 16", "find /src/. 16", "find /dst 16", "find /dst/. 16", "find /src/*.jra 0"},
-          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
+           "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock", "record /dst/" + kStamp + " completed",
            "identity /dst/", "write Quillmere:LastExec:SrcFolder=/src/", "write Quillmere:LastExec:DstFolder=/dst/",
            "write Quillmere:LastExec:FileType=*.jra", "write Quillmere:LastExec:DstVolume=UUID=0123", "pointer 0"})},
     {"FailedCopySaysHowManyFilesWereCopiedAndStillStoresTheInputs",
@@ -226,12 +233,14 @@ const RunCase kRunCases[] = {
              "/dst/" + kStamp + "/ZO02.JRA: No space left on device";
      },
      Join(kChecksPass,
-          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
+           "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
            "prompt 48 [ファイルのコピー] /dst/" + kStamp +
                "/ZO02.JRA: No space left on device\n1 "
                "個のファイルをコピーしました。残りのファイルはコピーしていません。",
-           "identity /dst", "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
-           "write Quillmere:LastExec:FileType=*.jra", "write Quillmere:LastExec:DstVolume=UUID=0123", "pointer 0"})},
+           "clock", "record /dst/" + kStamp + " failed", "identity /dst", "write Quillmere:LastExec:SrcFolder=/src",
+           "write Quillmere:LastExec:DstFolder=/dst", "write Quillmere:LastExec:FileType=*.jra",
+           "write Quillmere:LastExec:DstVolume=UUID=0123", "pointer 0"})},
     {"StampFolderThatExistsIsReportedAndTheCopyGoesIntoIt",
      {"/src", "/dst", "*.jra"},
      [](FakePlatform& ops) {
@@ -250,12 +259,12 @@ const RunCase kRunCases[] = {
          ops.failures["write Quillmere:LastExec:SrcFolder=/src"] =
              "/home/u/.config/Quillmere/Quillmere.conf: Read-only file system";
      },
-     Join(kChecksPass,
-          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
-           "identity /dst", "write Quillmere:LastExec:SrcFolder=/src",
-           "prompt 0 [-] 入力内容を保存できませんでした。\n/home/u/.config/Quillmere/Quillmere.conf: "
-           "Read-only file system",
-           "pointer 0"})},
+     Join(kChecksPass, {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
+                        "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock",
+                        "record /dst/" + kStamp + " completed", "identity /dst", "write Quillmere:LastExec:SrcFolder=/src",
+                        "prompt 0 [-] 入力内容を保存できませんでした。\n/home/u/.config/Quillmere/Quillmere.conf: "
+                        "Read-only file system",
+                        "pointer 0"})},
     // Stored as unknown, which the next unattended run accepts, not as the file system before.
     {"FileSystemThatCannotBeNamedIsStoredAsUnknown",
      {"/src", "/dst", "*.jra"},
@@ -264,9 +273,22 @@ const RunCase kRunCases[] = {
          ops.failures["identity /dst"] = "/dst: Permission denied";
      },
      Join(kChecksPass,
-          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
+           "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock", "record /dst/" + kStamp + " completed",
            "identity /dst", "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
            "write Quillmere:LastExec:FileType=*.jra", "write Quillmere:LastExec:DstVolume=", "pointer 0"})},
+    // A folder nobody could tell from a whole backup later gets no copies.
+    {"RecordThatCannotBeWrittenFailsTheRunBeforeTheCopy",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         EverythingThere(ops);
+         ops.failures["record /dst/" + kStamp + " running"] = "/dst/" + kStamp + "/.quillmere: Read-only file system";
+     },
+     Join(kChecksPass,
+          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
+           "prompt 0 [-] 実行の記録を書き込めませんでした。\n/dst/" + kStamp + "/.quillmere: Read-only file system",
+           "identity /dst", "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
+           "write Quillmere:LastExec:FileType=*.jra", "write Quillmere:LastExec:DstVolume=UUID=0123", "pointer 0"})},
     {"ClockOutsideTheCalendarCreatesAndCopiesNothing",
      {"/src", "/dst", "*.jra"},
      [](FakePlatform& ops) {
@@ -315,6 +337,43 @@ TEST_P(BackupRunTest, CallsInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Runs, BackupRunTest, testing::ValuesIn(kRunCases),
                          [](const testing::TestParamInfo<RunCase>& info) { return info.param.name; });
+
+// The record of a failed copy says what failed and how far the copy got; one that cannot be
+// written at the end turns a whole copy into a failed run.
+TEST(BackupRun, RecordsTheOutcomeCountsAndInputs) {
+    for (const bool copyFails : {true, false}) {
+        Log log;
+        FakePlatform ops(log);
+        FakeWindow window(log);
+        EverythingThere(ops);
+        ops.found = Native(ops.found);
+        window.inputs = {Native("/src"), Native("/dst"), "*.jra"};
+        ops.copyReport = {1, 3, 100, 300, "ZO02.JRA"};
+        const std::string stampFolder = Native("/dst/" + kStamp);
+        const std::string failure = stampFolder + Native("/ZO02.JRA: No space left on device");
+        if (copyFails) {
+            ops.failures[Native("copy /src/*.jra -> /dst/" + kStamp + " overwrite")] = failure;
+        } else {
+            ops.failures["record " + stampFolder + " completed"] = stampFolder + ": Input/output error";
+        }
+
+        const BackupResult result = BackupRun(ops, window).Run();
+
+        EXPECT_EQ(result.outcome, BackupOutcome::Failed);
+        const std::optional<RunRecord> record = RunRecord::Parse(ops.records[stampFolder].text);
+        ASSERT_TRUE(record);
+        EXPECT_EQ(ops.records[stampFolder].live, !copyFails);  // the last write that went through
+        EXPECT_EQ(record->outcome, copyFails ? RunOutcome::Failed : RunOutcome::Running);
+        EXPECT_EQ(record->failure, copyFails ? failure : "");
+        EXPECT_EQ(record->started, "2001-06-05 21:04:03");
+        EXPECT_EQ(record->ended, copyFails ? "2001-06-05 21:04:03" : "");
+        EXPECT_EQ(record->files, copyFails ? 1U : 0U);
+        EXPECT_EQ(record->bytes, copyFails ? 100U : 0U);
+        EXPECT_EQ(record->source + "|" + record->destination + "|" + record->fileType,
+                  Native("/src") + "|" + Native("/dst") + "|*.jra");
+        EXPECT_FALSE(record->version.empty());
+    }
+}
 
 TEST(BackupRun, StoredInputsAreTheTrimmedTexts) {
     Log log;

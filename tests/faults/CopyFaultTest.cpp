@@ -19,12 +19,14 @@
 #include <chrono>
 #include <climits>
 #include <filesystem>
+#include <regex>
 #include <set>
 #include <thread>
 #include <utility>
 
 #include "backup/BackupRun.h"
 #include "backup/FileModule.h"
+#include "backup/RunRecord.h"
 #include "platform/posix/FileDescriptor.h"
 #include "platform/posix/SettingsFile.h"
 #include "tests/faults/ChildRun.h"
@@ -768,6 +770,61 @@ TEST_F(ExFatDestination, TheCommandStoppedByCtrlCKeepsTheFinishedCopiesAndAnswer
     EXPECT_EQ(WEXITSTATUS(status), 4);
     EXPECT_EQ(WholeCopies(folder, source).size(), 500U);
     EXPECT_FALSE(fs::exists(folder + "/z.jra"));
+}
+
+// However a run ends, its stamp folder keeps a record that says so, and --list shows it: a run
+// killed outright left "running" with no live process holding the record. Each stamp folder is
+// renamed to an older stamp once its run has ended, so the next run's folder is the one new one.
+TEST_F(ExFatDestination, EveryEndOfARunIsRecordedAndListed) {
+    WriteManyFilesAndOneLarge();
+    fs::create_directory(destination + "/20261130_000000");  // made by hand: no record
+    const auto newFolder = [&] {
+        for (int i = 0; i < 10000; ++i) {
+            std::error_code error;
+            for (const auto& entry : fs::directory_iterator(destination, error)) {
+                if (!entry.path().filename().string().starts_with("2026113") &&
+                    !entry.path().filename().string().starts_with("20261201")) {
+                    return entry.path().string();
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return std::string();
+    };
+    for (const int signal : {SIGKILL, SIGINT}) {
+        ChildProcess child(QUILLMERE_BACKUP_PROGRAM, {source, destination, "*.jra"});
+        const std::string folder = newFolder();
+        ASSERT_TRUE(LargeCopyUnderWay(folder)) << "the large file's copy never started";
+        signal == SIGKILL ? child.Kill() : child.Signal(signal);
+        child.Wait();
+        fs::rename(folder, destination + (signal == SIGKILL ? "/20261201_000001" : "/20261201_000002"));
+    }
+    // exFAT takes no ":" in a name: the copy fails at that file.
+    WriteFile(source + "/f250:x.jra", "no name for it on exFAT");
+    ChildProcess failing(QUILLMERE_BACKUP_PROGRAM, {source, destination, "f*.jra"});
+    ASSERT_EQ(WEXITSTATUS(failing.Wait()), 1);
+    fs::rename(newFolder(), destination + "/20261201_000003");
+    ChildProcess completing(QUILLMERE_BACKUP_PROGRAM, {source, destination, "f00?.jra"});
+    ASSERT_EQ(WEXITSTATUS(completing.Wait()), 0);
+
+    FILE* list = ::popen(("'" QUILLMERE_BACKUP_PROGRAM "' --list '" + destination + "'").c_str(), "r");
+    ASSERT_NE(list, nullptr);
+    std::string listed;
+    for (char line[512]; std::fgets(line, sizeof line, list);) listed += line;
+    EXPECT_EQ(WEXITSTATUS(::pclose(list)), 0);
+    EXPECT_TRUE(std::regex_match(
+        listed, std::regex("20261130_000000  記録なし\n"
+                           "20261201_000001  中断 \\(記録を終える前に終了した\\)  0 ファイル  0 バイト\n"
+                           "20261201_000002  中止  500 ファイル  [0-9]+ バイト\n"
+                           "20261201_000003  失敗  [0-9]+ ファイル  [0-9]+ バイト\n"
+                           "2026[0-9]{4}_[0-9]{6}  完了  10 ファイル  1[0-9]0 バイト\n")))
+        << listed;
+    const std::optional<RunRecord> failed =
+        RunRecord::Parse(ReadFile(destination + "/20261201_000003/.quillmere/run.ini"));
+    ASSERT_TRUE(failed);
+    EXPECT_TRUE(failed->failure.starts_with(destination + "/20") &&
+                failed->failure.find("/f250:x.jra: ") != std::string::npos)
+        << failed->failure;
 }
 
 // A run killed outright leaves its temporary files behind in its work folder (and only those of

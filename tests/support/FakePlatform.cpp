@@ -61,4 +61,22 @@ std::string FakePlatform::FolderIdentity(const std::string& folder) {
     return volume;
 }
 
+void FakePlatform::WriteRunRecord(const std::string& stampFolder, const std::string& text, bool live) {
+    const std::size_t outcome = text.find("Outcome=") + 8;
+    Log("record " + stampFolder + " " + text.substr(outcome, text.find('\n', outcome) - outcome));
+    records[stampFolder] = {text, live};
+}
+
+std::optional<StoredRunRecord> FakePlatform::ReadRunRecord(const std::string& stampFolder) {
+    Log("read record " + stampFolder);
+    const auto it = records.find(stampFolder);
+    if (it == records.end()) return std::nullopt;
+    return it->second;
+}
+
+std::vector<std::string> FakePlatform::ListFolders(const std::string& folder) {
+    Log("list " + folder);
+    return folders[folder];
+}
+
 }  // namespace quillmere::test

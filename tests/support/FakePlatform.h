@@ -32,6 +32,10 @@ public:
                       const std::string& value) override;
     void LaunchCommand(const std::string& commandLine, ShowMode showMode) override;
     std::string FolderIdentity(const std::string& folder) override;
+    // Logged as "record FOLDER OUTCOME", the outcome taken from the record's text.
+    void WriteRunRecord(const std::string& stampFolder, const std::string& text, bool live) override;
+    std::optional<StoredRunRecord> ReadRunRecord(const std::string& stampFolder) override;
+    std::vector<std::string> ListFolders(const std::string& folder) override;
 
     // The search for pattern with these attributes finds name (by default it finds nothing).
     void Find(const std::string& pattern, EntryAttributes attributes, const std::string& name) {
@@ -47,8 +51,10 @@ public:
     std::optional<std::uint64_t> stopCopyAfter;
     // The copy reports this before it ends or fails.
     CopyProgress copyReport;
-    std::map<std::string, std::string> settings;  // "app:section:key" -> value
-    std::string volume = "UUID=0123";             // the file system of every folder
+    std::map<std::string, std::string> settings;              // "app:section:key" -> value
+    std::map<std::string, StoredRunRecord> records;           // stamp folder -> its record as last written
+    std::map<std::string, std::vector<std::string>> folders;  // what ListFolders finds
+    std::string volume = "UUID=0123";                         // the file system of every folder
 
 private:
     void Log(const std::string& line);

@@ -79,7 +79,10 @@ void MarkHidden([[maybe_unused]] const std::string& path) {
 
 std::vector<std::string> ListFolder(const std::string& path) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(FsPath(path))) names.push_back(Utf8(entry.path().filename()));
+    for (const auto& entry : fs::directory_iterator(FsPath(path))) {
+        std::string name = Utf8(entry.path().filename());
+        if (name != kRunRecordFolder) names.push_back(std::move(name));
+    }
     std::sort(names.begin(), names.end());
     return names;
 }

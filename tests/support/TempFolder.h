@@ -39,7 +39,9 @@ void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
 // Gives a file Windows' hidden attribute; on POSIX systems the leading "." of its name does that.
 void MarkHidden(const std::string& path);
-// The names in a folder, sorted, hidden ones included.
+// The names in a folder, sorted, hidden ones included, but for the record folder that every run
+// leaves in its stamp folder: the tests of records look for that one themselves.
+inline constexpr char kRunRecordFolder[] = ".quillmere";
 std::vector<std::string> ListFolder(const std::string& path);
 
 }  // namespace quillmere::test

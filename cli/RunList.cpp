@@ -1,0 +1,78 @@
+#include "cli/RunList.h"
+
+#include "backup/FolderText.h"
+#include "backup/RunHistory.h"
+#include "cli/CommandLine.h"
+#include "cli/ConsolePlatform.h"
+#include "cli/TerminalText.h"
+#include "settings/SettingsLayout.h"
+
+namespace quillmere::cli {
+namespace {
+
+using RunHistory::RunState;
+
+const char* StateText(RunState state) {
+    switch (state) {
+        case RunState::Running: return "実行中";
+        case RunState::Completed: return "完了";
+        case RunState::Stopped: return "中止";
+        case RunState::Failed: return "失敗";
+        case RunState::Killed: return "中断 (記録を終える前に終了した)";
+        case RunState::NoRecord: return "記録なし";
+        case RunState::Unreadable: return "記録を読めません";
+    }
+    return "";
+}
+
+}  // namespace
+
+int ListRuns(PlatformOps& ops, const std::optional<std::string>& destination) {
+    std::string folder;
+    try {
+        const SettingsLayout::StoredValue& stored = SettingsLayout::kLastExec[1];
+        folder = destination
+                     ? *destination
+                     : ops.ReadSetting(SettingsLayout::kAppName, stored.section, stored.key, stored.defaultValue);
+    } catch (const PlatformError& e) {
+        WriteError(std::string("Quillmere: ") + TerminalText::Escaped(e.what(), TerminalText::LineBreaks::Keep) + "\n");
+        return kRefused;
+    }
+    // Taken as a run takes it: a relative folder in the working folder, "~" the home folder.
+    const auto first = folder.find_first_not_of(' ');
+    folder = first == std::string::npos
+                 ? std::string()
+                 : FolderText::Absolute(folder.substr(first, folder.find_last_not_of(' ') - first + 1),
+                                        ops.WorkingFolder(), ops.HomeFolder());
+    if (folder.empty()) {
+        WriteError("Quillmere: コピー先フォルダが指定されていません。\n");
+        return kRefused;
+    }
+    std::vector<RunHistory::PastRun> runs;
+    try {
+        runs = RunHistory::List(ops, folder);
+    } catch (const PlatformError& e) {
+        WriteError(std::string("Quillmere: ") + TerminalText::Escaped(e.what(), TerminalText::LineBreaks::Keep) + "\n");
+        return kCopyFailed;
+    }
+    int status = kCompleted;
+    std::string lines;
+    for (const RunHistory::PastRun& run : runs) {
+        lines += run.stamp + "  " + StateText(run.state);
+        if (run.state != RunState::NoRecord && run.state != RunState::Unreadable) {
+            lines += "  " + std::to_string(run.files) + " ファイル  " + std::to_string(run.bytes) + " バイト";
+        }
+        lines += "\n";
+        if (!run.problem.empty()) {
+            WriteError("Quillmere: " + TerminalText::Escaped(run.problem, TerminalText::LineBreaks::Keep) + "\n");
+            status = kCopyFailed;
+        }
+    }
+    if (const std::string failure = WriteOut(lines); !failure.empty()) {
+        WriteError("Quillmere: 標準出力に書けませんでした: " + failure + "\n");
+        return kNotPrinted;
+    }
+    return status;
+}
+
+}  // namespace quillmere::cli
