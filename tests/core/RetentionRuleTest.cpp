@@ -22,7 +22,7 @@ std::vector<std::string> Removed(const RuleCase& c) {
     std::vector<RunHistory::PastRun> runs;
     for (const std::string& run : c.runs) {
         const std::string states = "CPSFKRNU";
-        const RunState state[] = {RunState::Completed, RunState::Completed, RunState::Stopped, RunState::Failed,
+        const RunState state[] = {RunState::Completed, RunState::Completed, RunState::Stopped,  RunState::Failed,
                                   RunState::Killed,    RunState::Running,   RunState::NoRecord, RunState::Unreadable};
         const std::size_t at = states.find(run[5]);
         runs.push_back({"2026" + run.substr(0, 4) + "_120000", state[at], 0, 0, {}, run[5] == 'P'});
