@@ -30,9 +30,15 @@ std::string MarkPartlyRemoved(PlatformOps& ops, const std::string& folder) {
 }  // namespace
 
 RetentionLimits Limits(PlatformOps& ops, const RetentionOverride& given) {
+    // A store that cannot be read keeps every backup, as a damaged value does: removing by a
+    // guess is worse than removing nothing. Its failure is the settings' own, told by their write.
     const auto stored = [&](const char* key) {
-        return RetentionRule::LimitFromText(
-            ops.ReadSetting(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec, key, ""));
+        try {
+            return RetentionRule::LimitFromText(
+                ops.ReadSetting(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec, key, ""));
+        } catch (const PlatformError&) {
+            return 0U;
+        }
     };
     return {given.keepRuns ? *given.keepRuns : stored(SettingsLayout::kKeyKeepRuns),
             given.keepDays ? *given.keepDays : stored(SettingsLayout::kKeyKeepDays)};

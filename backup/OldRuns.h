@@ -10,8 +10,8 @@
 
 namespace quillmere::OldRuns {
 
-// The limits stored with the inputs, each replaced by the one given when there is one. Throws
-// PlatformError when the settings cannot be read.
+// The limits stored with the inputs, each replaced by the one given when there is one; a stored
+// one that cannot be read is 0.
 RetentionLimits Limits(PlatformOps& ops, const RetentionOverride& given);
 
 // Removes the runs the rule lets go (see RetentionRule::Removable). Answers what could not be
