@@ -24,8 +24,8 @@ std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
 }
 
 std::int64_t Seconds(const LocalTime& t) {
-    return DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) * 86400 + t.hour * 3600 +
-           t.minute * 60 + t.second;
+    const std::int64_t days = DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day));
+    return ((days * 24 + t.hour) * 60 + t.minute) * 60 + t.second;
 }
 
 // A stamp "yyyymmdd_hhnnss" as a moment; IsStampName has checked its shape.
@@ -77,8 +77,8 @@ std::vector<std::string> RetentionRule::Removable(const std::vector<PastRun>& ru
     // The newest whole backups, newest first: the first keepRuns of them stay, and the newest
     // stays whatever the limits.
     std::vector<std::string> whole;
-    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
-        if (WholeBackup(*run)) whole.push_back(run->stamp);
+    for (std::size_t i = runs.size(); i-- > 0;) {
+        if (WholeBackup(runs[i])) whole.push_back(runs[i].stamp);
     }
     const std::string newest = whole.empty() ? std::string() : whole.front();
     const std::size_t kept = std::min<std::size_t>(m_limits.keepRuns, whole.size());
