@@ -153,7 +153,7 @@ const RunCase kRunCases[] = {
          ops.settings["Quillmere:LastExec:KeepDays"] = "1";
          ops.folders[Native("/dst")] = {"20010101_000000", kStamp};
          ops.records[Native("/dst/20010101_000000")] = {"[Run]\nOutcome=completed\n", false};
-         ops.removalFailures["20010101_000000"] = "/dst/20010101_000000/a.jra: Operation not permitted";
+         ops.removalFailures["20010101_000000"] = Native("/dst/20010101_000000/a.jra: Operation not permitted");
      },
      Join(kChecksPass,
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
