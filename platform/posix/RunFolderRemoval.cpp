@@ -97,6 +97,10 @@ std::string RemoveFolder(const std::string& destination, const std::string& stam
     const std::string recordPath = InFolder(stampPath, kFolder);
     const FileDescriptor parent(::open(destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!parent.IsOpen()) throw PosixError::ForPath(destination, errno);
+    // A file system mounted at the stamp name is not the destination's to remove.
+    struct stat above {};
+    if (::fstat(parent.Get(), &above) != 0) throw PosixError::ForPath(destination, errno);
+    if (IsMountRoot(parent.Get(), stamp, above.st_dev)) throw PosixError::ForPath(stampPath, kMounted);
     const FileDescriptor folder = OpenFolder(parent.Get(), stamp);
     if (!folder.IsOpen()) {
         if (errno == ELOOP || errno == ENOTDIR) throw PosixError::ForPath(stampPath, "フォルダではありません");
