@@ -1,10 +1,13 @@
 #include "backup/BackupRun.h"
 
 #include <exception>
+#include <utility>
+#include <vector>
 
 #include "backup/FileModule.h"
 #include "backup/FileTypeText.h"
 #include "backup/FolderText.h"
+#include "backup/OldRuns.h"
 #include "backup/RunRecord.h"
 #include "platform/NulByte.h"
 #include "platform/ProgramInfo.h"
@@ -32,6 +35,7 @@ constexpr char kDestinationNotFolder[] = "コピー先フォルダがフォル�
 constexpr char kDestinationUnknown[] = "コピー先フォルダを確かめられません。\n";
 constexpr char kSettingsNotSaved[] = "入力内容を保存できませんでした。";
 constexpr char kRecordNotWritten[] = "実行の記録を書き込めませんでした。";
+constexpr char kOldRunsNotRemoved[] = "バックアップは完了しましたが、古いバックアップを削除できませんでした。";
 
 // Only ASCII spaces are removed: a tab or an ideographic space may be part of a real name.
 std::string TrimSpaces(const std::string& text) {
@@ -148,11 +152,16 @@ bool BackupRun::CheckInputs() {
 // tried: they would fail the same way and repeat the message.
 bool BackupRun::SaveLastExec() {
     try {
-        m_ops.WriteSettings(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec,
-                            {{SettingsLayout::kKeySrcFolder, GetSrcFolder()},
-                             {SettingsLayout::kKeyDstFolder, GetDstFolder()},
-                             {SettingsLayout::kKeyFileType, GetFileType()},
-                             {SettingsLayout::kKeyDstVolume, DstVolume()}});
+        std::vector<std::pair<std::string, std::string>> values = {{SettingsLayout::kKeySrcFolder, GetSrcFolder()},
+                                                                   {SettingsLayout::kKeyDstFolder, GetDstFolder()},
+                                                                   {SettingsLayout::kKeyFileType, GetFileType()},
+                                                                   {SettingsLayout::kKeyDstVolume, DstVolume()}};
+        // Limits given for this run stay for the next ones; those not given stay as stored.
+        if (m_retention.keepRuns)
+            values.emplace_back(SettingsLayout::kKeyKeepRuns, std::to_string(*m_retention.keepRuns));
+        if (m_retention.keepDays)
+            values.emplace_back(SettingsLayout::kKeyKeepDays, std::to_string(*m_retention.keepDays));
+        m_ops.WriteSettings(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec, values);
     } catch (const PlatformError& e) {
         ShowFailure(std::string(kSettingsNotSaved) + "\n" + e.what());
         return false;
@@ -172,13 +181,30 @@ bool BackupRun::WriteRecord(const std::string& stampFolder, const RunRecord& rec
     }
 }
 
+// Only after the new backup is whole and recorded so: a failed or stopped run leaves every earlier
+// backup, since it may be the only whole one.
+bool BackupRun::RemoveOldRuns(const std::string& destination, const std::string& stamp, const LocalTime& started) {
+    std::vector<std::string> failures;
+    try {
+        const RetentionRule rule(OldRuns::Limits(m_ops, m_retention));
+        failures = OldRuns::Remove(m_ops, destination, rule, stamp, started);
+    } catch (const PlatformError& e) {
+        failures.emplace_back(e.what());
+    }
+    if (failures.empty()) return true;
+    std::string text = kOldRunsNotRemoved;
+    for (const std::string& failure : failures) text += "\n" + failure;
+    m_ops.ShowPrompt(text, PromptStyle::OkExclamation, FileModule::kBackupTitle);
+    return false;
+}
+
 // Data flow of one run:
 //
 //   CheckInputs ──false──> end (pointer untouched; nothing created but the destination itself,
 //       │true                  when the user said Yes to creating it and a later check refused)
 //   hourglass ─> stamp = StampName(CurrentLocalTime) ─> MakeFolder(dst/stamp) ─> record "running"
 //       ─> RemoveLeftoverCopies(dst) ─> CopyMatching(src, dst/stamp, wildcard) ─> record the outcome
-//       ─> SaveLastExec ─> ShowFoldersUsed ─> default pointer
+//       ─> (completed only) remove old backups ─> SaveLastExec ─> ShowFoldersUsed ─> default pointer
 //
 // No step looks at the outcome of the one before: MakeFolder and CopyMatching report their
 // own failures, and the inputs are stored even when the copy failed. The outcome only gathers
@@ -235,6 +261,9 @@ BackupResult BackupRun::Run() {
                 record.ended = RunRecord::Time(m_ops.CurrentLocalTime());
                 recorded.clear();
                 if (!WriteRecord(stampFolder, record, false)) result.outcome = BackupOutcome::Failed;
+            }
+            if (result.outcome == BackupOutcome::Completed) {
+                result.oldRunsRemoved = RemoveOldRuns(destination, stamp, started);
             }
         }
         result.inputsStored = SaveLastExec();

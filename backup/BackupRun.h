@@ -3,12 +3,14 @@
 // It reads the three inputs from its window (trimmed and, for the folders, made absolute, afresh at
 // every use), checks them in a fixed order, then sets the hourglass, creates a stamp folder named
 // after the local time inside the destination, records the run in it, copies the matching files
-// into it, records how the copy ended, stores the inputs and resets the pointer.
+// into it, records how the copy ended, removes the old backups the retention limits let go (after
+// a completed copy only), stores the inputs and resets the pointer.
 #pragma once
 
 #include <string>
 
 #include "backup/CopyWatcher.h"
+#include "backup/RetentionRule.h"
 #include "backup/RunRecord.h"
 #include "platform/PlatformOps.h"
 
@@ -44,14 +46,17 @@ enum class BackupOutcome {
 
 struct BackupResult {
     BackupOutcome outcome;
-    std::string stampFolder;  // empty when no stamp folder was made
-    bool inputsStored;        // false when they were not stored (refused) or could not be
+    std::string stampFolder;     // empty when no stamp folder was made
+    bool inputsStored;           // false when they were not stored (refused) or could not be
+    bool oldRunsRemoved = true;  // false when an old backup the limits let go stays, whole or in part
 };
 
 class BackupRun {
 public:
     BackupRun(PlatformOps& ops, BackupWindow& window, RelativeTo relativeTo = RelativeTo::HomeFolder);
     BackupResult Run();
+    // Retention limits for this run in place of the stored ones; they are stored with the inputs.
+    void SetRetention(const RetentionOverride& given) { m_retention = given; }
     // Stores the three inputs as a run that got past its checks does; a failure is shown, and
     // answered with false.
     bool SaveLastExec();
@@ -66,6 +71,8 @@ private:
     void ShowFailure(const std::string& description);
     // Writes the run's record; a failure is shown. Answers whether it was written.
     bool WriteRecord(const std::string& stampFolder, const RunRecord& record, bool live);
+    // Removes the old backups the limits let go; a failure is shown. Answers whether all went.
+    bool RemoveOldRuns(const std::string& destination, const std::string& stamp, const LocalTime& started);
 
     std::string Absolute(BackupInput input) const;
 
@@ -73,6 +80,7 @@ private:
     BackupWindow& m_window;
     std::string m_home;
     std::string m_base;  // what relative folders are taken against
+    RetentionOverride m_retention;
 };
 
 }  // namespace quillmere

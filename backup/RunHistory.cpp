@@ -33,7 +33,7 @@ std::vector<PastRun> List(PlatformOps& ops, const std::string& destination) {
     // A stamp sorts by its time, so name order is the order of the runs.
     for (const std::string& name : ops.ListFolders(destination)) {
         if (!IsStampName(name)) continue;
-        PastRun run{name, RunState::NoRecord, 0, 0, {}};
+        PastRun run{name, RunState::NoRecord, 0, 0, {}, false};
         const std::string folder = FileModule::JoinPath(destination, name);
         try {
             if (const std::optional<StoredRunRecord> stored = ops.ReadRunRecord(folder)) {
@@ -45,6 +45,7 @@ std::vector<PastRun> List(PlatformOps& ops, const std::string& destination) {
                     run.state = StateOf(record->outcome, stored->live);
                     run.files = record->files;
                     run.bytes = record->bytes;
+                    run.partlyRemoved = record->partlyRemoved;
                 }
             }
         } catch (const PlatformError& e) {

@@ -26,6 +26,7 @@ struct PastRun {
     std::uint64_t files = 0;
     std::uint64_t bytes = 0;
     std::string problem;
+    bool partlyRemoved = false;  // its removal as an old backup left part of it (see RunRecord)
 };
 
 // "yyyymmdd_hhnnss": the names StampName gives.

@@ -72,6 +72,7 @@ std::string RunRecord::Format() const {
         {"Version", version},
     };
     for (const auto& [key, value] : lines) text += std::string(key) + "=" + Escape(value) + "\n";
+    if (partlyRemoved) text += "Removal=partial\n";
     return text;
 }
 
@@ -97,6 +98,8 @@ std::optional<RunRecord> RunRecord::Parse(const std::string& text) {
                     outcomeKnown = true;
                 }
             }
+        } else if (key == "Removal") {
+            record.partlyRemoved = value == "partial";
         } else if (key == "Files" || key == "Bytes") {
             if (!ParseCount(value, key == "Files" ? record.files : record.bytes)) return std::nullopt;
         } else {

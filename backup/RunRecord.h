@@ -22,6 +22,9 @@ struct RunRecord {
     std::uint64_t bytes = 0;     // bytes the copy wrote
     std::string source, destination, fileType;
     std::string version;  // of the program that wrote the record
+    // Set when removing the folder as an old backup left part of it: it is no whole backup now.
+    // Written only when set, as "Removal=partial".
+    bool partlyRemoved = false;
 
     std::string Format() const;
     // nullopt for a text that is no record: without a known outcome, or with a count that is no

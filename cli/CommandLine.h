@@ -18,6 +18,7 @@ enum ExitStatus : int {
     // The backup completed, but a script cannot rely on what it printed or on the stored inputs.
     kNotPrinted = 5,  // standard output could not be written (closed, full): the stamp path is lost
     kNotStored = 6,   // the inputs could not be stored: the next run without folders takes the old ones
+    kOldRunKept = 7,  // an old backup the retention limits let go could not be removed, or only in part
 };
 
 struct Inputs {
@@ -27,9 +28,11 @@ struct Inputs {
 struct CommandLine {
     bool help = false;
     bool version = false;
-    bool yes = false;    // answer Yes to "create the missing destination?"
-    bool quiet = false;  // nothing on standard output on success, for cron, which mails any output
-    bool list = false;   // list the destination's stamp folders instead of a backup
+    bool yes = false;     // answer Yes to "create the missing destination?"
+    bool quiet = false;   // nothing on standard output on success, for cron, which mails any output
+    bool list = false;    // list the destination's stamp folders instead of a backup
+    bool dryRun = false;  // print the old backups the retention limits would remove, and nothing else
+    std::optional<unsigned> keepRuns, keepDays;  // absent: the stored limits
     Inputs inputs;
     std::string error;  // not empty when the arguments are wrong
 };

@@ -1,6 +1,10 @@
 #include "cli/RunList.h"
 
+#include <algorithm>
+
+#include "backup/FileModule.h"
 #include "backup/FolderText.h"
+#include "backup/OldRuns.h"
 #include "backup/RunHistory.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsolePlatform.h"
@@ -27,7 +31,8 @@ const char* StateText(RunState state) {
 
 }  // namespace
 
-int ListRuns(PlatformOps& ops, const std::optional<std::string>& destination) {
+int ListRuns(PlatformOps& ops, const std::optional<std::string>& destination, const RetentionOverride& limits,
+             bool dryRun) {
     std::string folder;
     try {
         const SettingsLayout::StoredValue& stored = SettingsLayout::kLastExec[1];
@@ -56,12 +61,27 @@ int ListRuns(PlatformOps& ops, const std::optional<std::string>& destination) {
         return kCopyFailed;
     }
     int status = kCompleted;
+    std::vector<std::string> removable;
+    try {
+        removable = RetentionRule(OldRuns::Limits(ops, limits)).RemovableNext(runs, ops.CurrentLocalTime());
+    } catch (const PlatformError& e) {
+        WriteError(std::string("Quillmere: ") + TerminalText::Escaped(e.what(), TerminalText::LineBreaks::Keep) + "\n");
+        status = kCopyFailed;
+    }
     std::string lines;
+    if (dryRun) {
+        for (const std::string& stamp : removable) {
+            lines += TerminalText::Escaped(FileModule::JoinPath(folder, stamp)) + "\n";
+        }
+        runs.clear();
+    }
     for (const RunHistory::PastRun& run : runs) {
         lines += run.stamp + "  " + StateText(run.state);
         if (run.state != RunState::NoRecord && run.state != RunState::Unreadable) {
             lines += "  " + std::to_string(run.files) + " ファイル  " + std::to_string(run.bytes) + " バイト";
         }
+        if (run.partlyRemoved) lines += "  一部削除済み";
+        if (std::find(removable.begin(), removable.end(), run.stamp) != removable.end()) lines += "  次回削除";
         lines += "\n";
         if (!run.problem.empty()) {
             WriteError("Quillmere: " + TerminalText::Escaped(run.problem, TerminalText::LineBreaks::Keep) + "\n");

@@ -121,7 +121,9 @@ int Run(const cli::CommandLine& command) {
     }
 
     cli::ConsoleWindow window(inputs[0], inputs[1], inputs[2]);
-    const BackupResult result = BackupRun(platform, window, RelativeTo::WorkingFolder).Run();
+    BackupRun run(platform, window, RelativeTo::WorkingFolder);
+    run.SetRetention({command.keepRuns, command.keepDays});
+    const BackupResult result = run.Run();
     switch (result.outcome) {
         case BackupOutcome::Refused: return cli::kRefused;
         case BackupOutcome::Failed: return cli::kCopyFailed;
@@ -130,7 +132,9 @@ int Run(const cli::CommandLine& command) {
     }
     // The copies are in place whatever follows; what follows only says whether a script can
     // rely on the printed path and on the stored inputs.
-    const int completed = result.inputsStored ? cli::kCompleted : cli::kNotStored;
+    const int completed = !result.inputsStored     ? cli::kNotStored
+                          : !result.oldRunsRemoved ? cli::kOldRunKept
+                                                   : cli::kCompleted;
     if (command.quiet) return completed;
     // A Wine drive's folder is printed as the path a script on this system can use.
     const std::string path = FullPath(platform.SystemPath(result.stampFolder));
@@ -178,9 +182,10 @@ int main(int argc, char* argv[]) {
                         "\n詳しくは quillmere-backup --help\n");
         return cli::kUsage;
     }
-    if (command.list) {
+    if (command.list || command.dryRun) {
         cli::ConsolePlatform platform(false);
-        return cli::ListRuns(platform, command.inputs.destination);
+        return cli::ListRuns(platform, command.inputs.destination, {command.keepRuns, command.keepDays},
+                             command.dryRun);
     }
     const int status = Run(command);
 #ifdef _WIN32

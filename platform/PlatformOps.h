@@ -109,6 +109,13 @@ public:
     virtual std::optional<StoredRunRecord> ReadRunRecord(const std::string& stampFolder) = 0;
     // The names of the folders in the folder, in name order; links to folders are not folders.
     virtual std::vector<std::string> ListFolders(const std::string& folder) = 0;
+    // Removes the stamp folder named stamp in destination as an old backup: all it holds, a link
+    // as a link (never what it points to), nothing of another file system mounted in it, and the
+    // record last. Answers "" once the folder is gone whole; else the first thing that could not
+    // be removed, with its path and the system's reason, and the record stays with what is left.
+    // Throws, having removed nothing, when the name is no folder (a link is none), holds no
+    // record, or its run still holds the record.
+    virtual std::string RemoveRunFolder(const std::string& destination, const std::string& stamp) = 0;
 };
 
 }  // namespace quillmere

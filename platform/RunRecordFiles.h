@@ -1,6 +1,6 @@
 // RunRecordFiles: the system's own half of a run's record (posix/ and win32/): the hidden record
 // folder inside a stamp folder, the durable replacement of the record in it, the lock a live run
-// holds on it, and the listing of a destination's folders.
+// holds on it, the listing of a destination's folders and the removal of an old one.
 #pragma once
 
 #include <optional>
@@ -24,5 +24,8 @@ std::optional<StoredRunRecord> Read(const std::string& stampFolder);
 
 // See PlatformOps::ListFolders. Throws naming the folder and the reason, also when it is missing.
 std::vector<std::string> ListFolders(const std::string& folder);
+
+// See PlatformOps::RemoveRunFolder.
+std::string RemoveFolder(const std::string& destination, const std::string& stamp);
 
 }  // namespace quillmere::RunRecordFiles

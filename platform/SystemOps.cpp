@@ -101,4 +101,8 @@ std::vector<std::string> SystemOps::ListFolders(const std::string& folder) {
     return RunRecordFiles::ListFolders(Operable(folder));
 }
 
+std::string SystemOps::RemoveRunFolder(const std::string& destination, const std::string& stamp) {
+    return RunRecordFiles::RemoveFolder(Operable(destination), stamp);
+}
+
 }  // namespace quillmere

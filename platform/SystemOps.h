@@ -28,6 +28,7 @@ public:
     void WriteRunRecord(const std::string& stampFolder, const std::string& text, bool live) override;
     std::optional<StoredRunRecord> ReadRunRecord(const std::string& stampFolder) override;
     std::vector<std::string> ListFolders(const std::string& folder) override;
+    std::string RemoveRunFolder(const std::string& destination, const std::string& stamp) override;
 };
 
 }  // namespace quillmere

@@ -92,7 +92,7 @@ for text in 使い始める 'Getting started' '終了ステータス' 'Exit stat
     grep -qF "$text" "$readme" || fail "README.txt does not say '$text'"
 done
 grep -q '^  schtasks /Create .*quillmere-backup\.exe' "$readme" || fail "README.txt has no Task Scheduler line for quillmere-backup.exe"
-for status in 0 1 2 3 4 5 6; do
+for status in 0 1 2 3 4 5 6 7; do
     [ "$(grep -c "^  $status  " "$readme")" = 2 ] || fail "README.txt does not give exit status $status in both languages"
 done
 if grep -qiE 'sudo|\bapt(-get)?\b|cmake|scripts/|\.png|\.md\b' "$readme"; then

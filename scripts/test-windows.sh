@@ -62,6 +62,16 @@ script -qfec "/usr/lib/wine/wine64 cmd /c '$(winpath "$work/console.cmd")'" /dev
     fail "the run on a console failed: $(cat -v "$work/console.log")"
 grep -qxF '100%  2 / 2 ファイル' "$work/screen.txt" || fail "the console's progress line reads: $(cat -v "$work/screen.txt")"
 if grep -q $'\x1b' "$work/screen.txt"; then fail "an escape sequence reached the console: $(cat -v "$work/screen.txt")"; fi
+# An old backup past --keep-runs goes whole, its read-only copy with it; the new one stays.
+old="$work/dst/20000101_000000"
+mkdir -p "$old/.quillmere" "$old/sub" && printf '[Run]\nOutcome=completed\n' >"$old/.quillmere/run.ini"
+printf 'odds' >"$old/sub/ZO01.JRA" && chmod a-w "$old/sub/ZO01.JRA"
+/usr/lib/wine/wine64 "$build/cli/quillmere-backup.exe" --keep-runs 1 "$(winpath "$work/src")" \
+    "$(winpath "$work/dst")" >/dev/null 2>"$work/err" || fail "the run with --keep-runs failed: $(cat "$work/err")"
+[ ! -e "$old" ] || fail "the old backup past --keep-runs 1 stays: $(find "$old")"
+[ "$(ls "$work/dst" | wc -l)" = 1 ] || fail "--keep-runs 1 left: $(ls "$work/dst")"
+# Stored by that run; the window runs that follow keep every backup again.
+/usr/lib/wine/wine64 reg delete 'HKCU\Software\Quillmere\Quillmere\LastExec' /v KeepRuns /f >/dev/null 2>&1
 help="$(/usr/lib/wine/wine64 "$build/cli/quillmere-backup.exe" --help 2>&1 | tr -d '\r')"
 [[ "$help" == *"4  Ctrl+C"* && "$help" != *SIGINT* ]] || fail "--help does not name the console's stop events: $help"
 echo "quillmere-backup.exe: backup under Wine passed"

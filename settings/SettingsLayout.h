@@ -3,6 +3,7 @@
 //   Quillmere / MainWindow / Left, Top                      window position in twips, default 1000
 //   Quillmere / LastExec   / SrcFolder, DstFolder, FileType  inputs of the last backup that ran
 //   Quillmere / LastExec   / DstVolume                       the file system DstFolder was on then
+//   Quillmere / LastExec   / KeepRuns, KeepDays              retention limits; 0 or absent: keep all
 //
 // The main window reads all five at start-up and writes the position when it closes; the backup
 // run writes the three inputs after every run that got past its input checks.
@@ -32,6 +33,10 @@ inline constexpr char kKeyFileType[] = "FileType";
 // Written with the inputs: the destination's file system as PlatformOps::FolderIdentity names it,
 // or "" when it could not be read. Absent in the settings of older versions.
 inline constexpr char kKeyDstVolume[] = "DstVolume";
+// How many completed backups and how many days of backups a completed run keeps in the
+// destination. Set only from the command line, read by every run; absent means 0, keep everything.
+inline constexpr char kKeyKeepRuns[] = "KeepRuns";
+inline constexpr char kKeyKeepDays[] = "KeepDays";
 inline constexpr char kDefaultFolder[] = "C:\\Program Files\\Pat98";
 inline constexpr char kDefaultFileType[] = "*.jra";
 

@@ -1,13 +1,22 @@
 // The real quillmere-backup run as a child process against real folders: what each refusal prints
 // and answers, --yes, the stored inputs it uses and writes, and the path it prints.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
+#include <sstream>
 
 #include "platform/SystemFiles.h"
+#include "platform/posix/FileDescriptor.h"
 #include "tests/support/TempFolder.h"
 
 namespace quillmere::test {
@@ -122,7 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
                             "[LastExec]\nSrcFolder=SRC\nDstFolder=DST\nDstVolume=UUID=unplugged\n"},
                     Refusal{"OneFolderOnly", {"SRC"}, 2, "コピー元とコピー先"},
                     Refusal{"UnknownOption", {"--force", "SRC", "DST"}, 2, "不明なオプションです: --force"},
-                    Refusal{"ListOfTwoFolders", {"--list", "SRC", "DST"}, 2, "コピー先フォルダを一つだけ"}),
+                    Refusal{"ListOfTwoFolders", {"--list", "SRC", "DST"}, 2, "コピー先フォルダを一つだけ"},
+                    Refusal{"KeepRunsNotANumber", {"--keep-runs", "-1", "SRC", "DST"}, 2, "0 以上の整数"}),
     [](const testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 TEST_F(BackupCommand, YesCreatesTheDestinationCopiesAndStoresTheInputs) {
@@ -233,12 +243,171 @@ INSTANTIATE_TEST_SUITE_P(
                     Completion{"InputsNotStored", {"-q"}, "", true, 6, "入力内容を保存できませんでした。"}),
     [](const testing::TestParamInfo<Completion>& info) { return std::string(info.param.name); });
 
+// Old backups after a completed run. Each token of before and kept is "DAYS:KIND": a stamp folder
+// DAYS days before now (a negative count is ahead of the clock) holding a.jra and, by KIND, a
+// record: c completed, f failed, s stopped, l "running" with its lock held by the test, n none; L
+// is a link at the stamp name to a recorded folder outside the destination.
+struct Retention {
+    const char* name;
+    std::string before;
+    std::vector<std::string> options;
+    std::string kept;
+};
+
+class BackupCommandRetention : public BackupCommand, public testing::WithParamInterface<Retention> {
+protected:
+    static std::vector<std::string> Tokens(const std::string& text) {
+        std::istringstream in(text);
+        std::vector<std::string> tokens;
+        for (std::string token; in >> token;) tokens.push_back(token);
+        return tokens;
+    }
+
+    // Seconds apart by position, and a minute before now, so no stamp is the new run's.
+    static std::string Stamp(const std::string& token, int position) {
+        const std::time_t at = std::time(nullptr) - std::stol(token) * 86400 - 60 - position;
+        std::tm local{};
+        ::localtime_r(&at, &local);
+        char text[32];
+        std::strftime(text, sizeof text, "%Y%m%d_%H%M%S", &local);
+        return text;
+    }
+
+    static void Record(const std::string& folder, const std::string& outcome) {
+        fs::create_directories(folder + "/.quillmere");
+        WriteFile(folder + "/.quillmere/run.ini", "[Run]\nOutcome=" + outcome + "\n");
+    }
+
+    // Makes the folders of before; answers the stamp of each token.
+    std::map<std::string, std::string> Seed(const std::string& before) {
+        std::map<std::string, std::string> stamps;
+        int position = 0;
+        for (const std::string& token : Tokens(before)) {
+            const std::string stamp = Stamp(token, position++);
+            const std::string path = destination + "/" + stamp;
+            const char kind = token.back();
+            stamps[token] = stamp;
+            if (kind == 'L') {
+                fs::create_directories(folder / "outside");
+                WriteFile(folder / "outside/a.jra", "theirs");
+                Record(folder / "outside", "completed");
+                fs::create_directory_symlink(folder / "outside", path);
+                continue;
+            }
+            fs::create_directories(path);
+            WriteFile(path + "/a.jra", "odds");
+            const std::map<char, const char*> outcomes = {
+                {'c', "completed"}, {'f', "failed"}, {'s', "stopped"}, {'l', "running"}};
+            if (kind != 'n') Record(path, outcomes.at(kind));
+            if (kind == 'l') {
+                m_held = FileDescriptor(::open((path + "/.quillmere").c_str(), O_RDONLY | O_DIRECTORY));
+                EXPECT_EQ(::flock(m_held.Get(), LOCK_EX), 0);
+            }
+        }
+        return stamps;
+    }
+
+    FileDescriptor m_held;
+};
+
+TEST_P(BackupCommandRetention, RemovesOnlyOurOldBackupsOutsideTheLimits) {
+    const Retention& r = GetParam();
+    fs::create_directories(destination);
+    const std::map<std::string, std::string> stamps = Seed(r.before);
+    std::vector<std::string> args = r.options;
+    args.insert(args.end(), {source, destination});
+
+    const Outcome outcome = Run(args);
+
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    std::vector<std::string> expected = {fs::path(outcome.out.substr(0, outcome.out.size() - 1)).filename()};
+    for (const std::string& token : Tokens(r.kept)) expected.push_back(stamps.at(token));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ListFolder(destination), expected);
+    if (fs::exists(folder / "outside")) {
+        EXPECT_EQ(ListFolder(folder / "outside"), std::vector<std::string>{"a.jra"});
+        EXPECT_TRUE(fs::exists(folder / "outside/.quillmere/run.ini"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , BackupCommandRetention,
+    testing::Values(
+        Retention{"NoLimitKeepsAll", "40:c 30:f", {}, "40:c 30:f"},
+        // Stopped and failed runs are not counted; those older than the oldest one kept go.
+        Retention{"CountKeepsTheNewestCompleted", "40:c 30:f 20:c 10:s 5:c", {"--keep-runs", "3"}, "20:c 10:s 5:c"},
+        Retention{"AgeByTheStamp", "40:c 20:s 5:c", {"--keep-days=30"}, "20:s 5:c"},
+        Retention{"OnlyFoldersWithOurEndedRecord", "40:n 30:L 20:l 10:c", {"--keep-runs", "1"}, "40:n 30:L 20:l"},
+        // The clock was set back: the completed backup ahead of it is the newest.
+        Retention{"NewestCompletedSurvives", "-400:c 10:c", {"--keep-runs", "1", "--keep-days", "1"}, "-400:c"}),
+    [](const testing::TestParamInfo<Retention>& info) { return std::string(info.param.name); });
+
+// The limits given are stored for the next runs; --list marks what the next completed run would
+// remove and --dry-run prints it, both removing nothing.
+TEST_F(BackupCommand, StoredLimitsArePreviewedWithoutRemoval) {
+    fs::create_directories(destination);
+    ASSERT_EQ(Run({"--keep-runs", "0", "--keep-days", "30", source, destination}).status, 0);
+    // Moved to a time of its own: a listing in the run's second would take it for the next run.
+    fs::rename(destination + "/" + ListFolder(destination)[0], destination + "/20000102_000000");
+    fs::create_directories(destination + "/20000101_000000/.quillmere");
+    WriteFile(destination + "/20000101_000000/.quillmere/run.ini", "[Run]\nOutcome=failed\n");
+    EXPECT_NE(Stored().find("KeepRuns=0\nKeepDays=30\n"), std::string::npos) << Stored();
+
+    const Outcome dry = Run({"--dry-run"});
+    const Outcome list = Run({"--list", "--keep-days", "0", "--keep-runs", "1"});
+
+    EXPECT_EQ(dry.status, 0);
+    EXPECT_EQ(dry.out, destination + "/20000101_000000\n" + destination + "/20000102_000000\n");
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.out, "20000101_000000  失敗  0 ファイル  0 バイト  次回削除\n"
+                        "20000102_000000  完了  1 ファイル  4 バイト  次回削除\n");
+    EXPECT_EQ(ListFolder(destination).size(), 2U);
+}
+
+// What cannot be removed (an immutable file, a file system mounted inside) stays with its record,
+// marked as partly removed, and the completed run says so in its status. Needs root.
+TEST_F(BackupCommand, RemovalThatFailsIsReportedAndMarked) {
+    if (::geteuid() != 0 || ::unshare(CLONE_NEWNS) != 0 ||
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+        GTEST_SKIP() << "needs root";
+    }
+    const std::string immutable = destination + "/20000101_000000";
+    const std::string mounted = destination + "/20000102_000000";
+    for (const std::string& old : {immutable, mounted}) {
+        fs::create_directories(old + "/sub");
+        fs::create_directories(old + "/.quillmere");
+        WriteFile(old + "/.quillmere/run.ini", "[Run]\nOutcome=completed\n");
+    }
+    WriteFile(immutable + "/sub/kept.jra", "odds");
+    if (std::system(("chattr +i " + Quoted(immutable + "/sub/kept.jra")).c_str()) != 0) GTEST_SKIP() << "no chattr";
+    fs::create_directories(folder / "outside");
+    WriteFile(folder / "outside/theirs.jra", "theirs");
+    ASSERT_EQ(::mount((folder / "outside").c_str(), (mounted + "/sub").c_str(), nullptr, MS_BIND, nullptr), 0);
+
+    const Outcome outcome = Run({"--keep-runs", "1", source, destination});
+
+    (void)std::system(("chattr -i " + Quoted(immutable + "/sub/kept.jra")).c_str());
+    (void)::umount((mounted + "/sub").c_str());
+    EXPECT_EQ(outcome.status, 7) << outcome.err;
+    EXPECT_NE(outcome.err.find("古いバックアップを削除できませんでした。\n" + immutable + "/sub/kept.jra: "),
+              std::string::npos)
+        << outcome.err;
+    EXPECT_NE(outcome.err.find(mounted + "/sub: 別のファイルシステム"), std::string::npos) << outcome.err;
+    EXPECT_EQ(ListFolder(folder / "outside"), std::vector<std::string>{"theirs.jra"});
+    for (const std::string& old : {immutable, mounted}) {
+        EXPECT_NE(ReadFile(old + "/.quillmere/run.ini").find("Removal=partial\n"), std::string::npos);
+    }
+    EXPECT_NE(Run({"--list"}).out.find("20000101_000000  完了  0 ファイル  0 バイト  一部削除済み  次回削除\n"),
+              std::string::npos);
+}
+
 TEST_F(BackupCommand, HelpAndVersionPrintOnStandardOutputOnly) {
     const Outcome outcome = Run({"--help"});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_NE(outcome.out.find("quillmere-backup [--yes]"), std::string::npos);
     EXPECT_NE(outcome.out.find("4  SIGINT"), std::string::npos);
     EXPECT_NE(outcome.out.find("6  "), std::string::npos);
+    EXPECT_NE(outcome.out.find("7  "), std::string::npos);
 
     const Outcome version = Run({"--version"});
     EXPECT_EQ(version.status, 0);

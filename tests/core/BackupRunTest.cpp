@@ -51,6 +51,8 @@ Log RunAfterChecks(const std::string& src = "/src", const std::string& dst = "/d
             "copy " + src + "/" + type + " -> " + dst + "/" + kStamp + " overwrite",
             "clock",
             "record " + dst + "/" + kStamp + " completed",
+            "read Quillmere:LastExec:KeepRuns",
+            "read Quillmere:LastExec:KeepDays",
             "identity " + dst,
             "write Quillmere:LastExec:SrcFolder=" + src,
             "write Quillmere:LastExec:DstFolder=" + dst,
@@ -133,6 +135,8 @@ const RunCase kRunCases[] = {
      [](FakePlatform& ops) {
          EverythingThere(ops);
          ops.stopCopyAfter = 2;
+         // A stopped run removes no old backup, whatever the limits: it is no whole backup itself.
+         ops.settings["Quillmere:LastExec:KeepRuns"] = "1";
      },
      Join(kChecksPass,
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
@@ -141,6 +145,26 @@ const RunCase kRunCases[] = {
            "clock", "record /dst/" + kStamp + " stopped", "identity /dst", "write Quillmere:LastExec:SrcFolder=/src",
            "write Quillmere:LastExec:DstFolder=/dst", "write Quillmere:LastExec:FileType=*.jra",
            "write Quillmere:LastExec:DstVolume=UUID=0123", "pointer 0"})},
+    // What stays of an old backup is marked in its record, and the user told after the copy.
+    {"OldBackupThatStaysIsShownAndMarked",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         EverythingThere(ops);
+         ops.settings["Quillmere:LastExec:KeepDays"] = "1";
+         ops.folders[Native("/dst")] = {"20010101_000000", kStamp};
+         ops.records[Native("/dst/20010101_000000")] = {"[Run]\nOutcome=completed\n", false};
+         ops.removalFailures["20010101_000000"] = Native("/dst/20010101_000000/a.jra: Operation not permitted");
+     },
+     Join(kChecksPass,
+          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
+           "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock", "record /dst/" + kStamp + " completed",
+           "read Quillmere:LastExec:KeepRuns", "read Quillmere:LastExec:KeepDays", "list /dst",
+           "read record /dst/20010101_000000", "read record /dst/" + kStamp, "remove /dst 20010101_000000",
+           "read record /dst/20010101_000000", "record /dst/20010101_000000 completed",
+           "prompt 48 [バックアップ] バックアップは完了しましたが、古いバックアップを削除できませんでした。\n/dst/"
+           "20010101_000000/a.jra: Operation not permitted",
+           "identity /dst", "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
+           "write Quillmere:LastExec:FileType=*.jra", "write Quillmere:LastExec:DstVolume=UUID=0123", "pointer 0"})},
     {"EmptyFileTypeIsReportedAfterTheFolders",
      {"/src", "/dst", ""},
      SourceAndDestinationExist,
@@ -221,7 +245,8 @@ const RunCase kRunCases[] = {
      },
      Join({"find /src 16", "find /src/. 16", "find /dst 16", "find /dst/. 16", "find /src/*.jra 0"},
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
-           "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock", "record /dst/" + kStamp + " completed",
+           "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock", "record /dst/" + kStamp + " completed", "read Quillmere:LastExec:KeepRuns",
+           "read Quillmere:LastExec:KeepDays",
            "identity /dst/", "write Quillmere:LastExec:SrcFolder=/src/", "write Quillmere:LastExec:DstFolder=/dst/",
            "write Quillmere:LastExec:FileType=*.jra", "write Quillmere:LastExec:DstVolume=UUID=0123", "pointer 0"})},
     {"FailedCopySaysHowManyFilesWereCopiedAndStillStoresTheInputs",
@@ -261,7 +286,8 @@ const RunCase kRunCases[] = {
      },
      Join(kChecksPass, {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
                         "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock",
-                        "record /dst/" + kStamp + " completed", "identity /dst", "write Quillmere:LastExec:SrcFolder=/src",
+                        "record /dst/" + kStamp + " completed", "read Quillmere:LastExec:KeepRuns",
+           "read Quillmere:LastExec:KeepDays", "identity /dst", "write Quillmere:LastExec:SrcFolder=/src",
                         "prompt 0 [-] 入力内容を保存できませんでした。\n/home/u/.config/Quillmere/Quillmere.conf: "
                         "Read-only file system",
                         "pointer 0"})},
@@ -274,7 +300,8 @@ const RunCase kRunCases[] = {
      },
      Join(kChecksPass,
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
-           "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock", "record /dst/" + kStamp + " completed",
+           "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock", "record /dst/" + kStamp + " completed", "read Quillmere:LastExec:KeepRuns",
+           "read Quillmere:LastExec:KeepDays",
            "identity /dst", "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
            "write Quillmere:LastExec:FileType=*.jra", "write Quillmere:LastExec:DstVolume=", "pointer 0"})},
     // A folder nobody could tell from a whole backup later gets no copies.
@@ -333,6 +360,9 @@ TEST_P(BackupRunTest, CallsInOrder) {
         return call.starts_with("write Quillmere:LastExec:FileType=");
     });
     EXPECT_EQ(result.inputsStored, stored);
+    EXPECT_EQ(result.oldRunsRemoved, std::none_of(log.begin(), log.end(), [](const std::string& call) {
+                  return call.find("古いバックアップを削除できませんでした") != std::string::npos;
+              }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, BackupRunTest, testing::ValuesIn(kRunCases),

@@ -79,4 +79,9 @@ std::vector<std::string> FakePlatform::ListFolders(const std::string& folder) {
     return folders[folder];
 }
 
+std::string FakePlatform::RemoveRunFolder(const std::string& destination, const std::string& stamp) {
+    Log("remove " + destination + " " + stamp);
+    return removalFailures[stamp];
+}
+
 }  // namespace quillmere::test

@@ -36,6 +36,8 @@ public:
     void WriteRunRecord(const std::string& stampFolder, const std::string& text, bool live) override;
     std::optional<StoredRunRecord> ReadRunRecord(const std::string& stampFolder) override;
     std::vector<std::string> ListFolders(const std::string& folder) override;
+    // Logged as "remove DESTINATION STAMP"; answers removalFailures' text for the stamp, else "".
+    std::string RemoveRunFolder(const std::string& destination, const std::string& stamp) override;
 
     // The search for pattern with these attributes finds name (by default it finds nothing).
     void Find(const std::string& pattern, EntryAttributes attributes, const std::string& name) {
@@ -55,6 +57,7 @@ public:
     std::map<std::string, StoredRunRecord> records;           // stamp folder -> its record as last written
     std::map<std::string, std::vector<std::string>> folders;  // what ListFolders finds
     std::string volume = "UUID=0123";                         // the file system of every folder
+    std::map<std::string, std::string> removalFailures;       // stamp -> what RemoveRunFolder answers
 
 private:
     void Log(const std::string& line);
