@@ -1,10 +1,13 @@
 #include "backup/BackupRun.h"
 
 #include <exception>
+#include <utility>
+#include <vector>
 
 #include "backup/FileModule.h"
 #include "backup/FileTypeText.h"
 #include "backup/FolderText.h"
+#include "backup/RunHistory.h"
 #include "backup/RunRecord.h"
 #include "platform/NulByte.h"
 #include "platform/ProgramInfo.h"
@@ -148,16 +151,38 @@ bool BackupRun::CheckInputs() {
 // tried: they would fail the same way and repeat the message.
 bool BackupRun::SaveLastExec() {
     try {
-        m_ops.WriteSettings(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec,
-                            {{SettingsLayout::kKeySrcFolder, GetSrcFolder()},
-                             {SettingsLayout::kKeyDstFolder, GetDstFolder()},
-                             {SettingsLayout::kKeyFileType, GetFileType()},
-                             {SettingsLayout::kKeyDstVolume, DstVolume()}});
+        std::vector<std::pair<std::string, std::string>> values{{SettingsLayout::kKeySrcFolder, GetSrcFolder()},
+                                                                {SettingsLayout::kKeyDstFolder, GetDstFolder()},
+                                                                {SettingsLayout::kKeyFileType, GetFileType()},
+                                                                {SettingsLayout::kKeyDstVolume, DstVolume()}};
+        // A run not told otherwise leaves the setting as the user last chose it.
+        if (m_shareGiven) {
+            values.emplace_back(SettingsLayout::kKeyShareUnchanged,
+                                *m_shareGiven ? SettingsLayout::kShareOn : SettingsLayout::kShareOff);
+        }
+        m_ops.WriteSettings(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec, values);
     } catch (const PlatformError& e) {
         ShowFailure(std::string(kSettingsNotSaved) + "\n" + e.what());
         return false;
     }
     return true;
+}
+
+// The folder of the newest completed backup before this run's, when the user shares unchanged
+// files; else "". Records that cannot be read share nothing: every file is then copied, as
+// without the setting, so the backup is whole all the same.
+std::string BackupRun::EarlierBackup(const std::string& destination, const std::string& stamp) {
+    try {
+        const bool share = m_shareGiven ? *m_shareGiven
+                                        : m_ops.ReadSetting(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec,
+                                                            SettingsLayout::kKeyShareUnchanged,
+                                                            SettingsLayout::kShareOff) == SettingsLayout::kShareOn;
+        if (!share) return {};
+        const std::string earlier = RunHistory::NewestCompletedBefore(RunHistory::List(m_ops, destination), stamp);
+        return earlier.empty() ? std::string() : FileModule::JoinPath(destination, earlier);
+    } catch (const PlatformError&) {
+        return {};
+    }
 }
 
 // The record tells this stamp folder from a complete backup later on; one that cannot be written
@@ -177,7 +202,8 @@ bool BackupRun::WriteRecord(const std::string& stampFolder, const RunRecord& rec
 //   CheckInputs ──false──> end (pointer untouched; nothing created but the destination itself,
 //       │true                  when the user said Yes to creating it and a later check refused)
 //   hourglass ─> stamp = StampName(CurrentLocalTime) ─> MakeFolder(dst/stamp) ─> record "running"
-//       ─> RemoveLeftoverCopies(dst) ─> CopyMatching(src, dst/stamp, wildcard) ─> record the outcome
+//       ─> RemoveLeftoverCopies(dst) ─> [sharing on: newest earlier completed backup from the records]
+//       ─> CopyMatching(src, dst/stamp, wildcard, earlier) ─> record the outcome
 //       ─> SaveLastExec ─> ShowFoldersUsed ─> default pointer
 //
 // No step looks at the outcome of the one before: MakeFolder and CopyMatching report their
@@ -219,9 +245,9 @@ BackupResult BackupRun::Run() {
             FileModule::RemoveLeftoverCopies(m_ops, destination);
             FileModule::CopyCount count;
             const FileModule::CopyOutcome copied =
-                made && recorded.empty()
-                    ? FileModule::CopyOutcome::Failed
-                    : FileModule::CopyMatching(m_ops, source, stampFolder, wildcard, m_window, &count);
+                made && recorded.empty() ? FileModule::CopyOutcome::Failed
+                                         : FileModule::CopyMatching(m_ops, source, stampFolder, wildcard, m_window,
+                                                                    &count, EarlierBackup(destination, stamp));
             if (made) result.stampFolder = stampFolder;
             if (copied == FileModule::CopyOutcome::Stopped) result.outcome = BackupOutcome::Stopped;
             if (made && copied == FileModule::CopyOutcome::Copied) result.outcome = BackupOutcome::Completed;

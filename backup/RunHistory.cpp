@@ -56,4 +56,11 @@ std::vector<PastRun> List(PlatformOps& ops, const std::string& destination) {
     return runs;
 }
 
+std::string NewestCompletedBefore(const std::vector<PastRun>& runs, std::string_view stamp) {
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        if (run->state == RunState::Completed && run->stamp < stamp) return run->stamp;
+    }
+    return {};
+}
+
 }  // namespace quillmere::RunHistory

@@ -21,6 +21,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             command.version = true;
         } else if (!optionsEnded && arg == "--list") {
             command.list = true;
+        } else if (!optionsEnded && (arg == "--share-unchanged" || arg == "--no-share-unchanged")) {
+            command.shareUnchanged = arg == "--share-unchanged";
         } else if (!optionsEnded && arg.size() > 1 && arg.front() == '-') {
             // "-" alone is taken as a folder name; anything else with a dash is an option we do
             // not know, and guessing at it could copy to the wrong place.
@@ -48,7 +50,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-    return "使い方: quillmere-backup [--yes] [--quiet] [コピー元 コピー先 [ファイル種別]]\n"
+    return "使い方: quillmere-backup [--yes] [--quiet] [--[no-]share-unchanged] [コピー元 コピー先 [ファイル種別]]\n"
            "        quillmere-backup --list [コピー先]\n"
            "\n"
            "コピー元フォルダのファイル種別に合うファイルを、コピー先フォルダの中に作る日時の\n"
@@ -64,6 +66,13 @@ std::string UsageText() {
            "                 (完了、中止、失敗、実行中、中断、記録なし)、ファイル数、バイト数と\n"
            "                 ともに一覧する。終了ステータスは 0 (一覧した)、1 (コピー先か記録を\n"
            "                 読めなかった)、3 (コピー先が指定されていない)\n"
+           "      --share-unchanged\n"
+           "                 前回の完了したバックアップから大きさ・更新日時・アクセス権が変わっていない\n"
+           "                 ファイルは、そのコピーを共有する (CoW クローン、なければハードリンク。FAT と\n"
+           "                 exFAT ではコピー)。ハードリンクしたファイルをその場で書き換えると、共有する\n"
+           "                 すべてのバックアップで変わる。設定は保存され、ウィンドウの実行も従う\n"
+           "      --no-share-unchanged\n"
+           "                 共有をやめ、すべてのファイルをコピーする (既定)。設定は保存される\n"
            "  -h, --help     この説明を表示する\n"
            "      --version  プログラムの名前とバージョンを表示する\n"
            "\n"

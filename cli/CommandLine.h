@@ -27,9 +27,10 @@ struct Inputs {
 struct CommandLine {
     bool help = false;
     bool version = false;
-    bool yes = false;    // answer Yes to "create the missing destination?"
-    bool quiet = false;  // nothing on standard output on success, for cron, which mails any output
-    bool list = false;   // list the destination's stamp folders instead of a backup
+    bool yes = false;                    // answer Yes to "create the missing destination?"
+    bool quiet = false;                  // nothing on standard output on success, for cron, which mails any output
+    bool list = false;                   // list the destination's stamp folders instead of a backup
+    std::optional<bool> shareUnchanged;  // absent: as stored
     Inputs inputs;
     std::string error;  // not empty when the arguments are wrong
 };

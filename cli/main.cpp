@@ -121,7 +121,9 @@ int Run(const cli::CommandLine& command) {
     }
 
     cli::ConsoleWindow window(inputs[0], inputs[1], inputs[2]);
-    const BackupResult result = BackupRun(platform, window, RelativeTo::WorkingFolder).Run();
+    BackupRun run(platform, window, RelativeTo::WorkingFolder);
+    if (command.shareUnchanged) run.SetShareUnchanged(*command.shareUnchanged);
+    const BackupResult result = run.Run();
     switch (result.outcome) {
         case BackupOutcome::Refused: return cli::kRefused;
         case BackupOutcome::Failed: return cli::kCopyFailed;

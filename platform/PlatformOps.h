@@ -73,6 +73,14 @@ public:
     // Reports its progress to the monitor and stops when the monitor asks (see CopyMonitor.h).
     virtual void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                               CopyMonitor& monitor) = 0;
+    // The same, replacing same-named files, but a file unchanged since its copy in earlierCopies
+    // (an earlier backup of the same destination) is taken from that copy: cloned or linked where
+    // the file system allows it, copied elsewhere (see SystemFiles::CopyMatching). A store that
+    // cannot share copies everything.
+    virtual void CopyMatchingSharing(const std::string& sourcePattern, const std::string& destination,
+                                     const std::string& /*earlierCopies*/, CopyMonitor& monitor) {
+        CopyMatching(sourcePattern, destination, true, monitor);
+    }
     // Housekeeping that reports nothing, so a fake may leave it out.
     virtual void RemoveLeftoverCopies(const std::string& /*folderPattern*/) {}
     virtual LocalTime CurrentLocalTime() = 0;

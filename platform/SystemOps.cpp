@@ -48,6 +48,11 @@ void SystemOps::CopyMatching(const std::string& sourcePattern, const std::string
     SystemFiles::CopyMatching(Operable(sourcePattern), Operable(destination), overwrite, monitor);
 }
 
+void SystemOps::CopyMatchingSharing(const std::string& sourcePattern, const std::string& destination,
+                                    const std::string& earlierCopies, CopyMonitor& monitor) {
+    SystemFiles::CopyMatching(Operable(sourcePattern), Operable(destination), true, monitor, Operable(earlierCopies));
+}
+
 void SystemOps::RemoveLeftoverCopies(const std::string& folderPattern) {
     if (const std::optional<std::string> operated = Operated(folderPattern)) {
         SystemFiles::RemoveLeftoverCopies(*operated);

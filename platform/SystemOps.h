@@ -13,6 +13,8 @@ public:
     void CreateFolder(const std::string& path) override;
     void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                       CopyMonitor& monitor) override;
+    void CopyMatchingSharing(const std::string& sourcePattern, const std::string& destination,
+                             const std::string& earlierCopies, CopyMonitor& monitor) override;
     void RemoveLeftoverCopies(const std::string& folderPattern) override;
     LocalTime CurrentLocalTime() override;
     std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key,

@@ -182,7 +182,7 @@ void CopyOne(CopyRun& run, const Entry& entry) {
 }  // namespace
 
 void Native::CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                          CopyMonitor& monitor) {
+                          CopyMonitor& monitor, const std::string& /*earlierCopies*/) {
     const PatternParts parts = Split(sourcePattern);
     CopyDestination target(destination);
 
