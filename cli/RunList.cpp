@@ -1,5 +1,6 @@
 #include "cli/RunList.h"
 
+#include "backup/FileModule.h"
 #include "backup/FolderText.h"
 #include "backup/RunHistory.h"
 #include "cli/CommandLine.h"
@@ -61,6 +62,17 @@ int ListRuns(PlatformOps& ops, const std::optional<std::string>& destination) {
         lines += run.stamp + "  " + StateText(run.state);
         if (run.state != RunState::NoRecord && run.state != RunState::Unreadable) {
             lines += "  " + std::to_string(run.files) + " ファイル  " + std::to_string(run.bytes) + " バイト";
+        }
+        // What the folder holds now: its own files, and those it shares with other backups.
+        try {
+            if (const std::optional<FolderSpace> space = ops.SpaceOf(FileModule::JoinPath(folder, run.stamp))) {
+                lines += "  (固有 " + std::to_string(space->own) + " バイト  共有 " + std::to_string(space->shared) +
+                         " バイト)";
+            }
+        } catch (const PlatformError& e) {
+            WriteError(std::string("Quillmere: ") + TerminalText::Escaped(e.what(), TerminalText::LineBreaks::Keep) +
+                       "\n");
+            status = kCopyFailed;
         }
         lines += "\n";
         if (!run.problem.empty()) {

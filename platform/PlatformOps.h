@@ -5,6 +5,7 @@
 // can be driven by a recording fake in tests and by the real system in the program.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -63,6 +64,13 @@ struct StoredRunRecord {
     bool live = false;
 };
 
+// The bytes of the files of a folder: those it holds alone, and those other names share (a link
+// count above 1: the file stands in another backup too, and takes its room only once).
+struct FolderSpace {
+    std::uint64_t own = 0;
+    std::uint64_t shared = 0;
+};
+
 class PlatformOps {
 public:
     virtual ~PlatformOps() = default;
@@ -117,6 +125,9 @@ public:
     virtual std::optional<StoredRunRecord> ReadRunRecord(const std::string& stampFolder) = 0;
     // The names of the folders in the folder, in name order; links to folders are not folders.
     virtual std::vector<std::string> ListFolders(const std::string& folder) = 0;
+    // The space of the files directly in the folder, links not followed; a store that cannot
+    // tell answers nothing. Throws naming the folder and the reason.
+    virtual std::optional<FolderSpace> SpaceOf(const std::string& /*folder*/) { return std::nullopt; }
 };
 
 }  // namespace quillmere

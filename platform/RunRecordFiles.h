@@ -25,4 +25,8 @@ std::optional<StoredRunRecord> Read(const std::string& stampFolder);
 // See PlatformOps::ListFolders. Throws naming the folder and the reason, also when it is missing.
 std::vector<std::string> ListFolders(const std::string& folder);
 
+// See PlatformOps::SpaceOf: the regular files directly in the folder, no link followed. Throws
+// naming the path and the reason.
+FolderSpace SpaceOf(const std::string& folder);
+
 }  // namespace quillmere::RunRecordFiles

@@ -106,4 +106,8 @@ std::vector<std::string> SystemOps::ListFolders(const std::string& folder) {
     return RunRecordFiles::ListFolders(Operable(folder));
 }
 
+std::optional<FolderSpace> SystemOps::SpaceOf(const std::string& folder) {
+    return RunRecordFiles::SpaceOf(Operable(folder));
+}
+
 }  // namespace quillmere

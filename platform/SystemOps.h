@@ -30,6 +30,7 @@ public:
     void WriteRunRecord(const std::string& stampFolder, const std::string& text, bool live) override;
     std::optional<StoredRunRecord> ReadRunRecord(const std::string& stampFolder) override;
     std::vector<std::string> ListFolders(const std::string& folder) override;
+    std::optional<FolderSpace> SpaceOf(const std::string& folder) override;
 };
 
 }  // namespace quillmere

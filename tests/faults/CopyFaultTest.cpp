@@ -130,6 +130,17 @@ protected:
         EXPECT_EQ(now.st_mtim.tv_sec, before.st_mtim.tv_sec);
         ASSERT_EQ(::stat((stamp + "/b.jra").c_str(), &now), 0);
         EXPECT_EQ(now.st_nlink, 1U);
+
+        // --list tells the shared file ("unchanged", 9 bytes) from the folder's own.
+        FILE* list = ::popen(("'" QUILLMERE_BACKUP_PROGRAM "' --list '" + destination + "'").c_str(), "r");
+        ASSERT_NE(list, nullptr);
+        std::string listed;
+        for (char line[512]; std::fgets(line, sizeof line, list);) listed += line;
+        ::pclose(list);
+        EXPECT_NE(listed.find(std::string(kStamp) + "  完了  2 ファイル  18 バイト  " +
+                              (linksExpected ? "(固有 9 バイト  共有 9 バイト)" : "(固有 18 バイト  共有 0 バイト)")),
+                  std::string::npos)
+            << listed;
     }
 
     std::string Stored(const std::string& key) const {
@@ -860,11 +871,14 @@ TEST_F(ExFatDestination, EveryEndOfARunIsRecordedAndListed) {
     for (char line[512]; std::fgets(line, sizeof line, list);) listed += line;
     EXPECT_EQ(WEXITSTATUS(::pclose(list)), 0);
     EXPECT_TRUE(std::regex_match(
-        listed, std::regex("20261130_000000  記録なし\n"
-                           "20261201_000001  中断 \\(記録を終える前に終了した\\)  0 ファイル  0 バイト\n"
-                           "20261201_000002  中止  500 ファイル  [0-9]+ バイト\n"
-                           "20261201_000003  失敗  [0-9]+ ファイル  [0-9]+ バイト\n"
-                           "2026[0-9]{4}_[0-9]{6}  完了  10 ファイル  1[0-9]0 バイト\n")))
+        listed,
+        std::regex(
+            "20261130_000000  記録なし  \\(固有 0 バイト  共有 0 バイト\\)\n"
+            "20261201_000001  中断 \\(記録を終える前に終了した\\)  0 ファイル  0 バイト  "
+            "\\(固有 [0-9]+ バイト  共有 0 バイト\\)\n"
+            "20261201_000002  中止  500 ファイル  [0-9]+ バイト  \\(固有 [0-9]+ バイト  共有 0 バイト\\)\n"
+            "20261201_000003  失敗  [0-9]+ ファイル  [0-9]+ バイト  \\(固有 [0-9]+ バイト  共有 0 バイト\\)\n"
+            "2026[0-9]{4}_[0-9]{6}  完了  10 ファイル  1[0-9]0 バイト  \\(固有 1[0-9]0 バイト  共有 0 バイト\\)\n")))
         << listed;
     const std::optional<RunRecord> failed =
         RunRecord::Parse(ReadFile(destination + "/20261201_000003/.quillmere/run.ini"));
