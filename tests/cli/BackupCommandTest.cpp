@@ -135,12 +135,16 @@ TEST_F(BackupCommand, YesCreatesTheDestinationCopiesAndStoresTheInputs) {
                             "\nFileType=*.jra\nDstVolume=" + SystemFiles::FolderIdentity(destination) + "\n");
 
     // Without folders the next run takes the stored ones. (The first stamp folder moves aside: the
-    // second run may come in the same second.)
-    fs::rename(std::string(stamp[1]), destination + "/first");
+    // second run may come in the same second.) Told to share unchanged files, it links the
+    // unchanged one to the first backup's copy and stores that choice.
+    fs::rename(std::string(stamp[1]), destination + "/20000101_000000");
     WriteFile(source + "/c.jra", "new odds");
-    const Outcome again = Run({});
+    const Outcome again = Run({"--share-unchanged"});
     ASSERT_EQ(again.status, 0) << again.err;
-    EXPECT_EQ(ListFolder(again.out.substr(0, again.out.size() - 1)), (std::vector<std::string>{"a.jra", "c.jra"}));
+    const std::string second = again.out.substr(0, again.out.size() - 1);
+    EXPECT_EQ(ListFolder(second), (std::vector<std::string>{"a.jra", "c.jra"}));
+    EXPECT_EQ(fs::hard_link_count(second + "/a.jra"), 2U);
+    EXPECT_NE(Stored().find("\nShareUnchanged=1\n"), std::string::npos) << Stored();
 }
 
 // A timer starts in another folder than the person who ran the command by hand: the relative

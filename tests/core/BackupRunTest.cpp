@@ -267,6 +267,28 @@ const RunCase kRunCases[] = {
                         "Read-only file system",
                         "pointer 0"})},
     // Stored as unknown, which the next unattended run accepts, not as the file system before.
+    // Taken from the newest completed backup before this run's: not a failed one, nor one whose
+    // stamp is later (a clock put back).
+    {"SharingTakesUnchangedFilesFromTheNewestEarlierCompletedBackup",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         EverythingThere(ops);
+         ops.settings["Quillmere:LastExec:ShareUnchanged"] = "1";
+         ops.folders["/dst"] = {"20010605_210401", "20010605_210402", kStamp, "20010606_000000"};
+         RunRecord record;
+         record.outcome = RunOutcome::Completed;
+         ops.records["/dst/20010605_210401"] = ops.records["/dst/20010606_000000"] = {record.Format(), false};
+         record.outcome = RunOutcome::Failed;
+         ops.records["/dst/20010605_210402"] = {record.Format(), false};
+     },
+     Join(kChecksPass,
+          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
+           "read Quillmere:LastExec:ShareUnchanged", "list /dst", "read record /dst/20010605_210401",
+           "read record /dst/20010605_210402", "read record /dst/" + kStamp, "read record /dst/20010606_000000",
+           "copy /src/*.jra -> /dst/" + kStamp + " overwrite sharing /dst/20010605_210401", "clock",
+           "record /dst/" + kStamp + " completed", "identity /dst", "write Quillmere:LastExec:SrcFolder=/src",
+           "write Quillmere:LastExec:DstFolder=/dst", "write Quillmere:LastExec:FileType=*.jra",
+           "write Quillmere:LastExec:DstVolume=UUID=0123", "pointer 0"})},
     {"FileSystemThatCannotBeNamedIsStoredAsUnknown",
      {"/src", "/dst", "*.jra"},
      [](FakePlatform& ops) {
