@@ -57,10 +57,11 @@ std::vector<PastRun> List(PlatformOps& ops, const std::string& destination) {
 }
 
 std::string NewestCompletedBefore(const std::vector<PastRun>& runs, std::string_view stamp) {
-    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
-        if (run->state == RunState::Completed && run->stamp < stamp) return run->stamp;
+    std::string newest;
+    for (const PastRun& run : runs) {
+        if (run.state == RunState::Completed && run.stamp < stamp && run.stamp > newest) newest = run.stamp;
     }
-    return {};
+    return newest;
 }
 
 }  // namespace quillmere::RunHistory

@@ -36,8 +36,8 @@ public:
     // An existing file of the same file system (the unchanged copy of an earlier backup), open
     // for reading: Commit() gives it the final name as another name of that file, as it links an
     // unnamed copy in.
-    TempFile(int folderFd, FileDescriptor linked, const std::string& finalName)
-        : m_folderFd(folderFd), m_fd(std::move(linked)), m_unnamed(true), m_finalName(finalName) {}
+    TempFile(int folderFd, FileDescriptor linked, std::string finalName)
+        : m_folderFd(folderFd), m_fd(std::move(linked)), m_unnamed(true), m_finalName(std::move(finalName)) {}
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile() {

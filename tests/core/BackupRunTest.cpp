@@ -274,12 +274,13 @@ const RunCase kRunCases[] = {
      [](FakePlatform& ops) {
          EverythingThere(ops);
          ops.settings["Quillmere:LastExec:ShareUnchanged"] = "1";
-         ops.folders["/dst"] = {"20010605_210401", "20010605_210402", kStamp, "20010606_000000"};
+         ops.folders[Native("/dst")] = {"20010605_210401", "20010605_210402", kStamp, "20010606_000000"};
          RunRecord record;
          record.outcome = RunOutcome::Completed;
-         ops.records["/dst/20010605_210401"] = ops.records["/dst/20010606_000000"] = {record.Format(), false};
+         ops.records[Native("/dst/20010605_210401")] = ops.records[Native("/dst/20010606_000000")] = {record.Format(),
+                                                                                                      false};
          record.outcome = RunOutcome::Failed;
-         ops.records["/dst/20010605_210402"] = {record.Format(), false};
+         ops.records[Native("/dst/20010605_210402")] = {record.Format(), false};
      },
      Join(kChecksPass,
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
