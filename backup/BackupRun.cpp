@@ -8,6 +8,7 @@
 #include "backup/FileTypeText.h"
 #include "backup/FolderText.h"
 #include "backup/OldRuns.h"
+#include "backup/RunHistory.h"
 #include "backup/RunRecord.h"
 #include "platform/NulByte.h"
 #include "platform/ProgramInfo.h"
@@ -161,12 +162,34 @@ bool BackupRun::SaveLastExec() {
             values.emplace_back(SettingsLayout::kKeyKeepRuns, std::to_string(*m_retention.keepRuns));
         if (m_retention.keepDays)
             values.emplace_back(SettingsLayout::kKeyKeepDays, std::to_string(*m_retention.keepDays));
+        // A run not told otherwise leaves the setting as the user last chose it.
+        if (m_shareGiven) {
+            values.emplace_back(SettingsLayout::kKeyShareUnchanged,
+                                *m_shareGiven ? SettingsLayout::kShareOn : SettingsLayout::kShareOff);
+        }
         m_ops.WriteSettings(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec, values);
     } catch (const PlatformError& e) {
         ShowFailure(std::string(kSettingsNotSaved) + "\n" + e.what());
         return false;
     }
     return true;
+}
+
+// The folder of the newest completed backup before this run's, when the user shares unchanged
+// files; else "". Records that cannot be read share nothing: every file is then copied, as
+// without the setting, so the backup is whole all the same.
+std::string BackupRun::EarlierBackup(const std::string& destination, const std::string& stamp) {
+    try {
+        const bool share = m_shareGiven ? *m_shareGiven
+                                        : m_ops.ReadSetting(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec,
+                                                            SettingsLayout::kKeyShareUnchanged,
+                                                            SettingsLayout::kShareOff) == SettingsLayout::kShareOn;
+        if (!share) return {};
+        const std::string earlier = RunHistory::NewestCompletedBefore(RunHistory::List(m_ops, destination), stamp);
+        return earlier.empty() ? std::string() : FileModule::JoinPath(destination, earlier);
+    } catch (const PlatformError&) {
+        return {};
+    }
 }
 
 // The record tells this stamp folder from a complete backup later on; one that cannot be written
@@ -203,7 +226,8 @@ bool BackupRun::RemoveOldRuns(const std::string& destination, const std::string&
 //   CheckInputs ──false──> end (pointer untouched; nothing created but the destination itself,
 //       │true                  when the user said Yes to creating it and a later check refused)
 //   hourglass ─> stamp = StampName(CurrentLocalTime) ─> MakeFolder(dst/stamp) ─> record "running"
-//       ─> RemoveLeftoverCopies(dst) ─> CopyMatching(src, dst/stamp, wildcard) ─> record the outcome
+//       ─> RemoveLeftoverCopies(dst) ─> [sharing on: newest earlier completed backup from the records]
+//       ─> CopyMatching(src, dst/stamp, wildcard, earlier) ─> record the outcome
 //       ─> (completed only) remove old backups ─> SaveLastExec ─> ShowFoldersUsed ─> default pointer
 //
 // No step looks at the outcome of the one before: MakeFolder and CopyMatching report their
@@ -245,9 +269,9 @@ BackupResult BackupRun::Run() {
             FileModule::RemoveLeftoverCopies(m_ops, destination);
             FileModule::CopyCount count;
             const FileModule::CopyOutcome copied =
-                made && recorded.empty()
-                    ? FileModule::CopyOutcome::Failed
-                    : FileModule::CopyMatching(m_ops, source, stampFolder, wildcard, m_window, &count);
+                made && recorded.empty() ? FileModule::CopyOutcome::Failed
+                                         : FileModule::CopyMatching(m_ops, source, stampFolder, wildcard, m_window,
+                                                                    &count, EarlierBackup(destination, stamp));
             if (made) result.stampFolder = stampFolder;
             if (copied == FileModule::CopyOutcome::Stopped) result.outcome = BackupOutcome::Stopped;
             if (made && copied == FileModule::CopyOutcome::Copied) result.outcome = BackupOutcome::Completed;

@@ -7,6 +7,7 @@
 // a completed copy only), stores the inputs and resets the pointer.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "backup/CopyWatcher.h"
@@ -60,6 +61,9 @@ public:
     // Stores the three inputs as a run that got past its checks does; a failure is shown, and
     // answered with false.
     bool SaveLastExec();
+    // Whether unchanged files are taken from the earlier backup, as told (the command line's
+    // option) rather than as stored; stored with the inputs.
+    void SetShareUnchanged(bool share) { m_shareGiven = share; }
 
 private:
     bool CheckInputs();
@@ -75,12 +79,14 @@ private:
     bool RemoveOldRuns(const std::string& destination, const std::string& stamp, const LocalTime& started);
 
     std::string Absolute(BackupInput input) const;
+    std::string EarlierBackup(const std::string& destination, const std::string& stamp);
 
     PlatformOps& m_ops;
     BackupWindow& m_window;
     std::string m_home;
     std::string m_base;  // what relative folders are taken against
     RetentionOverride m_retention;
+    std::optional<bool> m_shareGiven;
 };
 
 }  // namespace quillmere

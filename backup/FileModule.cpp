@@ -137,7 +137,8 @@ bool MakeFolder(PlatformOps& ops, const std::string& path) {
 }
 
 CopyOutcome CopyMatching(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
-                         const std::string& wildcard, CopyWatcher& watcher, CopyCount* count) {
+                         const std::string& wildcard, CopyWatcher& watcher, CopyCount* count,
+                         const std::string& earlierCopies) {
     // Keeps the copy's last report, read once the copy has ended (its thread has been waited
     // for): how many files it had copied.
     class LastReport final : public CopyMonitor {
@@ -166,7 +167,11 @@ CopyOutcome CopyMatching(PlatformOps& ops, const std::string& sourceFolder, cons
         const std::string pattern = JoinPath(sourceFolder, wildcard);
         watcher.WatchCopy(destinationFolder, [&](CopyMonitor& monitor) {
             LastReport reported(monitor, last);
-            ops.CopyMatching(pattern, destinationFolder, true, reported);
+            if (earlierCopies.empty()) {
+                ops.CopyMatching(pattern, destinationFolder, true, reported);
+            } else {
+                ops.CopyMatchingSharing(pattern, destinationFolder, earlierCopies, reported);
+            }
         });
         left.files = last.filesDone;
         return counted(CopyOutcome::Copied);

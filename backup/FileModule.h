@@ -57,9 +57,11 @@ struct CopyCount {
 // files, shown by the watcher (which may run it off the caller's thread). A failure shows a
 // "ファイルのコピー" box with its description and how many files were copied before it, a stop a
 // "バックアップ" box saying how many files were copied and where. Note the order: the wildcard
-// comes last. What the copy left goes to count where one is given.
+// comes last. What the copy left goes to count where one is given. With earlierCopies, a file
+// unchanged since its copy there is taken from that copy (PlatformOps::CopyMatchingSharing).
 CopyOutcome CopyMatching(PlatformOps& ops, const std::string& sourceFolder, const std::string& destinationFolder,
-                         const std::string& wildcard, CopyWatcher& watcher, CopyCount* count = nullptr);
+                         const std::string& wildcard, CopyWatcher& watcher, CopyCount* count = nullptr,
+                         const std::string& earlierCopies = {});
 
 // Removes what copies of earlier runs into this destination left behind when they were killed
 // half-way: their temporary files in the stamp folders. Reports nothing.

@@ -57,4 +57,12 @@ std::vector<PastRun> List(PlatformOps& ops, const std::string& destination) {
     return runs;
 }
 
+std::string NewestCompletedBefore(const std::vector<PastRun>& runs, std::string_view stamp) {
+    std::string newest;
+    for (const PastRun& run : runs) {
+        if (run.state == RunState::Completed && run.stamp < stamp && run.stamp > newest) newest = run.stamp;
+    }
+    return newest;
+}
+
 }  // namespace quillmere::RunHistory

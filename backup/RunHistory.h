@@ -36,4 +36,8 @@ bool IsStampName(std::string_view name);
 // left out). Throws PlatformError when the destination cannot be listed.
 std::vector<PastRun> List(PlatformOps& ops, const std::string& destination);
 
+// The stamp of the newest completed run of runs (oldest first) older than the stamp given, or ""
+// when there is none.
+std::string NewestCompletedBefore(const std::vector<PastRun>& runs, std::string_view stamp);
+
 }  // namespace quillmere::RunHistory

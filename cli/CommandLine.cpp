@@ -53,6 +53,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             command.list = true;
         } else if (!optionsEnded && arg == "--dry-run") {
             command.dryRun = true;
+        } else if (!optionsEnded && (arg == "--share-unchanged" || arg == "--no-share-unchanged")) {
+            command.shareUnchanged = arg == "--share-unchanged";
         } else if (!optionsEnded && arg.size() > 1 && arg.front() == '-') {
             // "-" alone is taken as a folder name; anything else with a dash is an option we do
             // not know, and guessing at it could copy to the wrong place.
@@ -88,6 +90,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageText() {
     return "使い方: quillmere-backup [--yes] [--quiet] [--keep-runs N] [--keep-days D]\n"
+           "                         [--[no-]share-unchanged]\n"
            "                         [コピー元 コピー先 [ファイル種別]]\n"
            "        quillmere-backup --list [--keep-runs N] [--keep-days D] [コピー先]\n"
            "        quillmere-backup --dry-run [--keep-runs N] [--keep-days D] [コピー先]\n"
@@ -115,6 +118,13 @@ std::string UsageText() {
            "                 記録があるフォルダだけで、最新の完了したバックアップは必ず残す\n"
            "      --dry-run  バックアップをせず、次のバックアップの後で削除されるフォルダのパスを\n"
            "                 表示する (何も削除しない)\n"
+           "      --share-unchanged\n"
+           "                 前回の完了したバックアップから大きさ・更新日時・アクセス権が変わっていない\n"
+           "                 ファイルは、そのコピーを共有する (CoW クローン、なければハードリンク。FAT と\n"
+           "                 exFAT ではコピー)。ハードリンクしたファイルをその場で書き換えると、共有する\n"
+           "                 すべてのバックアップで変わる。設定は保存され、ウィンドウの実行も従う\n"
+           "      --no-share-unchanged\n"
+           "                 共有をやめ、すべてのファイルをコピーする (既定)。設定は保存される\n"
            "  -h, --help     この説明を表示する\n"
            "      --version  プログラムの名前とバージョンを表示する\n"
            "\n"

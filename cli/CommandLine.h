@@ -33,6 +33,7 @@ struct CommandLine {
     bool list = false;    // list the destination's stamp folders instead of a backup
     bool dryRun = false;  // print the old backups the retention limits would remove, and nothing else
     std::optional<unsigned> keepRuns, keepDays;  // absent: the stored limits
+    std::optional<bool> shareUnchanged;          // absent: as stored
     Inputs inputs;
     std::string error;  // not empty when the arguments are wrong
 };

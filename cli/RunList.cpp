@@ -80,6 +80,17 @@ int ListRuns(PlatformOps& ops, const std::optional<std::string>& destination, co
         if (run.state != RunState::NoRecord && run.state != RunState::Unreadable) {
             lines += "  " + std::to_string(run.files) + " ファイル  " + std::to_string(run.bytes) + " バイト";
         }
+        // What the folder holds now: its own files, and those it shares with other backups.
+        try {
+            if (const std::optional<FolderSpace> space = ops.SpaceOf(FileModule::JoinPath(folder, run.stamp))) {
+                lines += "  (固有 " + std::to_string(space->own) + " バイト  共有 " + std::to_string(space->shared) +
+                         " バイト)";
+            }
+        } catch (const PlatformError& e) {
+            WriteError(std::string("Quillmere: ") + TerminalText::Escaped(e.what(), TerminalText::LineBreaks::Keep) +
+                       "\n");
+            status = kCopyFailed;
+        }
         if (run.partlyRemoved) lines += "  一部削除済み";
         if (std::find(removable.begin(), removable.end(), run.stamp) != removable.end()) lines += "  次回削除";
         lines += "\n";

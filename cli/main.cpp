@@ -123,6 +123,7 @@ int Run(const cli::CommandLine& command) {
     cli::ConsoleWindow window(inputs[0], inputs[1], inputs[2]);
     BackupRun run(platform, window, RelativeTo::WorkingFolder);
     run.SetRetention({command.keepRuns, command.keepDays});
+    if (command.shareUnchanged) run.SetShareUnchanged(*command.shareUnchanged);
     const BackupResult result = run.Run();
     switch (result.outcome) {
         case BackupOutcome::Refused: return cli::kRefused;

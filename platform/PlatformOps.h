@@ -5,6 +5,7 @@
 // can be driven by a recording fake in tests and by the real system in the program.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -63,6 +64,13 @@ struct StoredRunRecord {
     bool live = false;
 };
 
+// The bytes of the files of a folder: those it holds alone, and those other names share (a link
+// count above 1: the file stands in another backup too, and takes its room only once).
+struct FolderSpace {
+    std::uint64_t own = 0;
+    std::uint64_t shared = 0;
+};
+
 class PlatformOps {
 public:
     virtual ~PlatformOps() = default;
@@ -73,6 +81,14 @@ public:
     // Reports its progress to the monitor and stops when the monitor asks (see CopyMonitor.h).
     virtual void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                               CopyMonitor& monitor) = 0;
+    // The same, replacing same-named files, but a file unchanged since its copy in earlierCopies
+    // (an earlier backup of the same destination) is taken from that copy: cloned or linked where
+    // the file system allows it, copied elsewhere (see SystemFiles::CopyMatching). A store that
+    // cannot share copies everything.
+    virtual void CopyMatchingSharing(const std::string& sourcePattern, const std::string& destination,
+                                     const std::string& /*earlierCopies*/, CopyMonitor& monitor) {
+        CopyMatching(sourcePattern, destination, true, monitor);
+    }
     // Housekeeping that reports nothing, so a fake may leave it out.
     virtual void RemoveLeftoverCopies(const std::string& /*folderPattern*/) {}
     virtual LocalTime CurrentLocalTime() = 0;
@@ -116,6 +132,9 @@ public:
     // Throws, having removed nothing, when the name is no folder (a link is none), holds no
     // record, or its run still holds the record.
     virtual std::string RemoveRunFolder(const std::string& destination, const std::string& stamp) = 0;
+    // The space of the files directly in the folder, links not followed; a store that cannot
+    // tell answers nothing. Throws naming the folder and the reason.
+    virtual std::optional<FolderSpace> SpaceOf(const std::string& /*folder*/) { return std::nullopt; }
 };
 
 }  // namespace quillmere

@@ -27,5 +27,8 @@ std::vector<std::string> ListFolders(const std::string& folder);
 
 // See PlatformOps::RemoveRunFolder.
 std::string RemoveFolder(const std::string& destination, const std::string& stamp);
+// See PlatformOps::SpaceOf: the regular files directly in the folder, no link followed. Throws
+// naming the path and the reason.
+FolderSpace SpaceOf(const std::string& folder);
 
 }  // namespace quillmere::RunRecordFiles

@@ -15,10 +15,11 @@ std::string FindFirstEntry(const std::string& pattern, EntryAttributes attribute
 }
 
 void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                  CopyMonitor& monitor) {
+                  CopyMonitor& monitor, const std::string& earlierCopies) {
     NulByte::Refuse(sourcePattern);
     NulByte::Refuse(destination);
-    Native::CopyMatching(sourcePattern, destination, overwrite, monitor);
+    NulByte::Refuse(earlierCopies);
+    Native::CopyMatching(sourcePattern, destination, overwrite, monitor, earlierCopies);
 }
 
 std::string FolderIdentity(const std::string& folder) {

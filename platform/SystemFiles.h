@@ -34,8 +34,12 @@ void CreateFolder(const std::string& path);
 // and "a.jra" on FAT). Stops at the first file that fails, or when the monitor asks for a stop
 // (throwing CopyStopped); the files before it in name order stay, whole under their own names.
 // Reports its progress to the monitor.
+// With earlierCopies (a folder of the same destination holding an earlier backup), a file whose
+// copy there has its size, modification time and permissions (on POSIX also a new copy's owner)
+// is taken from that copy: cloned where the file system shares blocks, else linked to it where
+// the file system links files; elsewhere, and for every other file, copied.
 void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                  CopyMonitor& monitor);
+                  CopyMonitor& monitor, const std::string& earlierCopies = {});
 inline void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite) {
     UnwatchedCopy monitor;
     CopyMatching(sourcePattern, destination, overwrite, monitor);

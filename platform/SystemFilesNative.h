@@ -18,7 +18,7 @@ std::string FindFirstEntry(const std::string& pattern, bool withFolders);
 
 // CopyMatching for a pattern and a destination that hold no NUL.
 void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                  CopyMonitor& monitor);
+                  CopyMonitor& monitor, const std::string& earlierCopies);
 
 // FolderIdentity for a folder that holds no NUL.
 std::string FolderIdentity(const std::string& folder);

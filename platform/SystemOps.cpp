@@ -48,6 +48,11 @@ void SystemOps::CopyMatching(const std::string& sourcePattern, const std::string
     SystemFiles::CopyMatching(Operable(sourcePattern), Operable(destination), overwrite, monitor);
 }
 
+void SystemOps::CopyMatchingSharing(const std::string& sourcePattern, const std::string& destination,
+                                    const std::string& earlierCopies, CopyMonitor& monitor) {
+    SystemFiles::CopyMatching(Operable(sourcePattern), Operable(destination), true, monitor, Operable(earlierCopies));
+}
+
 void SystemOps::RemoveLeftoverCopies(const std::string& folderPattern) {
     if (const std::optional<std::string> operated = Operated(folderPattern)) {
         SystemFiles::RemoveLeftoverCopies(*operated);
@@ -103,6 +108,10 @@ std::vector<std::string> SystemOps::ListFolders(const std::string& folder) {
 
 std::string SystemOps::RemoveRunFolder(const std::string& destination, const std::string& stamp) {
     return RunRecordFiles::RemoveFolder(Operable(destination), stamp);
+}
+
+std::optional<FolderSpace> SystemOps::SpaceOf(const std::string& folder) {
+    return RunRecordFiles::SpaceOf(Operable(folder));
 }
 
 }  // namespace quillmere

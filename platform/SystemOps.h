@@ -13,6 +13,8 @@ public:
     void CreateFolder(const std::string& path) override;
     void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                       CopyMonitor& monitor) override;
+    void CopyMatchingSharing(const std::string& sourcePattern, const std::string& destination,
+                             const std::string& earlierCopies, CopyMonitor& monitor) override;
     void RemoveLeftoverCopies(const std::string& folderPattern) override;
     LocalTime CurrentLocalTime() override;
     std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key,
@@ -29,6 +31,7 @@ public:
     std::optional<StoredRunRecord> ReadRunRecord(const std::string& stampFolder) override;
     std::vector<std::string> ListFolders(const std::string& folder) override;
     std::string RemoveRunFolder(const std::string& destination, const std::string& stamp) override;
+    std::optional<FolderSpace> SpaceOf(const std::string& folder) override;
 };
 
 }  // namespace quillmere

@@ -46,6 +46,17 @@ stamp="$work/dst/${stamp_line##*\\}"
 [ "$(stat -c %Y "$stamp/ZO01.JRA")" = "$(stat -c %Y "$work/src/ZO01.JRA")" ] || fail "the copy lost its time"
 /usr/lib/wine/wine64 reg query 'HKCU\Software\Quillmere\Quillmere\LastExec' /v DstFolder 2>/dev/null |
     tr -d '\r' | grep -qF "$(winpath "$work/dst")" || fail "the destination was not stored in the registry"
+# Sharing on: the unchanged file of the next backup is the earlier copy's file (a hard link),
+# and --list counts it as shared. The first stamp folder takes an earlier stamp: the second run
+# may come in the same second.
+mv "$stamp" "$work/dst/20000101_000000"
+out="$(/usr/lib/wine/wine64 "$build/cli/quillmere-backup.exe" --share-unchanged 2>"$work/err")" ||
+    fail "the sharing run failed: $(cat "$work/err")"
+shared="$work/dst/$(printf '%s\n' "$out" | tr -d '\r' | tail -n 1 | sed 's/.*\\//')"
+[ "$(stat -c %i "$shared/ZO01.JRA")" = "$(stat -c %i "$work/dst/20000101_000000/ZO01.JRA")" ] ||
+    fail "the unchanged file was not linked to the earlier copy"
+/usr/lib/wine/wine64 "$build/cli/quillmere-backup.exe" --list 2>&1 | tr -d '\r' | grep -qF '共有 4 バイト' ||
+    fail "--list does not show the shared bytes"
 
 status=0
 /usr/lib/wine/wine64 "$build/cli/quillmere-backup.exe" "$(winpath "$work/src")" "$(winpath "$work/none")" \

@@ -4,6 +4,7 @@
 //   Quillmere / LastExec   / SrcFolder, DstFolder, FileType  inputs of the last backup that ran
 //   Quillmere / LastExec   / DstVolume                       the file system DstFolder was on then
 //   Quillmere / LastExec   / KeepRuns, KeepDays              retention limits; 0 or absent: keep all
+//   Quillmere / LastExec   / ShareUnchanged                  "1": unchanged files are not stored again
 //
 // The main window reads all five at start-up and writes the position when it closes; the backup
 // run writes the three inputs after every run that got past its input checks.
@@ -37,6 +38,12 @@ inline constexpr char kKeyDstVolume[] = "DstVolume";
 // destination. Set only from the command line, read by every run; absent means 0, keep everything.
 inline constexpr char kKeyKeepRuns[] = "KeepRuns";
 inline constexpr char kKeyKeepDays[] = "KeepDays";
+// "1": a file unchanged since the newest earlier completed backup is taken from its copy there
+// (cloned or linked) instead of copied again. Anything else, or absent: every file is copied.
+// Written with the inputs by a run told to change it (the command line's option).
+inline constexpr char kKeyShareUnchanged[] = "ShareUnchanged";
+inline constexpr char kShareOn[] = "1";
+inline constexpr char kShareOff[] = "0";
 inline constexpr char kDefaultFolder[] = "C:\\Program Files\\Pat98";
 inline constexpr char kDefaultFileType[] = "*.jra";
 

@@ -42,6 +42,12 @@ struct CopyContext {
     std::optional<mode_t> creationMask = std::nullopt;
     CopyTracker* progress = nullptr;        // told of every chunk moved; it throws CopyStopped on a stop
     ChangingFile::TimeGrain sourceGrain{};  // how finely the source's file system keeps times
+    // The folder of the earlier backup whose unchanged copies are taken instead of the source's
+    // files (-1: none), and the ways this destination can take them.
+    int earlierFd = -1;
+    dev_t targetDevice = 0;
+    bool mayCloneEarlier = true;
+    bool mayLinkEarlier = false;
 };
 
 // Moves the data from in to out and answers the number of bytes moved; throws naming the file that

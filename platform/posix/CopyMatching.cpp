@@ -22,6 +22,7 @@
 #include "platform/posix/PosixError.h"
 #include "platform/posix/SourcePattern.h"
 #include "platform/posix/TimeGrain.h"
+#include "platform/posix/UnchangedCopy.h"
 
 namespace quillmere::SystemFiles {
 namespace {
@@ -86,18 +87,26 @@ bool TryCopyToTemp(CopyContext& context, const std::string& name, PendingCopies&
     }
 
     const mode_t mode = before.st_mode & 0777;
-    TempFile& temp = pending.Add(paths, before.st_size, mode);
+    const Unchanged taken =
+        context.earlierFd >= 0 ? TakeUnchanged(context, paths, before, pending) : Unchanged::NotTaken;
+    if (taken != Unchanged::NotTaken && context.progress) {
+        context.progress->Moved(static_cast<std::uint64_t>(before.st_size));
+    }
+    if (taken == Unchanged::Linked) return true;
+    TempFile& temp = taken == Unchanged::Cloned ? pending.Last() : pending.Add(paths, before.st_size, mode);
     try {
-        const off_t copied = CopyData(in.Get(), temp.Fd(), before.st_size, context, paths);
+        if (taken == Unchanged::NotTaken) {
+            const off_t copied = CopyData(in.Get(), temp.Fd(), before.st_size, context, paths);
 
-        // A file written to while it was read would give a copy that is neither its old nor its
-        // new content; it is never kept under the final name.
-        struct stat after {};
-        if (::fstat(in.Get(), &after) != 0) throw PosixError::ForPath(paths.Source(), errno);
-        if (copied != before.st_size || after.st_size != before.st_size || !SameTime(after.st_mtim, before.st_mtim) ||
-            !SameTime(after.st_ctim, before.st_ctim)) {
-            pending.DropLast();
-            return false;
+            // A file written to while it was read would give a copy that is neither its old nor
+            // its new content; it is never kept under the final name.
+            struct stat after {};
+            if (::fstat(in.Get(), &after) != 0) throw PosixError::ForPath(paths.Source(), errno);
+            if (copied != before.st_size || after.st_size != before.st_size ||
+                !SameTime(after.st_mtim, before.st_mtim) || !SameTime(after.st_ctim, before.st_ctim)) {
+                pending.DropLast();
+                return false;
+            }
         }
 
         const timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
@@ -142,7 +151,7 @@ void CopyToTemp(CopyContext& context, const std::string& name, PendingCopies& pe
 }  // namespace
 
 void Native::CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                          CopyMonitor& monitor) {
+                          CopyMonitor& monitor, const std::string& earlierCopies) {
     const PatternParts parts = Split(sourcePattern);
 
     // The destination is opened once, and a link standing at its last component is refused: the
@@ -177,6 +186,18 @@ void Native::CopyMatching(const std::string& sourcePattern, const std::string& d
     context.unnamed = ::access("/proc/self/fd", X_OK) == 0;
     context.creationMask = CreationMask(target.Get());
     context.sourceGrain = TimeGrainOf(source.Fd());
+    // The earlier backup is only read, and not through a link at its own name either. One that
+    // cannot be opened (removed since) takes nothing from it: every file is copied.
+    FileDescriptor earlier;
+    if (!earlierCopies.empty()) {
+        earlier = FileDescriptor(::open(earlierCopies.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        struct stat targetStat {};
+        if (earlier.IsOpen() && ::fstat(target.Get(), &targetStat) == 0) {
+            context.earlierFd = earlier.Get();
+            context.targetDevice = targetStat.st_dev;
+            context.mayLinkEarlier = context.unnamed && CanLinkOpenFiles(target.Get());
+        }
+    }
     PendingCopies pending(context, candidates);
     CopyTracker progress(monitor, destination);
     context.progress = &progress;

@@ -32,6 +32,17 @@ TempFile& PendingCopies::Add(const CopyPaths& paths, off_t size, mode_t mode) {
     return file;
 }
 
+void PendingCopies::AddLink(const CopyPaths& paths, FileDescriptor linked) {
+    // Only the link's name is left to write back, so it counts as no bytes of the batch.
+    switch (m_policy.BeforeAdding(0)) {
+        case BatchPolicy::Before::CommitAll: Commit(); break;
+        case BatchPolicy::Before::HandOverBatch: CommitInBackground(); break;
+        case BatchPolicy::Before::Nothing: break;
+    }
+    m_files.emplace_back(m_context.targetFd, std::move(linked), paths.name);
+    m_policy.Added(0, BatchPolicy::Clock::now());
+}
+
 bool PendingCopies::Full() const {
     return m_policy.Full(BatchPolicy::Clock::now(), EarlierSyncing());
 }

@@ -37,6 +37,11 @@ public:
     // past its bytes, has the batch committed before it, which may throw for an earlier file.
     // CommitInBackground may be under way: a large file waits for it too.
     TempFile& Add(const CopyPaths& paths, off_t size, mode_t mode);
+    // Another name for an existing file of the destination's file system, given like a copy's.
+    void AddLink(const CopyPaths& paths, FileDescriptor linked);
+    // Whether the name stood in the destination before the run (see CopyNaming).
+    bool TakenBefore(const std::string& name) const { return m_naming.TakenBefore(name); }
+    TempFile& Last() { return m_files.back(); }
     // A copy that failed half-way; its temporary file goes with it.
     void DropLast() {
         m_policy.DroppedLast();

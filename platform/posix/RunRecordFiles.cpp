@@ -132,4 +132,29 @@ std::vector<std::string> ListFolders(const std::string& folder) {
     return names;
 }
 
+FolderSpace SpaceOf(const std::string& folder) {
+    NulByte::Refuse(folder);
+    posix::FolderReader reader;
+    if (!reader.Open(folder)) throw PosixError::ForPath(folder, errno);
+    FolderSpace space;
+    int error = 0;
+    std::string failed;
+    reader.ForEach([&](std::string_view name, unsigned char type) {
+        if ((type != DT_REG && type != DT_UNKNOWN) || error != 0) return;
+        const std::string named(name);
+        struct stat st {};
+        if (::fstatat(reader.Fd(), named.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            // Removed since it was listed: it takes no room.
+            if (errno != ENOENT) {
+                error = errno;
+                failed = named;
+            }
+            return;
+        }
+        if (S_ISREG(st.st_mode)) (st.st_nlink > 1 ? space.shared : space.own) += static_cast<std::uint64_t>(st.st_size);
+    });
+    if (error != 0) throw PosixError::ForPath(posix::InFolder(folder, failed), error);
+    return space;
+}
+
 }  // namespace quillmere::RunRecordFiles

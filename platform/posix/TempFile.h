@@ -33,6 +33,11 @@ public:
     // later copies do not ask again. A named temporary file is private to the user until it is
     // whole.
     TempFile(int folderFd, WorkFolder& work, const CopyPaths& paths, bool& unnamed, mode_t mode);
+    // An existing file of the same file system (the unchanged copy of an earlier backup), open
+    // for reading: Commit() gives it the final name as another name of that file, as it links an
+    // unnamed copy in.
+    TempFile(int folderFd, FileDescriptor linked, std::string finalName)
+        : m_folderFd(folderFd), m_fd(std::move(linked)), m_unnamed(true), m_finalName(std::move(finalName)) {}
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile() {

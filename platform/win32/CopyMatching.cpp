@@ -36,6 +36,8 @@ struct CopyRun {
     std::vector<char> buffer;
     CopyTracker& progress;
     std::optional<ChangingFile::TimeGrain> grain;  // of the source's volume, found with the first file
+    std::string earlier;                           // the earlier backup whose unchanged copies are linked; "" for none
+    bool mayLink = true;                           // until the volume refuses a link (FAT, exFAT)
 };
 
 void WriteAll(HANDLE out, const char* data, DWORD size, const CopyPaths& paths) {
@@ -99,6 +101,45 @@ FILE_BASIC_INFO BasicInfo(HANDLE file, const std::string& path) {
     return basic;
 }
 
+// The errors of CreateHardLinkW that say the volume cannot link that file at all: another volume,
+// one without links (FAT, exFAT), or a file with as many links as the volume allows.
+bool IsLinkUnsupported(DWORD error) {
+    return error == ERROR_NOT_SAME_DEVICE || error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
+           error == ERROR_TOO_MANY_LINKS || error == ERROR_ACCESS_DENIED || error == ERROR_INVALID_PARAMETER;
+}
+
+// Links the file's copy in the earlier backup under its name, when that copy can stand for the
+// source: a file (no reparse point) of the same size, last write time and copied attributes,
+// not read-only (a link shares its attributes, and a read-only link could not be removed again
+// should the naming fail). Answers false where it cannot, and the file is then copied.
+bool TryLinkUnchanged(CopyRun& run, const Entry& entry, const BY_HANDLE_FILE_INFORMATION& source,
+                      const CopyPaths& paths) {
+    const std::wstring earlierPath = LongPath::Exact(run.earlier, entry.wideName);
+    BY_HANDLE_FILE_INFORMATION copy{};
+    {
+        const FileHandle earlier(::CreateFileW(earlierPath.c_str(), FILE_READ_ATTRIBUTES,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!earlier.IsValid() || !::GetFileInformationByHandle(earlier.Get(), &copy)) return false;
+    }
+    constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_DIRECTORY |
+                            FILE_ATTRIBUTE_REPARSE_POINT;
+    if (SizeOf(copy) != SizeOf(source) || ::CompareFileTime(&copy.ftLastWriteTime, &source.ftLastWriteTime) != 0 ||
+        (copy.dwFileAttributes & kKept) != CopiedAttributes(source.dwFileAttributes) ||
+        (copy.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return false;
+    }
+    TempFile link(run.destination.WorkFolder(paths.target), earlierPath);
+    if (const DWORD error = link.LinkError()) {
+        if (IsLinkUnsupported(error)) run.mayLink = false;
+        return false;
+    }
+    run.destination.Place(link, entry.wideName, entry.name, paths.source, run.overwrite);
+    run.progress.Moved(SizeOf(source));
+    return true;
+}
+
 // One try at copying the file. Answers false, leaving no file behind, when it changed while it
 // was read or may still be changing.
 bool TryCopyOne(CopyRun& run, const Entry& entry) {
@@ -120,6 +161,7 @@ bool TryCopyOne(CopyRun& run, const Entry& entry) {
     // Where times are coarse, a rewrite within the same tick leaves them as they were; a file
     // changed within a tick of its copy may also still be taking in its last write's data.
     if (ChangingFile::TooRecent(ChangedNs(timesBefore), UnixNs(nowTime), *run.grain)) return false;
+    if (!run.earlier.empty() && run.mayLink && TryLinkUnchanged(run, entry, before, paths)) return true;
 
     TempFile temp(run.destination.WorkFolder(paths.target), paths.target);
     ULONGLONG copied = 0;
@@ -182,7 +224,7 @@ void CopyOne(CopyRun& run, const Entry& entry) {
 }  // namespace
 
 void Native::CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
-                          CopyMonitor& monitor) {
+                          CopyMonitor& monitor, const std::string& earlierCopies) {
     const PatternParts parts = Split(sourcePattern);
     CopyDestination target(destination);
 
@@ -203,7 +245,7 @@ void Native::CopyMatching(const std::string& sourcePattern, const std::string& d
     }
 
     CopyTracker progress(monitor, destination);
-    CopyRun run{parts, target, overwrite, {}, progress, std::nullopt};
+    CopyRun run{parts, target, overwrite, {}, progress, std::nullopt, earlierCopies, true};
     for (const Entry& entry : files) progress.Expect(entry.size);
     for (const Entry& entry : files) {
         progress.StartFile(entry.name);

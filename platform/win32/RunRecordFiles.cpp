@@ -135,4 +135,27 @@ std::vector<std::string> ListFolders(const std::string& folder) {
     return names;
 }
 
+FolderSpace SpaceOf(const std::string& folder) {
+    NulByte::Refuse(folder);
+    const std::string listing = InFolder(folder, "");
+    FolderSpace space;
+    for (const win32::Entry& entry : win32::Search(win32::Split(listing), listing).entries) {
+        if (win32::IsFolder(entry.attributes) || (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
+        const std::string path = InFolder(folder, entry.name);
+        // Only the link count is read: no access to the data is asked for.
+        const FileHandle file(::CreateFileW(LongPath::Of(path).c_str(), FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!file.IsValid() || !::GetFileInformationByHandle(file.Get(), &info)) {
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND) continue;  // removed since it was listed
+            throw Win32Error::ForPath(path, error);
+        }
+        const ULONGLONG size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+        (info.nNumberOfLinks > 1 ? space.shared : space.own) += size;
+    }
+    return space;
+}
+
 }  // namespace quillmere::RunRecordFiles

@@ -29,11 +29,27 @@ TempFile::TempFile(const std::wstring& workFolder, const std::string& finalPath)
     throw Win32Error::ForPath(finalPath, error);
 }
 
+TempFile::TempFile(const std::wstring& workFolder, const std::wstring& linkTo) : m_linked(true) {
+    m_linkError = ERROR_FILE_EXISTS;
+    for (int attempt = 0; attempt < 100 && (m_linkError == ERROR_FILE_EXISTS || m_linkError == ERROR_ALREADY_EXISTS);
+         ++attempt) {
+        const std::wstring path = workFolder + L"\\.quillmere-" + RandomHexDigits() + L".tmp";
+        if (::CreateHardLinkW(path.c_str(), linkTo.c_str(), nullptr)) {
+            m_path = path;
+            m_linkError = 0;
+            return;
+        }
+        m_linkError = ::GetLastError();
+    }
+}
+
 TempFile::~TempFile() {
     if (m_path.empty()) return;
     (void)m_file.Close();  // the copy is thrown away: its data no longer matters
-    // The source's read-only attribute may have been given to it already.
-    ::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // The source's read-only attribute may have been given to it already. A link shares its
+    // attributes with the earlier backup's file, which keeps them (only files without it are
+    // linked).
+    if (!m_linked) ::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileW(m_path.c_str());
 }
 

@@ -20,12 +20,16 @@ class TempFile {
 public:
     // workFolder: the full "\\?\" path of the work folder; finalPath: for failure texts.
     TempFile(const std::wstring& workFolder, const std::string& finalPath);
+    // Another name in the work folder for the existing file at linkTo (a hard link, no handle held),
+    // committed like a copy. LinkError() tells why there is none.
+    TempFile(const std::wstring& workFolder, const std::wstring& linkTo);
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile();
 
     HANDLE Get() const { return m_file.Get(); }
     [[nodiscard]] DWORD Close() { return m_file.Close(); }
+    DWORD LinkError() const { return m_linkError; }
 
     // Moves the closed, finished file to its final name, over a file there only when replace is
     // set. Answers 0 or the error of the move.
@@ -34,6 +38,8 @@ public:
 private:
     FileHandle m_file;
     std::wstring m_path;
+    bool m_linked = false;
+    DWORD m_linkError = 0;
 };
 
 }  // namespace quillmere::win32

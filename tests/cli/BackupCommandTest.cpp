@@ -145,12 +145,16 @@ TEST_F(BackupCommand, YesCreatesTheDestinationCopiesAndStoresTheInputs) {
                             "\nFileType=*.jra\nDstVolume=" + SystemFiles::FolderIdentity(destination) + "\n");
 
     // Without folders the next run takes the stored ones. (The first stamp folder moves aside: the
-    // second run may come in the same second.)
-    fs::rename(std::string(stamp[1]), destination + "/first");
+    // second run may come in the same second.) Told to share unchanged files, it links the
+    // unchanged one to the first backup's copy and stores that choice.
+    fs::rename(std::string(stamp[1]), destination + "/20000101_000000");
     WriteFile(source + "/c.jra", "new odds");
-    const Outcome again = Run({});
+    const Outcome again = Run({"--share-unchanged"});
     ASSERT_EQ(again.status, 0) << again.err;
-    EXPECT_EQ(ListFolder(again.out.substr(0, again.out.size() - 1)), (std::vector<std::string>{"a.jra", "c.jra"}));
+    const std::string second = again.out.substr(0, again.out.size() - 1);
+    EXPECT_EQ(ListFolder(second), (std::vector<std::string>{"a.jra", "c.jra"}));
+    EXPECT_EQ(fs::hard_link_count(second + "/a.jra"), 2U);
+    EXPECT_NE(Stored().find("\nShareUnchanged=1\n"), std::string::npos) << Stored();
 }
 
 // A timer starts in another folder than the person who ran the command by hand: the relative
@@ -359,8 +363,9 @@ TEST_F(BackupCommand, StoredLimitsArePreviewedWithoutRemoval) {
     EXPECT_EQ(dry.status, 0);
     EXPECT_EQ(dry.out, destination + "/20000101_000000\n" + destination + "/20000102_000000\n");
     EXPECT_EQ(list.status, 0);
-    EXPECT_EQ(list.out, "20000101_000000  失敗  0 ファイル  0 バイト  次回削除\n"
-                        "20000102_000000  完了  1 ファイル  4 バイト  次回削除\n");
+    EXPECT_EQ(list.out,
+              "20000101_000000  失敗  0 ファイル  0 バイト  (固有 0 バイト  共有 0 バイト)  次回削除\n"
+              "20000102_000000  完了  1 ファイル  4 バイト  (固有 4 バイト  共有 0 バイト)  次回削除\n");
     EXPECT_EQ(ListFolder(destination).size(), 2U);
 }
 
@@ -397,8 +402,9 @@ TEST_F(BackupCommand, RemovalThatFailsIsReportedAndMarked) {
     for (const std::string& old : {immutable, mounted}) {
         EXPECT_NE(ReadFile(old + "/.quillmere/run.ini").find("Removal=partial\n"), std::string::npos);
     }
-    EXPECT_NE(Run({"--list"}).out.find("20000101_000000  完了  0 ファイル  0 バイト  一部削除済み  次回削除\n"),
-              std::string::npos);
+    const std::string listed = Run({"--list"}).out;
+    EXPECT_NE(listed.find("20000101_000000  完了  0 ファイル  0 バイト  (固有 "), std::string::npos) << listed;
+    EXPECT_NE(listed.find(")  一部削除済み  次回削除\n"), std::string::npos) << listed;
 }
 
 TEST_F(BackupCommand, HelpAndVersionPrintOnStandardOutputOnly) {

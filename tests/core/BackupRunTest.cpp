@@ -48,6 +48,7 @@ Log RunAfterChecks(const std::string& src = "/src", const std::string& dst = "/d
             "clock",
             "mkdir " + dst + "/" + kStamp,
             "record " + dst + "/" + kStamp + " running",
+            "read Quillmere:LastExec:ShareUnchanged",
             "copy " + src + "/" + type + " -> " + dst + "/" + kStamp + " overwrite",
             "clock",
             "record " + dst + "/" + kStamp + " completed",
@@ -126,7 +127,7 @@ const RunCase kRunCases[] = {
      {"find /src 16", "find /dst 16", "prompt 36 [バックアップ] コピー先フォルダが存在しません。作成しますか？",
       "mkdir /dst", "prompt 48 [フォルダの作成] /dst: Permission denied", "find /src/*.jra 0", "pointer 11", "clock",
       "mkdir /dst/" + kStamp, "prompt 48 [フォルダの作成] /dst/" + kStamp + ": No such file or directory",
-      "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+      "read Quillmere:LastExec:ShareUnchanged", "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
       "prompt 48 [ファイルのコピー] /dst/" + kStamp + ": No such file or directory\n" + kNoneCopied, "identity /dst",
       "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
       "write Quillmere:LastExec:FileType=*.jra", "write Quillmere:LastExec:DstVolume=UUID=0123", "pointer 0"}},
@@ -140,7 +141,7 @@ const RunCase kRunCases[] = {
      },
      Join(kChecksPass,
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
-           "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+           "read Quillmere:LastExec:ShareUnchanged", "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
            "prompt 48 [バックアップ] バックアップを中止しました。2 個のファイルをコピーしました。\n/dst/" + kStamp,
            "clock", "record /dst/" + kStamp + " stopped", "identity /dst", "write Quillmere:LastExec:SrcFolder=/src",
            "write Quillmere:LastExec:DstFolder=/dst", "write Quillmere:LastExec:FileType=*.jra",
@@ -157,8 +158,9 @@ const RunCase kRunCases[] = {
      },
      Join(kChecksPass,
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
-           "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock", "record /dst/" + kStamp + " completed",
-           "read Quillmere:LastExec:KeepRuns", "read Quillmere:LastExec:KeepDays", "list /dst",
+           "read Quillmere:LastExec:ShareUnchanged", "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock",
+           "record /dst/" + kStamp + " completed", "read Quillmere:LastExec:KeepRuns",
+           "read Quillmere:LastExec:KeepDays", "list /dst",
            "read record /dst/20010101_000000", "read record /dst/" + kStamp, "remove /dst 20010101_000000",
            "read record /dst/20010101_000000", "record /dst/20010101_000000 completed",
            "prompt 48 [バックアップ] バックアップは完了しましたが、古いバックアップを削除できませんでした。\n/dst/"
@@ -245,7 +247,7 @@ const RunCase kRunCases[] = {
      },
      Join({"find /src 16", "find /src/. 16", "find /dst 16", "find /dst/. 16", "find /src/*.jra 0"},
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
-           "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock", "record /dst/" + kStamp + " completed", "read Quillmere:LastExec:KeepRuns",
+           "read Quillmere:LastExec:ShareUnchanged", "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock", "record /dst/" + kStamp + " completed", "read Quillmere:LastExec:KeepRuns",
            "read Quillmere:LastExec:KeepDays",
            "identity /dst/", "write Quillmere:LastExec:SrcFolder=/src/", "write Quillmere:LastExec:DstFolder=/dst/",
            "write Quillmere:LastExec:FileType=*.jra", "write Quillmere:LastExec:DstVolume=UUID=0123", "pointer 0"})},
@@ -259,7 +261,7 @@ const RunCase kRunCases[] = {
      },
      Join(kChecksPass,
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
-           "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
+           "read Quillmere:LastExec:ShareUnchanged", "copy /src/*.jra -> /dst/" + kStamp + " overwrite",
            "prompt 48 [ファイルのコピー] /dst/" + kStamp +
                "/ZO02.JRA: No space left on device\n1 "
                "個のファイルをコピーしました。残りのファイルはコピーしていません。",
@@ -274,7 +276,7 @@ const RunCase kRunCases[] = {
      },
      Join(kChecksPass,
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "prompt 48 [フォルダの作成] /dst/" + kStamp + ": File exists",
-           "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "identity /dst",
+           "read Quillmere:LastExec:ShareUnchanged", "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "identity /dst",
            "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
            "write Quillmere:LastExec:FileType=*.jra", "write Quillmere:LastExec:DstVolume=UUID=0123", "pointer 0"})},
     {"SettingsFailureIsShownOnceAndThePointerIsReset",
@@ -285,13 +287,37 @@ const RunCase kRunCases[] = {
              "/home/u/.config/Quillmere/Quillmere.conf: Read-only file system";
      },
      Join(kChecksPass, {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
-                        "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock",
+                        "read Quillmere:LastExec:ShareUnchanged", "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock",
                         "record /dst/" + kStamp + " completed", "read Quillmere:LastExec:KeepRuns",
            "read Quillmere:LastExec:KeepDays", "identity /dst", "write Quillmere:LastExec:SrcFolder=/src",
                         "prompt 0 [-] 入力内容を保存できませんでした。\n/home/u/.config/Quillmere/Quillmere.conf: "
                         "Read-only file system",
                         "pointer 0"})},
     // Stored as unknown, which the next unattended run accepts, not as the file system before.
+    // Taken from the newest completed backup before this run's: not a failed one, nor one whose
+    // stamp is later (a clock put back).
+    {"SharingTakesUnchangedFilesFromTheNewestEarlierCompletedBackup",
+     {"/src", "/dst", "*.jra"},
+     [](FakePlatform& ops) {
+         EverythingThere(ops);
+         ops.settings["Quillmere:LastExec:ShareUnchanged"] = "1";
+         ops.folders[Native("/dst")] = {"20010605_210401", "20010605_210402", kStamp, "20010606_000000"};
+         RunRecord record;
+         record.outcome = RunOutcome::Completed;
+         ops.records[Native("/dst/20010605_210401")] = ops.records[Native("/dst/20010606_000000")] = {record.Format(),
+                                                                                                      false};
+         record.outcome = RunOutcome::Failed;
+         ops.records[Native("/dst/20010605_210402")] = {record.Format(), false};
+     },
+     Join(kChecksPass,
+          {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
+           "read Quillmere:LastExec:ShareUnchanged", "list /dst", "read record /dst/20010605_210401",
+           "read record /dst/20010605_210402", "read record /dst/" + kStamp, "read record /dst/20010606_000000",
+           "copy /src/*.jra -> /dst/" + kStamp + " overwrite sharing /dst/20010605_210401", "clock",
+           "record /dst/" + kStamp + " completed", "read Quillmere:LastExec:KeepRuns",
+           "read Quillmere:LastExec:KeepDays", "identity /dst", "write Quillmere:LastExec:SrcFolder=/src",
+           "write Quillmere:LastExec:DstFolder=/dst", "write Quillmere:LastExec:FileType=*.jra",
+           "write Quillmere:LastExec:DstVolume=UUID=0123", "pointer 0"})},
     {"FileSystemThatCannotBeNamedIsStoredAsUnknown",
      {"/src", "/dst", "*.jra"},
      [](FakePlatform& ops) {
@@ -300,7 +326,7 @@ const RunCase kRunCases[] = {
      },
      Join(kChecksPass,
           {"pointer 11", "clock", "mkdir /dst/" + kStamp, "record /dst/" + kStamp + " running",
-           "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock", "record /dst/" + kStamp + " completed", "read Quillmere:LastExec:KeepRuns",
+           "read Quillmere:LastExec:ShareUnchanged", "copy /src/*.jra -> /dst/" + kStamp + " overwrite", "clock", "record /dst/" + kStamp + " completed", "read Quillmere:LastExec:KeepRuns",
            "read Quillmere:LastExec:KeepDays",
            "identity /dst", "write Quillmere:LastExec:SrcFolder=/src", "write Quillmere:LastExec:DstFolder=/dst",
            "write Quillmere:LastExec:FileType=*.jra", "write Quillmere:LastExec:DstVolume=", "pointer 0"})},

@@ -97,6 +97,52 @@ protected:
         ::close(fd);
     }
 
+    // A completed backup of the files matching wildcard, renamed to an earlier stamp, and sharing
+    // of unchanged files turned on or off for the runs after it; answers the earlier folder.
+    std::string EarlierBackup(bool share, const std::string& wildcard = "*.jra") {
+        const ChildResult first = Backup({}, wildcard);
+        EXPECT_TRUE(first.prompts.empty()) << Describe(first.prompts);
+        const std::string earlier = destination + "/20261207_101400";
+        fs::rename(stamp, earlier);
+        SettingsFile(settings).Write("LastExec", "ShareUnchanged", share ? "1" : "0");
+        return earlier;
+    }
+
+    // Runs a backup after an earlier one with sharing as given, one file changed in between
+    // (same size, another time), and checks which copies are the earlier copies' files.
+    void CheckSharing(bool share, bool linksExpected) {
+        WriteFile(source + "/a.jra", "unchanged");
+        WriteFile(source + "/b.jra", "changed 1");
+        const std::string earlier = EarlierBackup(share);
+        WriteFile(source + "/b.jra", "changed 2");
+        const timespec later[2] = {{0, UTIME_OMIT}, {1'600'000'000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (source + "/b.jra").c_str(), later, 0), 0);
+
+        const ChildResult run = Backup({});
+        EXPECT_TRUE(run.prompts.empty()) << Describe(run.prompts);
+        EXPECT_EQ(WholeCopies(stamp, source), (std::vector<std::string>{"a.jra", "b.jra"}));
+        EXPECT_EQ(ReadFile(earlier + "/b.jra"), "changed 1");
+        struct stat before {
+        }, now{};
+        ASSERT_EQ(::stat((earlier + "/a.jra").c_str(), &before), 0);
+        ASSERT_EQ(::stat((stamp + "/a.jra").c_str(), &now), 0);
+        EXPECT_EQ(before.st_ino == now.st_ino, linksExpected);
+        EXPECT_EQ(now.st_mtim.tv_sec, before.st_mtim.tv_sec);
+        ASSERT_EQ(::stat((stamp + "/b.jra").c_str(), &now), 0);
+        EXPECT_EQ(now.st_nlink, 1U);
+
+        // --list tells the shared file ("unchanged", 9 bytes) from the folder's own.
+        FILE* list = ::popen(("'" QUILLMERE_BACKUP_PROGRAM "' --list '" + destination + "'").c_str(), "r");
+        ASSERT_NE(list, nullptr);
+        std::string listed;
+        for (char line[512]; std::fgets(line, sizeof line, list);) listed += line;
+        ::pclose(list);
+        EXPECT_NE(listed.find(std::string(kStamp) + "  完了  2 ファイル  18 バイト  " +
+                              (linksExpected ? "(固有 9 バイト  共有 9 バイト)" : "(固有 18 バイト  共有 0 バイト)")),
+                  std::string::npos)
+            << listed;
+    }
+
     std::string Stored(const std::string& key) const {
         return SettingsFile(settings).Read("LastExec", key, "<absent>");
     }
@@ -729,28 +775,40 @@ INSTANTIATE_TEST_SUITE_P(CopyFault, CaseClash, testing::Values(false, true),
 
 // A stop signal half-way through the large file: the run ends soon with a failure status, every
 // small file copied before it stands whole under its own name, and no temporary file is left.
-class StopSignal : public ExFatDestination, public testing::WithParamInterface<int> {};
+// With sharing on (where an earlier backup's copies are taken over) the same holds.
+struct StopCase {
+    int signal;
+    bool share;
+};
+
+class StopSignal : public ExFatDestination, public testing::WithParamInterface<StopCase> {};
 
 TEST_P(StopSignal, KeepsTheFinishedCopiesAndLeavesNoTemporaryFile) {
     WriteManyFilesAndOneLarge();
+    if (GetParam().share) EarlierBackup(true, "f*.jra");
     ChildProcess child({"backup", source, destination, "*.jra", settings});
     ASSERT_TRUE(child.Started());
     ASSERT_TRUE(LargeCopyUnderWay()) << "the large file's copy never started";
 
     const auto sent = std::chrono::steady_clock::now();
-    child.Signal(GetParam());
+    child.Signal(GetParam().signal);
     const int status = child.Wait();
 
     EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(5));
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam());
+    EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam().signal);
     const std::vector<std::string> copies = WholeCopies(stamp, source);
     EXPECT_EQ(copies.size(), 500U);
     EXPECT_FALSE(fs::exists(stamp + "/z.jra"));
 }
 
-INSTANTIATE_TEST_SUITE_P(CopyFault, StopSignal, testing::Values(SIGTERM, SIGINT, SIGHUP),
-                         [](const auto& info) { return std::string(::sigabbrev_np(info.param)); });
+INSTANTIATE_TEST_SUITE_P(CopyFault, StopSignal,
+                         testing::Values(StopCase{SIGTERM, false}, StopCase{SIGINT, false}, StopCase{SIGHUP, false},
+                                         StopCase{SIGTERM, true}),
+                         [](const auto& info) {
+                             return std::string(::sigabbrev_np(info.param.signal)) +
+                                    (info.param.share ? "Sharing" : "");
+                         });
 
 // The command-line program stops the same way, with the status its usage documents.
 TEST_F(ExFatDestination, TheCommandStoppedByCtrlCKeepsTheFinishedCopiesAndAnswersFour) {
@@ -813,11 +871,14 @@ TEST_F(ExFatDestination, EveryEndOfARunIsRecordedAndListed) {
     for (char line[512]; std::fgets(line, sizeof line, list);) listed += line;
     EXPECT_EQ(WEXITSTATUS(::pclose(list)), 0);
     EXPECT_TRUE(std::regex_match(
-        listed, std::regex("20261130_000000  記録なし\n"
-                           "20261201_000001  中断 \\(記録を終える前に終了した\\)  0 ファイル  0 バイト\n"
-                           "20261201_000002  中止  500 ファイル  [0-9]+ バイト\n"
-                           "20261201_000003  失敗  [0-9]+ ファイル  [0-9]+ バイト\n"
-                           "2026[0-9]{4}_[0-9]{6}  完了  10 ファイル  1[0-9]0 バイト\n")))
+        listed,
+        std::regex(
+            "20261130_000000  記録なし  \\(固有 0 バイト  共有 0 バイト\\)\n"
+            "20261201_000001  中断 \\(記録を終える前に終了した\\)  0 ファイル  0 バイト  "
+            "\\(固有 [0-9]+ バイト  共有 0 バイト\\)\n"
+            "20261201_000002  中止  500 ファイル  [0-9]+ バイト  \\(固有 [0-9]+ バイト  共有 0 バイト\\)\n"
+            "20261201_000003  失敗  [0-9]+ ファイル  [0-9]+ バイト  \\(固有 [0-9]+ バイト  共有 0 バイト\\)\n"
+            "2026[0-9]{4}_[0-9]{6}  完了  10 ファイル  1[0-9]0 バイト  \\(固有 1[0-9]0 バイト  共有 0 バイト\\)\n")))
         << listed;
     const std::optional<RunRecord> failed =
         RunRecord::Parse(ReadFile(destination + "/20261201_000003/.quillmere/run.ini"));
@@ -878,8 +939,12 @@ TEST_F(ExFatDestination, NextRunRemovesTheTemporaryFilesOfAKilledRunButNotALiveO
 // Where the file system makes files without a name, the copy under way has none: a run killed
 // in the middle of a large file leaves the finished copies and nothing else, not even a
 // temporary file for the next run to clean.
-TEST_F(CopyFault, KilledRunLeavesNoTemporaryFileWhereCopiesAreUnnamed) {
+// With sharing on, the small files are linked to an earlier backup's copies: the same holds.
+class KilledRun : public CopyFault, public testing::WithParamInterface<bool> {};
+
+TEST_P(KilledRun, LeavesNoTemporaryFileWhereCopiesAreUnnamed) {
     WriteManyFilesAndOneLarge();
+    const std::string earlier = GetParam() ? EarlierBackup(true, "f*.jra") : std::string();
     ChildProcess child({"backup", source, destination, "*.jra", settings});
     ASSERT_TRUE(child.Started());
     // The large copy is under way once the child holds an unnamed file of the stamp folder with
@@ -904,6 +969,28 @@ TEST_F(CopyFault, KilledRunLeavesNoTemporaryFileWhereCopiesAreUnnamed) {
 
     EXPECT_EQ(WholeCopies(stamp, source).size(), 500U);
     EXPECT_FALSE(fs::exists(stamp + "/z.jra"));
+    if (GetParam()) {
+        EXPECT_EQ(fs::hard_link_count(stamp + "/f499.jra"), 2U);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, KilledRun, testing::Bool(),
+                         [](const auto& info) { return info.param ? "Sharing" : "Copying"; });
+
+// With sharing on, an unchanged file's copy is the earlier copy's file (this file system links
+// and does not clone); a changed file and every file with sharing off are copied.
+class Sharing : public CopyFault, public testing::WithParamInterface<bool> {};
+
+TEST_P(Sharing, LinksOnlyUnchangedFilesAndOnlyWhenTurnedOn) {
+    CheckSharing(GetParam(), GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyFault, Sharing, testing::Bool(),
+                         [](const auto& info) { return info.param ? "On" : "Off"; });
+
+// exFAT links nothing: with sharing on every file is copied, and nothing fails for it.
+TEST_F(ExFatDestination, SharingCopiesEveryFile) {
+    CheckSharing(true, false);
 }
 
 // Inputs that no run can use: each is refused by its check with one message in the run's title,

@@ -32,6 +32,13 @@ void FakePlatform::CopyMatching(const std::string& sourcePattern, const std::str
     if (stopCopyAfter || monitor.StopRequested()) throw CopyStopped(destination, stopCopyAfter.value_or(0));
 }
 
+void FakePlatform::CopyMatchingSharing(const std::string& sourcePattern, const std::string& destination,
+                                       const std::string& earlierCopies, CopyMonitor& monitor) {
+    monitor.Report(copyReport);
+    Log("copy " + sourcePattern + " -> " + destination + " overwrite sharing " + earlierCopies);
+    if (stopCopyAfter || monitor.StopRequested()) throw CopyStopped(destination, stopCopyAfter.value_or(0));
+}
+
 LocalTime FakePlatform::CurrentLocalTime() {
     Log("clock");
     return now;

@@ -25,6 +25,9 @@ public:
     void CreateFolder(const std::string& path) override;
     void CopyMatching(const std::string& sourcePattern, const std::string& destination, bool overwrite,
                       CopyMonitor& monitor) override;
+    // Logged as the copy, with " sharing EARLIER" at its end.
+    void CopyMatchingSharing(const std::string& sourcePattern, const std::string& destination,
+                             const std::string& earlierCopies, CopyMonitor& monitor) override;
     LocalTime CurrentLocalTime() override;
     std::string ReadSetting(const std::string& app, const std::string& section, const std::string& key,
                             const std::string& defaultValue) override;
