@@ -25,8 +25,9 @@ BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgtest-dev)
 CHECK_PACKAGES=(clang-tidy)
 
 # What bench/run.sh needs besides: the virtual X display the start-up is measured on, the X
-# client library the measuring program watches it with, and the fonts the window's texts use.
-BENCH_PACKAGES=(xvfb libxcb1-dev fonts-noto-cjk fonts-ipafont-gothic)
+# client library the measuring program watches it with, and the fonts the window's texts use;
+# bench/history.sh compares a history of backups with rsync's.
+BENCH_PACKAGES=(xvfb libxcb1-dev fonts-noto-cjk fonts-ipafont-gothic rsync)
 
 # The fault suite's exFAT volume: the file system's tools and its FUSE driver; strace injects a
 # failing system call.
