@@ -8,8 +8,8 @@
 #include "backup/FileTypeText.h"
 #include "backup/FolderText.h"
 #include "backup/OldRuns.h"
-#include "backup/RunHistory.h"
 #include "backup/RunRecord.h"
+#include "backup/ShareSource.h"
 #include "platform/NulByte.h"
 #include "platform/ProgramInfo.h"
 #include "settings/SettingsLayout.h"
@@ -175,23 +175,6 @@ bool BackupRun::SaveLastExec() {
     return true;
 }
 
-// The folder of the newest completed backup before this run's, when the user shares unchanged
-// files; else "". Records that cannot be read share nothing: every file is then copied, as
-// without the setting, so the backup is whole all the same.
-std::string BackupRun::EarlierBackup(const std::string& destination, const std::string& stamp) {
-    try {
-        const bool share = m_shareGiven ? *m_shareGiven
-                                        : m_ops.ReadSetting(SettingsLayout::kAppName, SettingsLayout::kSectionLastExec,
-                                                            SettingsLayout::kKeyShareUnchanged,
-                                                            SettingsLayout::kShareOff) == SettingsLayout::kShareOn;
-        if (!share) return {};
-        const std::string earlier = RunHistory::NewestCompletedBefore(RunHistory::List(m_ops, destination), stamp);
-        return earlier.empty() ? std::string() : FileModule::JoinPath(destination, earlier);
-    } catch (const PlatformError&) {
-        return {};
-    }
-}
-
 // The record tells this stamp folder from a complete backup later on; one that cannot be written
 // is a failure of the run, shown with its path and reason.
 bool BackupRun::WriteRecord(const std::string& stampFolder, const RunRecord& record, bool live) {
@@ -269,9 +252,10 @@ BackupResult BackupRun::Run() {
             FileModule::RemoveLeftoverCopies(m_ops, destination);
             FileModule::CopyCount count;
             const FileModule::CopyOutcome copied =
-                made && recorded.empty() ? FileModule::CopyOutcome::Failed
-                                         : FileModule::CopyMatching(m_ops, source, stampFolder, wildcard, m_window,
-                                                                    &count, EarlierBackup(destination, stamp));
+                made && recorded.empty()
+                    ? FileModule::CopyOutcome::Failed
+                    : FileModule::CopyMatching(m_ops, source, stampFolder, wildcard, m_window, &count,
+                                               ShareSource::Folder(m_ops, m_shareGiven, destination, stamp));
             if (made) result.stampFolder = stampFolder;
             if (copied == FileModule::CopyOutcome::Stopped) result.outcome = BackupOutcome::Stopped;
             if (made && copied == FileModule::CopyOutcome::Copied) result.outcome = BackupOutcome::Completed;

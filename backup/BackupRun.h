@@ -79,7 +79,6 @@ private:
     bool RemoveOldRuns(const std::string& destination, const std::string& stamp, const LocalTime& started);
 
     std::string Absolute(BackupInput input) const;
-    std::string EarlierBackup(const std::string& destination, const std::string& stamp);
 
     PlatformOps& m_ops;
     BackupWindow& m_window;
