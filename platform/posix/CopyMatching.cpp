@@ -109,7 +109,10 @@ bool TryCopyToTemp(CopyContext& context, const std::string& name, PendingCopies&
             }
         }
 
-        const timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
+        // The access time is set too (to now: the copy was just written), not left out: a FUSE
+        // file system such as exfat-fuse ignores a change of the modification time alone, and the
+        // copy would keep the time it was written.
+        const timespec times[2] = {{0, UTIME_NOW}, before.st_mtim};
         if (::futimens(temp.Fd(), times) != 0 && !IsTimeSettingUnsupported(errno)) {
             throw PosixError::ForPath(paths.Target(), errno);
         }
