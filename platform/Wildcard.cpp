@@ -7,6 +7,8 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/Utf8.h"
+
 namespace quillmere::Wildcard {
 namespace {
 
@@ -16,36 +18,20 @@ using Text = std::vector<char32_t>;
 // character that matches only the same byte.
 constexpr char32_t kStrayByteBase = 0x110000;
 
-// Decodes UTF-8, rejecting overlong forms, surrogates and values above U+10FFFF byte by byte.
+// Decodes UTF-8; a byte that starts no valid sequence is a character of its own.
 Text Decode(std::string_view text) {
     Text out;
     out.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        int length = 0;
-        char32_t value = 0;
-        char32_t minimum = 0;
         if (lead < 0x80) {
             out.push_back(lead);
             ++i;
             continue;
         }
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2, value = lead & 0x1F, minimum = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3, value = lead & 0x0F, minimum = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4, value = lead & 0x07, minimum = 0x10000;
-        }
-        bool valid = length > 0 && i + length <= text.size();
-        for (int k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            value = (value << 6) | (next & 0x3F);
-        }
-        valid = valid && value >= minimum && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF);
-        if (valid) {
+        char32_t value = 0;
+        if (const std::size_t length = Utf8::SequenceAt(text, i, value)) {
             out.push_back(value);
             i += length;
         } else {
