@@ -1,5 +1,6 @@
 #include "app/QtPrompt.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 
@@ -44,6 +45,10 @@ PromptAnswer Show(const std::string& text, PromptStyle style, const std::optiona
     box.setWindowModality(Qt::ApplicationModal);
     if (style == PromptStyle::YesNoQuestion) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        // Qt's own labels are English without its translations installed; the window speaks
+        // Japanese, with the keys a Japanese system's message box gives its buttons.
+        box.button(QMessageBox::Yes)->setText(QString::fromUtf8("はい(&Y)"));
+        box.button(QMessageBox::No)->setText(QString::fromUtf8("いいえ(&N)"));
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
     } else {

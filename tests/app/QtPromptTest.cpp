@@ -24,6 +24,7 @@ struct SeenBox {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     Qt::WindowModality modality = Qt::NonModal;
+    QStringList labels;
 };
 
 // Shows the prompt and, from inside its modal loop, records the box and acts on it as the user.
@@ -34,8 +35,9 @@ PromptAnswer ShowAndAct(const std::string& text, PromptStyle style, const std::o
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
         found = true;
-        seen = {box->windowTitle(),     box->text(),          box->textFormat(), box->icon(),
-                box->standardButtons(), box->windowModality()};
+        seen = {box->windowTitle(),    box->text(), box->textFormat(), box->icon(), box->standardButtons(),
+                box->windowModality(), {}};
+        for (const QAbstractButton* button : box->buttons()) seen.labels << button->text();
         act(*box);
     });
     const PromptAnswer answer = QtPrompt::Show(text, style, title);
@@ -103,6 +105,11 @@ TEST_P(QtPromptTest, ShowsAndAnswers) {
     EXPECT_EQ(seen.buttons, c.buttons);
     EXPECT_EQ(seen.title, QString::fromUtf8("バックアップ"));
     EXPECT_EQ(seen.modality, Qt::ApplicationModal);
+    if (c.style == PromptStyle::YesNoQuestion) {
+        EXPECT_TRUE(seen.labels.contains(QString::fromUtf8("はい(&Y)")) &&
+                    seen.labels.contains(QString::fromUtf8("いいえ(&N)")))
+            << seen.labels.join(' ').toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(QtPrompt, QtPromptTest, testing::ValuesIn(kPromptCases),
