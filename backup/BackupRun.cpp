@@ -38,13 +38,6 @@ constexpr char kSettingsNotSaved[] = "入力内容を保存できませんでし
 constexpr char kRecordNotWritten[] = "実行の記録を書き込めませんでした。";
 constexpr char kOldRunsNotRemoved[] = "バックアップは完了しましたが、古いバックアップを削除できませんでした。";
 
-// Only ASCII spaces are removed: a tab or an ideographic space may be part of a real name.
-std::string TrimSpaces(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 }  // namespace
 
 BackupRun::BackupRun(PlatformOps& ops, BackupWindow& window, RelativeTo relativeTo)
@@ -56,7 +49,7 @@ BackupRun::BackupRun(PlatformOps& ops, BackupWindow& window, RelativeTo relative
 // Every check, the copy and the store see the folder as made absolute here, so a run started from
 // another folder (a timer's) takes the same folders as the one that stored them.
 std::string BackupRun::Absolute(BackupInput input) const {
-    return FolderText::Absolute(TrimSpaces(m_window.InputText(input)), m_base, m_home);
+    return FolderText::Absolute(FolderText::TrimSpaces(m_window.InputText(input)), m_base, m_home);
 }
 
 // A file system that cannot be named is stored as unknown (""), which the next run accepts,
@@ -78,7 +71,7 @@ std::string BackupRun::GetDstFolder() const {
 }
 
 std::string BackupRun::GetFileType() const {
-    return TrimSpaces(m_window.InputText(BackupInput::FileType));
+    return FolderText::TrimSpaces(m_window.InputText(BackupInput::FileType));
 }
 
 void BackupRun::ShowFailure(const std::string& description) {

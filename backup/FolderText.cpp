@@ -81,6 +81,12 @@ std::string PosixAbsolute(const std::string& text, const std::string& base, cons
 
 }  // namespace
 
+std::string TrimSpaces(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 bool IsDrivePath(const std::string& text) {
     return text.size() >= 3 && HasDrive(text) && (text[2] == '\\' || text[2] == '/');
 }

@@ -19,6 +19,10 @@ inline constexpr PathStyle kNativeStyle = PathStyle::Windows;
 inline constexpr PathStyle kNativeStyle = PathStyle::Posix;
 #endif
 
+// The text without the ASCII spaces around it, as every input is taken. Only ASCII spaces are
+// removed: a tab or an ideographic space may be part of a real name.
+std::string TrimSpaces(const std::string& text);
+
 // A Windows drive path, "X:\..." or "X:/...". On POSIX systems such a text names a folder of a
 // Wine drive (see WineDrive) and is taken as absolute.
 bool IsDrivePath(const std::string& text);

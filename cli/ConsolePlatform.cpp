@@ -47,6 +47,10 @@ std::string Write(std::FILE* stream, const std::string& text) {
 
 }  // namespace
 
+bool ErrorIsTerminal() {
+    return ::isatty(::fileno(stderr)) != 0;
+}
+
 std::string WriteOut(const std::string& text) {
     return Write(stdout, text);
 }

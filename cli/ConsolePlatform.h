@@ -28,6 +28,8 @@ void WriteError(const std::string& text);
 // Replaces the line the cursor is on, on standard error, with the text: the progress line's redraw
 // in place on a terminal or a console.
 void RewriteErrorLine(const std::string& text);
+// Whether standard error is a terminal (or a console), where a progress line can be redrawn.
+bool ErrorIsTerminal();
 
 // Writes a path as the last line of standard output: as it is for a script, with its control
 // characters escaped on a terminal. Standard output is closed then, so that a failure only

@@ -7,14 +7,6 @@
 #include "cli/TerminalText.h"
 #include "platform/StopRequest.h"
 
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
-
 namespace quillmere::cli {
 namespace {
 
@@ -22,7 +14,7 @@ namespace {
 // a terminal: a log or a journal gets the messages, not hundreds of progress lines.
 class ConsoleMonitor final : public CopyMonitor {
 public:
-    ConsoleMonitor() : m_show(::isatty(::fileno(stderr)) != 0) {}
+    ConsoleMonitor() : m_show(ErrorIsTerminal()) {}
     ~ConsoleMonitor() override {
         if (m_shown) WriteError("\n");
     }

@@ -1,6 +1,7 @@
 #include "cli/DestinationCheck.h"
 
 #include "backup/FileModule.h"
+#include "backup/FolderText.h"
 
 namespace quillmere::cli {
 namespace {
@@ -12,17 +13,10 @@ constexpr char kUnplugged[] =
 constexpr char kAccepted[] = "--yes により、このファイルシステムへバックアップします。";
 constexpr char kUnreadable[] = "コピー先フォルダのファイルシステムを確かめられません。確かめずにバックアップします。\n";
 
-// The run trims the stored text the same way before it uses it.
-std::string TrimSpaces(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 }  // namespace
 
 bool DestinationCheck(PlatformOps& ops, const std::string& destination, const std::string& storedVolume, bool accept) {
-    const std::string folder = TrimSpaces(destination);
+    const std::string folder = FolderText::TrimSpaces(destination);
     if (storedVolume.empty() || folder.empty()) return true;
     if (FileModule::LookUpFolder(ops, folder).state != FileModule::FolderState::Folder) return true;
     std::string current;

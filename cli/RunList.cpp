@@ -44,11 +44,7 @@ int ListRuns(PlatformOps& ops, const std::optional<std::string>& destination, co
         return kRefused;
     }
     // Taken as a run takes it: a relative folder in the working folder, "~" the home folder.
-    const auto first = folder.find_first_not_of(' ');
-    folder = first == std::string::npos
-                 ? std::string()
-                 : FolderText::Absolute(folder.substr(first, folder.find_last_not_of(' ') - first + 1),
-                                        ops.WorkingFolder(), ops.HomeFolder());
+    folder = FolderText::Absolute(FolderText::TrimSpaces(folder), ops.WorkingFolder(), ops.HomeFolder());
     if (folder.empty()) {
         WriteError("Quillmere: コピー先フォルダが指定されていません。\n");
         return kRefused;

@@ -102,8 +102,8 @@ int Run(const cli::CommandLine& command) {
             const std::string storedVolume = platform.ReadSetting(
                 SettingsLayout::kAppName, SettingsLayout::kSectionLastExec, SettingsLayout::kKeyDstVolume, "");
             // The folder the run will use: a stored "~/..." is the home's, a Wine drive path its drive's.
-            const std::string destination =
-                FolderText::Absolute(inputs[1], platform.WorkingFolder(), platform.HomeFolder());
+            const std::string destination = FolderText::Absolute(FolderText::TrimSpaces(inputs[1]),
+                                                                 platform.WorkingFolder(), platform.HomeFolder());
             if (!cli::DestinationCheck(platform, destination, storedVolume, command.yes)) return cli::kRefused;
         }
     } catch (const PlatformError& e) {

@@ -15,6 +15,18 @@ namespace quillmere::RunRecordFiles {
 inline constexpr char kFolder[] = ".quillmere";
 inline constexpr char kFile[] = "run.ini";
 
+// Lets a run's lock go, when it leaves the scope of a write that was not live, from the held
+// locks of this process's live runs (a map from the stamp folder to the open lock).
+template <class Held>
+struct LetGoUnlessLive {
+    Held& held;
+    const std::string& stampFolder;
+    bool live;
+    ~LetGoUnlessLive() {
+        if (!live) held.erase(stampFolder);
+    }
+};
+
 // See PlatformOps::WriteRunRecord. Throws naming the record's path and the system's reason.
 void Write(const std::string& stampFolder, const std::string& text, bool live);
 

@@ -91,9 +91,8 @@ void Empty(int fd, const std::string& path, dev_t device, Failure& failure, cons
 }  // namespace
 
 std::string RemoveFolder(const std::string& destination, const std::string& stamp) {
-    NulByte::Refuse(destination);
-    NulByte::Refuse(stamp);
     const std::string stampPath = InFolder(destination, stamp);
+    NulByte::Refuse(stampPath);  // a NUL in the destination or the stamp alike
     const std::string recordPath = InFolder(stampPath, kFolder);
     const FileDescriptor parent(::open(destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!parent.IsOpen()) throw PosixError::ForPath(destination, errno);

@@ -65,9 +65,8 @@ void Empty(const std::string& folder, Failure& failure, const char* skip = nullp
 }  // namespace
 
 std::string RemoveFolder(const std::string& destination, const std::string& stamp) {
-    NulByte::Refuse(destination);
-    NulByte::Refuse(stamp);
     const std::string stampPath = InFolder(destination, stamp);
+    NulByte::Refuse(stampPath);  // a NUL in the destination or the stamp alike
     const std::string recordPath = InFolder(stampPath, kFolder);
     const DWORD attributes = ::GetFileAttributesW(LongPath::Of(stampPath).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) throw Win32Error::ForPath(stampPath, ::GetLastError());
