@@ -35,7 +35,7 @@ void Write(const std::string& stampFolder, const std::string& text, bool live) {
     const std::lock_guard guard(g_heldMutex);
     // The run's last write lets the lock go even when it fails: the record then still says
     // "running", and a listing rightly calls that run one that did not end its record.
-    const LetGoUnlessLive letGo{g_held, stampFolder, live};
+    const LetGoUnlessLive<decltype(g_held)> letGo{g_held, stampFolder, live};
     const std::string folderPath = InFolder(stampFolder, kFolder);
     const std::string path = InFolder(folderPath, kFile);
     const std::wstring folder = LongPath::Of(folderPath);
