@@ -1,7 +1,6 @@
 #include "cli/DestinationCheck.h"
 
 #include "backup/FileModule.h"
-#include "backup/FolderText.h"
 
 namespace quillmere::cli {
 namespace {
@@ -16,7 +15,7 @@ constexpr char kUnreadable[] = "コピー先フォルダのファイルシステ
 }  // namespace
 
 bool DestinationCheck(PlatformOps& ops, const std::string& destination, const std::string& storedVolume, bool accept) {
-    const std::string folder = FolderText::TrimSpaces(destination);
+    const std::string& folder = destination;
     if (storedVolume.empty() || folder.empty()) return true;
     if (FileModule::LookUpFolder(ops, folder).state != FileModule::FolderState::Folder) return true;
     std::string current;

@@ -15,6 +15,7 @@ namespace quillmere::cli {
 // (--yes), which says so. A stored file system that is unknown ("": the settings of an older
 // version) accepts any, as does one that cannot be read now (said on standard error); a missing
 // destination is left to the run's own checks.
+// destination is the folder as the run takes it (trimmed and made absolute).
 bool DestinationCheck(PlatformOps& ops, const std::string& destination, const std::string& storedVolume, bool accept);
 
 }  // namespace quillmere::cli

@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,11 @@ struct CopyPaths {
 // What stays the same for every file of one copy: the two folders, the buffer of the read/write
 // loop, and whether the file system has shown that it cannot share blocks between them, so that
 // a call known to fail is not repeated for every file.
+// Two file times to the nanosecond.
+inline bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
 struct CopyContext {
     int sourceFd;
     const std::string& sourceFolder;

@@ -17,10 +17,6 @@ namespace {
 // a file shared by more backups than this is copied again rather than refused half-way.
 constexpr nlink_t kMostLinks = 60000;
 
-bool SameTime(const timespec& a, const timespec& b) {
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
 // The earlier copy, open for reading, when it can stand for the source; else nothing.
 // O_NONBLOCK: a FIFO put in its place is not waited on; O_NOFOLLOW: a link there is no copy.
 FileDescriptor OpenUnchanged(const CopyContext& context, const std::string& name, const struct stat& source,

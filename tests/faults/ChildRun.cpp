@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 
@@ -196,6 +197,15 @@ int ChildProcess::Wait() {
     }
     m_pid = -1;
     return status;
+}
+
+std::pair<int, std::string> RunHelper(const std::string& arguments) {
+    FILE* helper = ::popen(("bash '" QUILLMERE_FAULT_HELPER "' " + arguments + " 2>&1").c_str(), "r");
+    if (!helper) return {-1, "popen failed"};
+    std::string output;
+    for (char line[512]; std::fgets(line, sizeof line, helper);) output += line;
+    const int status = ::pclose(helper);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
 }  // namespace quillmere::test

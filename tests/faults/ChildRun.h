@@ -7,6 +7,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/PromptScript.h"
@@ -30,6 +31,10 @@ using Mechanism = std::vector<std::string>;
 // failing the test) when it takes longer than the limit.
 ChildResult RunChild(const Mechanism& mechanism, const std::vector<std::string>& arguments,
                      std::chrono::milliseconds limit = std::chrono::seconds(30));
+
+// Runs fault-helper.sh with the arguments (already quoted for the shell) and answers its exit
+// status (-1 when it did not exit by itself) and what it printed, standard error included.
+std::pair<int, std::string> RunHelper(const std::string& arguments);
 
 // A fault_child started in its own process group, output discarded, for tests that kill it.
 class ChildProcess {

@@ -661,23 +661,14 @@ class ExFatDestination : public CopyFault {
 protected:
     void SetUp() override {
         CopyFault::SetUp();
-        const std::string command =
-            "bash '" QUILLMERE_FAULT_HELPER "' exfat-mount '" + (dir / "exfat.img") + "' '" + destination + "' 2>&1";
-        FILE* helper = ::popen(command.c_str(), "r");
-        ASSERT_NE(helper, nullptr);
-        char line[512] = {};
-        std::string output;
-        while (std::fgets(line, sizeof line, helper)) output += line;
-        const int status = ::pclose(helper);
-        if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << output;
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+        const auto [status, output] = RunHelper("exfat-mount '" + (dir / "exfat.img") + "' '" + destination + "'");
+        if (status == 77) GTEST_SKIP() << output;
+        ASSERT_EQ(status, 0) << output;
         m_loop = output.substr(0, output.find('\n'));
     }
     void TearDown() override {
         if (m_loop.empty()) return;
-        const std::string command =
-            "bash '" QUILLMERE_FAULT_HELPER "' exfat-unmount '" + destination + "' '" + m_loop + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
+        EXPECT_EQ(RunHelper("exfat-unmount '" + destination + "' '" + m_loop + "'").first, 0);
     }
 
     // Waits until the large file's copy is under way: a temporary file of more than 8 MB in the

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/posix/SettingsFile.h"
+#include "tests/faults/ChildRun.h"
 #include "tests/support/TempFolder.h"
 
 namespace quillmere::test {
@@ -26,16 +27,9 @@ protected:
         fs::create_directories(source);
         fs::create_directories(mountPoint);
         WriteFile(source + "/a.jra", "odds");
-        const std::string command =
-            "bash '" QUILLMERE_FAULT_HELPER "' ext4-mount '" + (folder / "disk.img") + "' '" + mountPoint + "' 2>&1";
-        FILE* helper = ::popen(command.c_str(), "r");
-        ASSERT_NE(helper, nullptr);
-        char line[512] = {};
-        std::string output;
-        while (std::fgets(line, sizeof line, helper)) output += line;
-        const int status = ::pclose(helper);
-        if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << output;
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+        const auto [status, output] = RunHelper("ext4-mount '" + (folder / "disk.img") + "' '" + mountPoint + "'");
+        if (status == 77) GTEST_SKIP() << output;
+        ASSERT_EQ(status, 0) << output;
         m_loop = output.substr(0, output.find('\n'));
     }
     void TearDown() override { Unplug(); }
@@ -43,9 +37,7 @@ protected:
     // Unmounts the disk; its mount point stays, as an empty folder.
     void Unplug() {
         if (m_loop.empty()) return;
-        const std::string command =
-            "bash '" QUILLMERE_FAULT_HELPER "' exfat-unmount '" + mountPoint + "' '" + m_loop + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
+        EXPECT_EQ(RunHelper("exfat-unmount '" + mountPoint + "' '" + m_loop + "'").first, 0);
         m_loop.clear();
     }
 
